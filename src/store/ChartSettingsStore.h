@@ -58,7 +58,3 @@ private:
     std::array<SYSTEMTIME, 7> weekEnd_{};
     std::string file_;
 };
-
-// The working hours of the weekday of `day` (entry = Monday-based index), as the bucket
-// bounds of that day: start hh:mm:00, end hh:mm:59.
-int WorkingHourEntryOfWeekday(int dayOfWeekSundayZero);
