@@ -1,0 +1,31 @@
+#include "store/ProfileValues.h"
+
+#include <cctype>
+#include <climits>
+
+namespace zl {
+
+std::string ReadProfileText(const ProfileFile& file, const std::string& section,
+                            const std::string& key, const std::string& def) {
+    std::string value = file.GetString(section, key, def);
+    if (value.size() > kProfileBufferSize - 1) value.resize(kProfileBufferSize - 1);
+    return value;
+}
+
+int AtoI(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1) break;
+    }
+    if (negative) value = -value;
+    if (value > INT_MAX) return INT_MAX;
+    if (value < INT_MIN) return INT_MIN;
+    return static_cast<int>(value);
+}
+
+}  // namespace zl
