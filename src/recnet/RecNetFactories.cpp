@@ -1,0 +1,45 @@
+#include <new>
+
+#include "recnet/LocalDatabase.h"
+#include "recnet/RecNet.h"
+#include "recnet/RemoteClient.h"
+
+RecNetClient* CreateRecNetClient() {
+    return new (std::nothrow) zl::recnet::RemoteClient();
+}
+
+void DestroyRecNetClient(RecNetClient** handle) {
+    if (!handle) return;
+    delete *handle;
+    *handle = nullptr;
+}
+
+RecNetLocal* CreateRecNetLocal() {
+    return new (std::nothrow) zl::recnet::LocalDatabase();
+}
+
+void DestroyRecNetLocal(RecNetLocal** handle) {
+    if (!handle) return;
+    delete *handle;
+    *handle = nullptr;
+}
+
+int RecNetConnect(RecNetClient** handle, const char* ip, int port) {
+    if (!handle) return 0;
+    if (!*handle) *handle = CreateRecNetClient();
+    if (!*handle) return 0;
+    if ((*handle)->IsConnected()) return 1;
+    return (*handle)->Connect(ip, port, 300);
+}
+
+void RecNetClose(RecNetClient** handle) {
+    if (!handle || !*handle) return;
+    (*handle)->Close();
+    DestroyRecNetClient(handle);
+}
+
+int RecNetCreateLocal(RecNetLocal** handle) {
+    if (!handle) return 0;
+    if (!*handle) *handle = CreateRecNetLocal();
+    return *handle ? 1 : 0;
+}

@@ -1,0 +1,135 @@
+#include <vector>
+
+#include "recnet/LocalDatabase.h"
+#include "recnet/MonthDays.h"
+#include "recnet/SqliteText.h"
+
+namespace zl::recnet {
+
+int ExecRows(sqlite3* db, const char* sql, RecNetRowCallback callback, void* context,
+             std::string* error) {
+    const char* rest = sql;
+    std::vector<char*> texts;
+    std::vector<char*> names;
+    while (rest && *rest) {
+        sqlite3_stmt* stmt = nullptr;
+        const char* tail = nullptr;
+        int rc = sqlite3_prepare_v2(db, rest, -1, &stmt, &tail);
+        if (rc != SQLITE_OK) {
+            if (error) *error = sqlite3_errmsg(db);
+            return rc;
+        }
+        rest = tail;
+        if (!stmt) continue;  // only whitespace or a comment
+        const int columns = sqlite3_column_count(stmt);
+        texts.assign(columns, nullptr);
+        names.assign(columns, nullptr);
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            if (!callback) continue;
+            for (int i = 0; i < columns; ++i) {
+                texts[i] =
+                    const_cast<char*>(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)));
+                names[i] = const_cast<char*>(sqlite3_column_name(stmt, i));
+            }
+            if (callback(context, columns, texts.data(), names.data()) != 0) {
+                sqlite3_finalize(stmt);
+                if (error) *error = "stopped by the row callback";
+                return SQLITE_ABORT;
+            }
+        }
+        if (rc != SQLITE_DONE) {
+            if (error) *error = sqlite3_errmsg(db);
+            sqlite3_finalize(stmt);
+            return rc;
+        }
+        sqlite3_finalize(stmt);
+    }
+    return SQLITE_OK;
+}
+
+LocalDatabase::~LocalDatabase() {
+    CloseDb();
+}
+
+void LocalDatabase::CloseDb() {
+    if (db_) sqlite3_close_v2(db_);
+    db_ = nullptr;
+}
+
+int LocalDatabase::Open(const char* filePath) {
+    CloseDb();
+    lastError_.clear();
+    if (!filePath || !*filePath) {
+        lastError_ = "no file path";
+        return 0;
+    }
+    sqlite3* db = nullptr;
+    const std::string path = PlainFilePath(filePath);
+    const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    if (rc != SQLITE_OK) {
+        lastError_ = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        sqlite3_close_v2(db);
+        return 0;
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_extended_result_codes(db, 1);
+    // A double-quoted name that is no column must be an error, not a string literal.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+    // Opening is lazy in SQLite: read the catalogue now so that a file that is no database
+    // (or does not exist) fails here rather than at the first query.
+    std::string error;
+    if (ExecRows(db, "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, &error) !=
+        SQLITE_OK) {
+        lastError_ = error;
+        sqlite3_close_v2(db);
+        return 0;
+    }
+    db_ = db;
+    return 1;
+}
+
+int LocalDatabase::Exec(const char* sql, RecNetRowCallback callback, void* context) {
+    lastError_.clear();
+    if (!db_ || !sql) {
+        lastError_ = db_ ? "no statement" : "no database open";
+        return 0;
+    }
+    return ExecRows(db_, sql, callback, context, &lastError_) == SQLITE_OK ? 1 : 0;
+}
+
+namespace {
+
+struct MarkContext {
+    const MonthDaysQuery* query;
+    uint8_t* flags;
+};
+
+int MarkDay(void* context, int columns, char** texts, char**) {
+    auto* mark = static_cast<MarkContext*>(context);
+    if (columns < 1) return 0;
+    const int index = DayIndexOfText(*mark->query, texts[0]);
+    if (index >= 0) mark->flags[index] = 1;
+    return 0;
+}
+
+}  // namespace
+
+int LocalDatabase::GetMonthDays(const char* table, const char* timeColumn, uint16_t year,
+                                uint16_t month, uint16_t day, int dayCount, uint8_t* flags) {
+    lastError_.clear();
+    if (!db_ || !table || !timeColumn || !flags) {
+        lastError_ = db_ ? "missing argument" : "no database open";
+        return 0;
+    }
+    MonthDaysQuery query;
+    if (!BuildMonthDaysQuery(table, timeColumn, year, month, day, dayCount, &query)) {
+        lastError_ = "invalid date, day count or name";
+        return 0;
+    }
+    MarkContext mark{&query, flags};
+    return ExecRows(db_, query.sql.c_str(), MarkDay, &mark, &lastError_) == SQLITE_OK ? 1 : 0;
+}
+
+}  // namespace zl::recnet
