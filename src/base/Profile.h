@@ -5,20 +5,26 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace zl {
 
 // An INI file loaded into memory. Reads answer from memory; writes change memory; Save()
 // writes the whole file once. Use it to batch many keys into one write.
+//
+// Duplicate sections or keys: the first occurrence is the one read and the one updated.
+// Line ends: CR LF and LF both read; a saved file keeps the style of its first line end (new
+// files use LF). A UTF-8 byte-order mark is skipped when reading and written back on save.
 class ProfileFile {
-public:
+  public:
     ProfileFile() = default;
     explicit ProfileFile(std::string path);
 
     // Reads the file; a missing file is an empty profile (returns true). False only when the
-    // file exists but cannot be read.
+    // file exists but cannot be read; Save() then refuses to overwrite it until Clear().
     bool Load();
     // Writes the whole file atomically. On failure the old file is left as it was and
     // *error (when given) says why.
@@ -28,14 +34,20 @@ public:
     void SetPath(std::string path) { path_ = std::move(path); }
 
     bool Has(const std::string& section, const std::string& key) const;
+    bool HasSection(const std::string& section) const;
     std::string GetString(const std::string& section, const std::string& key,
                           const std::string& def) const;
     // GetPrivateProfileIntA semantics: the leading decimal number (optional sign); the default
-    // when the key is missing; 0 when the value has no leading digits.
+    // when the key is missing or its value is empty; 0 when the value has no leading digits.
     int GetInt(const std::string& section, const std::string& key, int def) const;
     void SetString(const std::string& section, const std::string& key, const std::string& value);
+    void DeleteKey(const std::string& section, const std::string& key);
     void DeleteSection(const std::string& section);
     void Clear();  // drops every line (Save then writes an empty file)
+
+    // Names as written in the file, first occurrences only, in file order.
+    std::vector<std::string> SectionNames() const;
+    std::vector<std::string> KeyNames(const std::string& section) const;
 
     struct Line {
         std::string text;     // the raw line without its line end
@@ -45,18 +57,44 @@ public:
         enum Kind { Other, Section, Key } kind = Other;
     };
 
-private:
+    // Steps of Save() at which a test can make it fail (the hook returns true to fail).
+    enum class SaveStep { CreateTemp, Write, Sync, Rename };
+    using SaveFaultHook = std::function<bool(SaveStep)>;
+    // Process-wide; an empty hook turns fault injection off.
+    static void SetSaveFaultHook(SaveFaultHook hook);
+
+  private:
+    // The lines of one section: lines[0] is its header. Block 0 holds the lines before the
+    // first header and belongs to no section.
+    struct Block {
+        std::vector<Line> lines;
+        std::string lowerName;
+        bool header = false;
+        std::unordered_map<std::string, size_t> keys;  // lower-case key -> first line index
+    };
+
+    const Line* FindKey(const std::string& section, const std::string& key) const;
+    Block* FindBlock(const std::string& section);
+    void AddLine(Line line);
+    void Reindex();
+
     std::string path_;
-    std::vector<Line> lines_;
+    std::vector<Block> blocks_;
+    std::unordered_map<std::string, size_t> sectionIndex_;  // lower-case name -> first block
     bool crlf_ = false;
+    bool bom_ = false;
+    bool loadFailed_ = false;
 };
 
 }  // namespace zl
 
 // The private-profile API on top of ProfileFile, one file access per call, as the system's
-// callers use it. Buffers receive at most size - 1 characters and a terminating zero.
+// callers use it. Buffers receive at most size - 1 characters and a terminating zero; the
+// result is the number of characters copied. A null key lists the section's keys, a null
+// section lists the sections (each name ended by a zero, the list by a second zero).
 unsigned GetPrivateProfileStringA(const char* section, const char* key, const char* def,
                                   char* buffer, unsigned size, const char* file);
 unsigned GetPrivateProfileIntA(const char* section, const char* key, int def, const char* file);
+// A null value deletes the key, a null key deletes the section. 1 on success, 0 on failure.
 int WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                const char* file);
