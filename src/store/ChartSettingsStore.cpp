@@ -36,8 +36,14 @@ int TypeIndex(int counterType) {
     return IsValidCounterType(counterType) ? counterType - 1 : 0;
 }
 
+// The stored names of the counter types, as the section names carry them.
+constexpr const char* kSectionSuffix[kCounterTypeCount] = {
+    "2DPeopleCounter", "3DPeopleCounter", "AccessCounter", "ZoneCounter",
+    "FlowCounter",     "TrafficCounter",  "QueueLength",
+};
+
 std::string Section(int typeIndex) {
-    return std::string("P_Count_Setting_") + CounterTypeStoredName(typeIndex + 1);
+    return std::string("P_Count_Setting_") + kSectionSuffix[typeIndex];
 }
 
 // "%s_%02d" for the first pair (and keys without a pair), "%s%d_%02d" for pairs 2..4.
