@@ -23,7 +23,7 @@ struct CountRecord {
 };
 
 class CCountTable {
-public:
+  public:
     static constexpr size_t kMaxRecords = 32767;
     // Adds one bucket; a record with the same bucket start is merged (values summed, the new
     // end, count and kind win). Dropped when the table is full. Values beyond count are 0.
@@ -37,12 +37,12 @@ public:
     static CCountTable* PeopleInstance();
     static CCountTable* ThreeDInstance();
 
-private:
+  private:
     std::vector<CountRecord> records_;
 };
 
 class CReportTable {
-public:
+  public:
     // From the people and 3D tables: a copy of whichever holds records; when both do, record i
     // is people record i with values 0 and 1 of 3D record i added.
     void Build(const CCountTable& people, const CCountTable& threeD);
@@ -54,6 +54,6 @@ public:
 
     static CReportTable* Instance();
 
-private:
+  private:
     std::vector<CountRecord> records_;
 };

@@ -1,0 +1,19 @@
+#include "query/DeviceBuckets.h"
+
+#include "base/ReportPeriods.h"
+
+std::vector<tagDSSYSTIMEPERIOD> DeviceBuckets(int range, const SYSTEMTIME& date,
+                                              const WorkingHourTable& hours) {
+    switch (range) {
+        case kReportDay:
+            // The device counts both ends of a span, so an hour ends at hh:59:59 (as in the
+            // SQL paths): a record at the full hour belongs to that hour only, not to two.
+            return zl::DayHourBuckets(date);
+        case kReportWeek:
+            return zl::DeviceWeekBuckets(date, hours.start, hours.end);
+        case kReportMonth:
+            return zl::DeviceMonthBuckets(date);
+        default:
+            return {};
+    }
+}

@@ -1,0 +1,32 @@
+// What one report query asks for, taken from the window's controls (or the command line) when
+// the query starts and handed to the worker by value: the worker never reads a window.
+#pragma once
+
+#include <array>
+
+#include "base/SysTime.h"
+#include "data/SqlBuilders.h"
+
+struct ChartSettings;
+
+struct QueryParams {
+    int counterType = 1;  // 1..7
+    int range = 0;        // 0 Day, 1 Week, 2 Month
+    SYSTEMTIME startDate{};
+    int direction = 0;    // 0 both, 1 in, 2 out (which columns the views show)
+    int heightClass = 0;  // 0 all, 1 three classes, 2 above, 3 below
+    int heightUnit = 0;   // 0 centimetres, 1 inches
+    int heightLow = 110;  // as the user typed them, in heightUnit
+    int heightHigh = 150;
+    int periodMinutes = 60;  // Day range of counter types 3..7
+    std::array<int, 10> regionVisible{1, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    int queueType = 0;       // queue measure 0..3
+    WorkingHourTable hours;  // entry k for Monday + k
+};
+
+// The working hours of the chart settings (entry k = Monday + k).
+WorkingHourTable WorkingHoursOf(const ChartSettings& settings);
+
+// A height threshold in millimetres, the unit of the Height column: centimetres times 10,
+// inches times 25.4 truncated toward zero (computed in integers, so 110 in is exactly 2794).
+int ThresholdToMillimetres(int value, int unit);

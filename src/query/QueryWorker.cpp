@@ -1,0 +1,140 @@
+#include "query/QueryWorker.h"
+
+#include "data/CounterTypes.h"
+#include "data/QueryExec.h"
+#include "data/SqlBuilders.h"
+#include "data/SqlText.h"
+#include "devlink/DevLink.h"
+#include "query/DeviceBuckets.h"
+
+namespace {
+
+class TableSink : public IRowSink {
+  public:
+    explicit TableSink(CCountTable* table) : table_(table) {}
+    void AddRow(const SYSTEMTIME& from, const SYSTEMTIME& to, const uint32_t* values, int count,
+                int kind) override {
+        if (table_) table_->Add(from, to, values, count, kind);
+    }
+
+  private:
+    CCountTable* table_;
+};
+
+void ClearTables(const QueryTables& tables) {
+    if (tables.people) tables.people->Clear();
+    if (tables.threeD) tables.threeD->Clear();
+    if (tables.report) tables.report->Clear();
+}
+
+// The report table is built only for a run that went through: a failed or cancelled run
+// leaves it empty (it was cleared at the start).
+int Conclude(bool ok, IQueryProgress* progress, const QueryTables& tables) {
+    if (progress && progress->Aborted()) ok = false;
+    if (ok && tables.report) {
+        static const CCountTable kEmpty;
+        tables.report->Build(tables.people ? *tables.people : kEmpty,
+                             tables.threeD ? *tables.threeD : kEmpty);
+    }
+    if (progress) progress->Close();
+    return ok ? kQueryDone : kQueryFailed;
+}
+
+}  // namespace
+
+std::vector<SiteRecord> CheckedSites(const std::vector<SiteRecord>& sites) {
+    std::vector<SiteRecord> out;
+    for (const SiteRecord& s : sites)
+        if (s.checked == 1) out.push_back(s);
+    return out;
+}
+
+int QueryDeviceCounts(const SiteRecord& site, int range, const SYSTEMTIME& date,
+                      const WorkingHourTable& hours, IQueryProgress* progress, IRowSink* sink) {
+    const std::vector<int> cameras = CheckedCameras(site, false);
+    for (const tagDSSYSTIMEPERIOD& bucket : DeviceBuckets(range, date, hours)) {
+        const double from = SystemTimeToOleDate(bucket.start);
+        const double to = SystemTimeToOleDate(bucket.end);
+        uint32_t values[2] = {0, 0};
+        if (site.deviceLink) {
+            for (int camera : cameras) {
+                int in = 0, out = 0;
+                if (site.deviceLink->GetCounts(camera, from, to, &in, &out) != 1) continue;
+                values[0] += static_cast<uint32_t>(in);
+                values[1] += static_cast<uint32_t>(out);
+            }
+        }
+        if (sink) sink->AddRow(bucket.start, bucket.end, values, 2, range);
+        if (progress && !progress->Step()) return 0;
+    }
+    return 1;
+}
+
+int RunPeopleQuery(const QueryParams& params, const std::vector<SiteRecord>& sites,
+                   IQueryProgress* progress, IRetryPrompt* prompt, const QueryTables& tables) {
+    if (sites.empty()) return kQueryNoSites;
+    ClearTables(tables);
+    TableSink people(tables.people), threeD(tables.threeD);
+    QueryHooks hooks2D{progress, prompt, &people, nullptr};
+    QueryHooks hooks3D{progress, prompt, &threeD, nullptr};
+    const int t1 = ThresholdToMillimetres(params.heightLow, params.heightUnit);
+    const int t2 = ThresholdToMillimetres(params.heightHigh, params.heightUnit);
+
+    bool ok = true;
+    for (SiteRecord site : sites) {
+        // A client of the run's own in the handle of this copy; the site list's stays as it
+        // is. Without a client the site's local object is used.
+        RecNetClient** own = site.client2D   ? &site.client2D
+                             : site.client3D ? &site.client3D
+                                             : nullptr;
+        if (own) ConnectOwnClient(own, site);
+
+        const std::string filter2D = CameraFilter(CheckedCameras(site, false));
+        const std::string filter3D = CameraFilter(CheckedCameras(site, true));
+        if (!filter2D.empty()) {
+            if (site.connectionType == kConnDevice)
+                ok = QueryDeviceCounts(site, params.range, params.startDate, params.hours, progress,
+                                       &people) != 0;
+            else
+                ok = Query2D(site, filter2D, params.range, params.startDate, params.hours,
+                             hooks2D) != 0;
+        }
+        if (ok && !filter3D.empty())
+            ok = Query3D(site, filter3D, params.range, params.startDate, t1, t2, params.heightClass,
+                         params.hours, hooks3D) != 0;
+
+        if (own) ReleaseOwnClient(own);
+        if (!ok) break;
+    }
+    return Conclude(ok, progress, tables);
+}
+
+int RunGeneralQuery(const QueryParams& params, const std::vector<SiteRecord>& sites,
+                    IQueryProgress* progress, IRetryPrompt* prompt, const QueryTables& tables) {
+    if (sites.empty()) return kQueryNoSites;
+    ClearTables(tables);
+    TableSink people(tables.people);
+    QueryHooks hooks{progress, prompt, &people, nullptr};
+    GenericRunParams run;
+    run.counterType = params.counterType;
+    run.range = params.range;
+    run.date = params.startDate;
+    run.periodMinutes = params.periodMinutes;
+    run.regions = RegionsFromFlags(params.regionVisible.data(), 10);
+    run.queueMeasure = params.queueType;
+    run.hours = params.hours;
+
+    bool ok = true;
+    for (const SiteRecord& site : sites) {
+        ok = RunGenericSite(site, run, hooks) != 0;
+        if (!ok) break;
+    }
+    return Conclude(ok, progress, tables);
+}
+
+int RunQuery(const QueryParams& params, const std::vector<SiteRecord>& sites,
+             IQueryProgress* progress, IRetryPrompt* prompt, const QueryTables& tables) {
+    if (IsPeopleCounterType(params.counterType))
+        return RunPeopleQuery(params, sites, progress, prompt, tables);
+    return RunGeneralQuery(params, sites, progress, prompt, tables);
+}
