@@ -1,0 +1,194 @@
+/*
+ * Extension of Chart.js 1.0.2 for the report chart page. Appended after the unmodified library
+ * in ZLXChart.js; it only adds to the library's objects and changes none of its lines.
+ *
+ * Two options of the line and the bar chart:
+ *   scaleShowValue     when true, the value of every point is drawn above it, and the value of
+ *                      every bar 8 pixels above the bar.
+ *   scaleStepGridLines draw only every n-th grid line (1: every line). The axes, the tick marks
+ *                      and the scale labels are always drawn.
+ */
+(function () {
+	"use strict";
+
+	var root = this,
+		Chart = root.Chart,
+		helpers = Chart.helpers;
+
+	// Options of both chart types, with the values that leave the library's look unchanged.
+	var extraDefaults = {
+		scaleShowValue: false,
+		scaleStepGridLines: 1
+	};
+	helpers.extend(Chart.defaults.Line, extraDefaults);
+	helpers.extend(Chart.defaults.Bar, extraDefaults);
+
+	function gridStep(options) {
+		var n = parseInt(options.scaleStepGridLines, 10);
+		return (n > 1) ? n : 1;
+	}
+
+	// The scale's draw of Chart.js 1.0.2 with one change: a grid line (index > 0) is drawn only
+	// when its index is a multiple of this.gridStep. The axis lines (index 0) are always drawn.
+	Chart.Scale.prototype.draw = function () {
+		var ctx = this.ctx,
+			yLabelGap = (this.endPoint - this.startPoint) / this.steps,
+			xStart = Math.round(this.xScalePaddingLeft),
+			step = (this.gridStep > 1) ? this.gridStep : 1,
+			aliasPixel = helpers.aliasPixel,
+			toRadians = helpers.radians;
+		if (!this.display) {
+			return;
+		}
+		ctx.fillStyle = this.textColor;
+		ctx.font = this.font;
+		helpers.each(this.yLabels, function (labelString, index) {
+			var yLabelCenter = this.endPoint - (yLabelGap * index),
+				linePositionY = Math.round(yLabelCenter),
+				drawHorizontalLine = this.showHorizontalLines && (index % step === 0);
+
+			ctx.textAlign = "right";
+			ctx.textBaseline = "middle";
+			if (this.showLabels) {
+				ctx.fillText(labelString, xStart - 10, yLabelCenter);
+			}
+			if (index === 0) {
+				drawHorizontalLine = true;
+			}
+			if (drawHorizontalLine) {
+				ctx.beginPath();
+			}
+			if (index > 0) {
+				ctx.lineWidth = this.gridLineWidth;
+				ctx.strokeStyle = this.gridLineColor;
+			} else {
+				ctx.lineWidth = this.lineWidth;
+				ctx.strokeStyle = this.lineColor;
+			}
+			linePositionY += aliasPixel(ctx.lineWidth);
+			if (drawHorizontalLine) {
+				ctx.moveTo(xStart, linePositionY);
+				ctx.lineTo(this.width, linePositionY);
+				ctx.stroke();
+				ctx.closePath();
+			}
+			ctx.lineWidth = this.lineWidth;
+			ctx.strokeStyle = this.lineColor;
+			ctx.beginPath();
+			ctx.moveTo(xStart - 5, linePositionY);
+			ctx.lineTo(xStart, linePositionY);
+			ctx.stroke();
+			ctx.closePath();
+		}, this);
+
+		helpers.each(this.xLabels, function (label, index) {
+			var xPos = this.calculateX(index) + aliasPixel(this.lineWidth),
+				linePos = this.calculateX(index - (this.offsetGridLines ? 0.5 : 0)) +
+					aliasPixel(this.lineWidth),
+				isRotated = (this.xLabelRotation > 0),
+				drawVerticalLine = this.showVerticalLines && (index % step === 0);
+
+			if (index === 0) {
+				drawVerticalLine = true;
+			}
+			if (drawVerticalLine) {
+				ctx.beginPath();
+			}
+			if (index > 0) {
+				ctx.lineWidth = this.gridLineWidth;
+				ctx.strokeStyle = this.gridLineColor;
+			} else {
+				ctx.lineWidth = this.lineWidth;
+				ctx.strokeStyle = this.lineColor;
+			}
+			if (drawVerticalLine) {
+				ctx.moveTo(linePos, this.endPoint);
+				ctx.lineTo(linePos, this.startPoint - 3);
+				ctx.stroke();
+				ctx.closePath();
+			}
+			ctx.lineWidth = this.lineWidth;
+			ctx.strokeStyle = this.lineColor;
+
+			ctx.beginPath();
+			ctx.moveTo(linePos, this.endPoint);
+			ctx.lineTo(linePos, this.endPoint + 5);
+			ctx.stroke();
+			ctx.closePath();
+
+			ctx.save();
+			ctx.translate(xPos, (isRotated) ? this.endPoint + 12 : this.endPoint + 8);
+			ctx.rotate(toRadians(this.xLabelRotation) * -1);
+			ctx.font = this.font;
+			ctx.textAlign = (isRotated) ? "right" : "center";
+			ctx.textBaseline = (isRotated) ? "middle" : "top";
+			ctx.fillText(label, 0, 0);
+			ctx.restore();
+		}, this);
+	};
+
+	// Each chart's scale learns the grid step from the chart's options when it is built.
+	function withGridStep(type) {
+		var buildScale = type.prototype.buildScale;
+		type.prototype.buildScale = function () {
+			var result = buildScale.apply(this, arguments);
+			this.scale.gridStep = gridStep(this.options);
+			return result;
+		};
+	}
+	withGridStep(Chart.types.Line);
+	withGridStep(Chart.types.Bar);
+
+	function formatValue(value) {
+		return (typeof value === "number") ? String(Math.round(value)) : String(value);
+	}
+
+	function valueStyle(ctx, options) {
+		ctx.font = helpers.fontString(options.scaleFontSize, options.scaleFontStyle,
+			options.scaleFontFamily);
+		ctx.fillStyle = options.scaleFontColor;
+		ctx.textAlign = "center";
+		ctx.textBaseline = "bottom";
+	}
+
+	// Values above the points of a line chart: the text ends 4 pixels above the dot.
+	var lineDraw = Chart.types.Line.prototype.draw;
+	Chart.types.Line.prototype.draw = function () {
+		var result = lineDraw.apply(this, arguments);
+		if (this.options.scaleShowValue) {
+			var ctx = this.chart.ctx, radius;
+			ctx.save();
+			valueStyle(ctx, this.options);
+			helpers.each(this.datasets, function (dataset) {
+				helpers.each(dataset.points, function (point) {
+					if (point.hasValue()) {
+						radius = point.display ? point.radius : 0;
+						ctx.fillText(formatValue(point.value), point.x, point.y - radius - 4);
+					}
+				});
+			});
+			ctx.restore();
+		}
+		return result;
+	};
+
+	// Values above the bars of a bar chart: the text ends 8 pixels above the bar.
+	var barDraw = Chart.types.Bar.prototype.draw;
+	Chart.types.Bar.prototype.draw = function () {
+		var result = barDraw.apply(this, arguments);
+		if (this.options.scaleShowValue) {
+			var ctx = this.chart.ctx;
+			ctx.save();
+			valueStyle(ctx, this.options);
+			helpers.each(this.datasets, function (dataset) {
+				helpers.each(dataset.bars, function (bar) {
+					if (bar.hasValue()) {
+						ctx.fillText(formatValue(bar.value), bar.x, bar.y - 8);
+					}
+				});
+			});
+			ctx.restore();
+		}
+		return result;
+	};
+}).call(this);
