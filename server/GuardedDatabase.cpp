@@ -1,0 +1,379 @@
+#include "GuardedDatabase.h"
+
+#include <strings.h>
+#include <sys/stat.h>
+
+#include <cctype>
+#include <chrono>
+#include <cstring>
+#include <vector>
+
+namespace zl::recnetd {
+
+namespace {
+
+// VM instructions between two calls of the progress handler.
+constexpr int kProgressInstructions = 1000;
+// The cancel callback (a gRPC call) is polled every this many progress calls.
+constexpr int kCancelPollEvery = 32;
+
+int64_t NowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+const char* const kAllowedFunctions[] = {
+    // aggregates
+    "count",
+    "sum",
+    "total",
+    "avg",
+    "min",
+    "max",
+    "group_concat",
+    // window functions
+    "row_number",
+    "rank",
+    "dense_rank",
+    "percent_rank",
+    "cume_dist",
+    "ntile",
+    "lag",
+    "lead",
+    "first_value",
+    "last_value",
+    "nth_value",
+    // dates and times
+    "date",
+    "time",
+    "datetime",
+    "julianday",
+    "strftime",
+    "unixepoch",
+    "current_date",
+    "current_time",
+    "current_timestamp",
+    // texts
+    "length",
+    "lower",
+    "upper",
+    "substr",
+    "substring",
+    "trim",
+    "ltrim",
+    "rtrim",
+    "replace",
+    "instr",
+    "printf",
+    "format",
+    "quote",
+    "like",
+    "glob",
+    "hex",
+    "char",
+    "unicode",
+    "typeof",
+    // numbers and NULLs
+    "abs",
+    "round",
+    "coalesce",
+    "ifnull",
+    "nullif",
+    "iif",
+    "likely",
+    "unlikely",
+    "likelihood",
+    "random",
+    "floor",
+    "ceil",
+    "ceiling",
+    "mod",
+    "pow",
+    "power",
+    "sqrt",
+    "sign",
+};
+
+// Tables a statement may not read even though they are read-only: the PRAGMA table-valued
+// functions and the raw page and statement views.
+bool IsForbiddenTable(const char* name) {
+    if (!name) return false;
+    return strncasecmp(name, "pragma_", 7) == 0 || strcasecmp(name, "sqlite_dbpage") == 0 ||
+           strcasecmp(name, "dbstat") == 0 || strcasecmp(name, "sqlite_stmt") == 0;
+}
+
+int Authorize(void*, int action, const char* arg1, const char* arg2, const char*, const char*) {
+    switch (action) {
+        case SQLITE_SELECT:
+        case SQLITE_RECURSIVE:  // runs under the time limit like everything else
+            return SQLITE_OK;
+        case SQLITE_READ:
+            return IsForbiddenTable(arg1) ? SQLITE_DENY : SQLITE_OK;
+        case SQLITE_FUNCTION:
+            return IsAllowedFunction(arg2) ? SQLITE_OK : SQLITE_DENY;
+        default:
+            return SQLITE_DENY;
+    }
+}
+
+// Skips blanks and comments; answers the first other character (or the end).
+const char* SkipBlanks(const char* p) {
+    while (*p) {
+        if (std::isspace(static_cast<unsigned char>(*p))) {
+            ++p;
+        } else if (p[0] == '-' && p[1] == '-') {
+            while (*p && *p != '\n') ++p;
+        } else if (p[0] == '/' && p[1] == '*') {
+            const char* end = std::strstr(p + 2, "*/");
+            if (!end) return p + std::strlen(p);  // an open comment runs to the end
+            p = end + 2;
+        } else {
+            break;
+        }
+    }
+    return p;
+}
+
+}  // namespace
+
+bool IsAllowedFunction(const char* name) {
+    if (!name) return false;
+    for (const char* allowed : kAllowedFunctions) {
+        if (strcasecmp(name, allowed) == 0) return true;
+    }
+    return false;
+}
+
+bool StartsAsQuery(const std::string& sql) {
+    const char* p = SkipBlanks(sql.c_str());
+    for (const char* keyword : {"select", "with", "values"}) {
+        const size_t n = std::strlen(keyword);
+        if (strncasecmp(p, keyword, n) == 0) {
+            const unsigned char next = static_cast<unsigned char>(p[n]);
+            if (!(std::isalnum(next) || next == '_' || next >= 0x80)) return true;
+        }
+    }
+    return false;
+}
+
+bool IsEmptyTail(const char* text) {
+    if (!text) return true;
+    for (const char* p = SkipBlanks(text); *p; p = SkipBlanks(p)) {
+        if (*p != ';') return false;
+        ++p;
+    }
+    return true;
+}
+
+GuardedDatabase::~GuardedDatabase() {
+    if (db_) sqlite3_close_v2(db_);
+}
+
+std::unique_ptr<GuardedDatabase> GuardedDatabase::Open(const std::string& realPath,
+                                                       const Limits& limits, std::string* error) {
+    std::unique_ptr<GuardedDatabase> self(new GuardedDatabase());
+    self->realPath_ = realPath;
+    self->limits_ = limits;
+    if (realPath.empty() || realPath.front() != '/') {
+        *error = "not an absolute path";
+        return nullptr;
+    }
+    // No URI flag; an absolute path is never read as a URI. NOFOLLOW refuses a link that
+    // appeared after the path was resolved.
+    const int rc = sqlite3_open_v2(realPath.c_str(), &self->db_,
+                                   SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW, nullptr);
+    sqlite3* db = self->db_;
+    if (rc != SQLITE_OK) {
+        *error = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        return nullptr;
+    }
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, limits.busyTimeoutMs);
+    struct Setting {
+        int op;
+        int value;
+    };
+    const Setting settings[] = {
+        {SQLITE_DBCONFIG_DEFENSIVE, 1},
+        {SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0},
+        {SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0},
+        {SQLITE_DBCONFIG_ENABLE_TRIGGER, 0},
+        {SQLITE_DBCONFIG_ENABLE_FTS3_TOKENIZER, 0},
+        {SQLITE_DBCONFIG_WRITABLE_SCHEMA, 0},
+        {SQLITE_DBCONFIG_DQS_DML, 0},
+        {SQLITE_DBCONFIG_DQS_DDL, 0},
+    };
+    for (const Setting& setting : settings) {
+        int now = -1;
+        if (sqlite3_db_config(db, setting.op, setting.value, &now) != SQLITE_OK ||
+            now != setting.value) {
+            *error = "cannot lock the database connection down";
+            return nullptr;
+        }
+    }
+    sqlite3_limit(db, SQLITE_LIMIT_LENGTH, limits.maxValueBytes);
+    sqlite3_limit(db, SQLITE_LIMIT_SQL_LENGTH, limits.maxSqlBytes);
+    sqlite3_limit(db, SQLITE_LIMIT_ATTACHED, 0);
+    sqlite3_limit(db, SQLITE_LIMIT_EXPR_DEPTH, 200);
+    sqlite3_limit(db, SQLITE_LIMIT_COMPOUND_SELECT, 100);
+    sqlite3_limit(db, SQLITE_LIMIT_LIKE_PATTERN_LENGTH, 1000);
+    sqlite3_limit(db, SQLITE_LIMIT_FUNCTION_ARG, 32);
+    sqlite3_limit(db, SQLITE_LIMIT_WORKER_THREADS, 0);
+    char* message = nullptr;
+    // query_only is set before the authorizer, which refuses every PRAGMA afterwards. The
+    // catalogue read makes a file that is no database fail here.
+    if (sqlite3_exec(db, "PRAGMA query_only=1; SELECT count(*) FROM sqlite_master;", nullptr,
+                     nullptr, &message) != SQLITE_OK) {
+        *error = message ? message : "cannot read the database";
+        sqlite3_free(message);
+        return nullptr;
+    }
+    sqlite3_set_authorizer(db, Authorize, nullptr);
+    sqlite3_progress_handler(db, kProgressInstructions, &GuardedDatabase::Progress, self.get());
+    struct stat st {};
+    if (::stat(realPath.c_str(), &st) != 0) {
+        *error = "the database file went away";
+        return nullptr;
+    }
+    self->device_ = st.st_dev;
+    self->inode_ = st.st_ino;
+    return self;
+}
+
+bool GuardedDatabase::StillSameFile() const {
+    struct stat st {};
+    return ::stat(realPath_.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_dev == device_ &&
+           st.st_ino == inode_;
+}
+
+int GuardedDatabase::Progress(void* context) {
+    auto* self = static_cast<GuardedDatabase*>(context);
+    if (self->deadlineNs_ == 0) return 0;  // not inside Run (setup statements)
+    if (NowNs() > self->deadlineNs_) {
+        self->timedOut_ = true;
+        return 1;
+    }
+    if (self->cancelled_ && *self->cancelled_ && ++self->progressCalls_ % kCancelPollEvery == 0 &&
+        (*self->cancelled_)()) {
+        self->wasCancelled_ = true;
+        return 1;
+    }
+    return 0;
+}
+
+RunOutcome GuardedDatabase::Run(const std::string& sql, RowSink* sink,
+                                const std::function<bool()>& cancelled, std::string* message) {
+    message->clear();
+    if (sql.find('\0') != std::string::npos) {
+        *message = "a NUL character in the statement";
+        return RunOutcome::Refused;
+    }
+    if (sql.size() > static_cast<size_t>(limits_.maxSqlBytes)) {
+        *message = "statement longer than " + std::to_string(limits_.maxSqlBytes) + " bytes";
+        return RunOutcome::TooLarge;
+    }
+    if (!StartsAsQuery(sql)) {
+        *message = "only SELECT, WITH and VALUES statements are accepted";
+        return RunOutcome::Refused;
+    }
+    sqlite3_stmt* stmt = nullptr;
+    const char* tail = nullptr;
+    int rc = sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &stmt, &tail);
+    if (rc != SQLITE_OK) {
+        *message = sqlite3_errmsg(db_);
+        const int primary = rc & 0xff;
+        if (primary == SQLITE_AUTH) return RunOutcome::Refused;
+        if (primary == SQLITE_TOOBIG) return RunOutcome::TooLarge;
+        return RunOutcome::Failed;
+    }
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> guard(stmt, sqlite3_finalize);
+    if (!stmt) {
+        *message = "no statement";
+        return RunOutcome::Refused;
+    }
+    if (!IsEmptyTail(tail)) {
+        *message = "only one statement per request";
+        return RunOutcome::Refused;
+    }
+    if (!sqlite3_stmt_readonly(stmt) || sqlite3_stmt_isexplain(stmt) != 0) {
+        *message = "the statement is not a read-only query";
+        return RunOutcome::Refused;
+    }
+    const int columns = sqlite3_column_count(stmt);
+    std::vector<const char*> names(columns), texts(columns);
+    std::vector<int> lengths(columns);
+    for (int i = 0; i < columns; ++i) names[i] = sqlite3_column_name(stmt, i);
+    if (sink) sink->Begin(columns, names.data());
+
+    deadlineNs_ = NowNs() + static_cast<int64_t>(limits_.statementTimeoutMs) * 1000000;
+    cancelled_ = &cancelled;
+    progressCalls_ = 0;
+    timedOut_ = false;
+    wasCancelled_ = false;
+    struct Reset {
+        GuardedDatabase* self;
+        ~Reset() {
+            self->deadlineNs_ = 0;
+            self->cancelled_ = nullptr;
+        }
+    } reset{this};
+
+    int64_t rows = 0;
+    int64_t bytes = 0;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        for (int i = 0; i < columns; ++i) {
+            texts[i] = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+            lengths[i] = texts[i] ? sqlite3_column_bytes(stmt, i) : 0;
+            bytes += lengths[i] + 1;
+        }
+        if (sqlite3_errcode(db_) == SQLITE_NOMEM) {
+            *message = "out of memory";
+            return RunOutcome::TooLarge;
+        }
+        if (++rows > limits_.maxRows) {
+            *message = "the answer has more than " + std::to_string(limits_.maxRows) + " rows";
+            return RunOutcome::TooLarge;
+        }
+        if (bytes > limits_.maxAnswerBytes) {
+            *message =
+                "the answer is larger than " + std::to_string(limits_.maxAnswerBytes) + " bytes";
+            return RunOutcome::TooLarge;
+        }
+        if (NowNs() > deadlineNs_) {
+            *message =
+                "time limit of " + std::to_string(limits_.statementTimeoutMs) + " ms exceeded";
+            return RunOutcome::TimedOut;
+        }
+        if (sink && !sink->Row(columns, texts.data(), lengths.data())) {
+            *message = "the client went away";
+            return RunOutcome::Cancelled;
+        }
+    }
+    if (rc == SQLITE_DONE) return RunOutcome::Ok;
+    const int primary = rc & 0xff;
+    if (primary == SQLITE_INTERRUPT && timedOut_) {
+        *message = "time limit of " + std::to_string(limits_.statementTimeoutMs) + " ms exceeded";
+        return RunOutcome::TimedOut;
+    }
+    if (primary == SQLITE_INTERRUPT && wasCancelled_) {
+        *message = "cancelled";
+        return RunOutcome::Cancelled;
+    }
+    *message = sqlite3_errmsg(db_);
+    switch (primary) {
+        case SQLITE_TOOBIG:
+        case SQLITE_NOMEM:
+            return RunOutcome::TooLarge;
+        case SQLITE_AUTH:
+        case SQLITE_READONLY:
+            return RunOutcome::Refused;
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return RunOutcome::Busy;
+        default:
+            return RunOutcome::Failed;
+    }
+}
+
+}  // namespace zl::recnetd

@@ -1,0 +1,83 @@
+// One served database opened for a session, locked down for SQL from clients: read-only
+// open of a real path (no links, no URIs), defensive mode, no triggers, extensions or FTS3
+// tokenizers, query_only, an authorizer that lets through nothing but reading and a list of
+// harmless functions, one read-only statement per request, and a time limit, a row limit
+// and a byte limit per statement.
+#pragma once
+
+#include <sqlite3.h>
+#include <sys/types.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "ServerConfig.h"
+
+namespace zl::recnetd {
+
+enum class RunOutcome {
+    Ok,
+    Refused,    // not a single read-only SELECT, or it uses something not allowed
+    TimedOut,   // the time limit stopped it
+    TooLarge,   // the row or byte limit, or a value over the length limit
+    Cancelled,  // the client went away or the server stops
+    Failed,     // any other SQLite error (syntax, missing table, ...)
+    Busy,       // the file stayed locked by a writer
+};
+
+// Receives the result. Row returns false when the rows cannot be delivered (client gone).
+class RowSink {
+  public:
+    virtual ~RowSink() = default;
+    virtual void Begin(int columns, const char* const* names) = 0;
+    // texts[i] == nullptr for NULL; lengths[i] its byte count.
+    virtual bool Row(int columns, const char* const* texts, const int* lengths) = 0;
+};
+
+class GuardedDatabase {
+  public:
+    ~GuardedDatabase();
+    GuardedDatabase(const GuardedDatabase&) = delete;
+    GuardedDatabase& operator=(const GuardedDatabase&) = delete;
+
+    // Opens realPath read-only and applies every lock. Null with *error on failure.
+    static std::unique_ptr<GuardedDatabase> Open(const std::string& realPath, const Limits& limits,
+                                                 std::string* error);
+
+    // Runs exactly one statement. cancelled (optional) is polled while it runs.
+    RunOutcome Run(const std::string& sql, RowSink* sink, const std::function<bool()>& cancelled,
+                   std::string* message);
+
+    // True while the file at the path is still the one that was opened.
+    bool StillSameFile() const;
+    const std::string& RealPath() const { return realPath_; }
+
+  private:
+    GuardedDatabase() = default;
+    static int Progress(void* self);
+
+    sqlite3* db_ = nullptr;
+    std::string realPath_;
+    dev_t device_ = 0;
+    ino_t inode_ = 0;
+    Limits limits_;
+    // Set for the time of one Run; the progress handler reads them.
+    int64_t deadlineNs_ = 0;
+    const std::function<bool()>* cancelled_ = nullptr;
+    int progressCalls_ = 0;
+    bool timedOut_ = false;
+    bool wasCancelled_ = false;
+};
+
+// True when the text starts (after blanks and comments) with SELECT, WITH or VALUES.
+// Checked before SQLite sees the text.
+bool StartsAsQuery(const std::string& sql);
+// True when text is only blanks, semicolons and comments.
+bool IsEmptyTail(const char* text);
+// The functions a client's statement may call.
+bool IsAllowedFunction(const char* name);
+
+}  // namespace zl::recnetd
