@@ -1,0 +1,122 @@
+#include "data/QueryExec.h"
+
+#include <climits>
+#include <cstdlib>
+
+#include "recnet/RecNet.h"
+#include "store/IString.h"
+#include "store/SiteRecord.h"
+#include "store/StringIds.h"
+
+namespace {
+
+constexpr int kReconnectTimeOutMs = 30000;
+constexpr int kSilentAttempts = 3;
+
+int CollectRow(void* context, int columnCount, char** columnTexts, char** /*columnNames*/) {
+    auto* rows = static_cast<std::vector<SqlRow>*>(context);
+    SqlRow row(columnCount > 0 ? columnCount : 0);
+    for (int i = 0; i < columnCount; ++i)
+        row[i] = SqlColumnToInt(columnTexts ? columnTexts[i] : nullptr);
+    rows->push_back(std::move(row));
+    return 0;
+}
+
+RecNetClient* FamilyClient(const SiteRecord& site, QueryFamily family) {
+    switch (family) {
+        case kFamily2D:
+            return site.client2D;
+        case kFamily3D:
+            return site.client3D;
+        default:
+            return site.clientOther;
+    }
+}
+
+// A client whose server no longer answers is connected and logged in again, and the site's
+// database reopened, before the query.
+bool EnsureSession(RecNetClient* client, const SiteRecord& site) {
+    char name[260] = {};
+    if (client->GetServerName(name, sizeof name) != 0) return true;
+    client->Close();
+    if (client->Connect(site.ipAddress.c_str(), std::atoi(site.port.c_str()),
+                        kReconnectTimeOutMs) == 0)
+        return false;
+    if (client->Login(site.userName.c_str(), site.password.c_str()) == 0) {
+        client->Close();
+        return false;
+    }
+    return client->OpenDatabase(site.localDB.c_str()) != 0;
+}
+
+}  // namespace
+
+int SqlColumnToInt(const char* text) {
+    if (text == nullptr || *text == '\0') return 0;
+    const long long v = std::strtoll(text, nullptr, 10);
+    if (v > INT_MAX) return INT_MAX;
+    if (v < INT_MIN) return INT_MIN;
+    return static_cast<int>(v);
+}
+
+int ExecuteOnce(const SiteRecord& site, QueryFamily family, const std::string& sql,
+                std::vector<SqlRow>& rows) {
+    rows.clear();
+    if (RecNetClient* client = FamilyClient(site, family)) {
+        if (!EnsureSession(client, site)) return 0;
+        if (client->Exec(sql.c_str(), CollectRow, &rows) == 0) {
+            rows.clear();
+            return 0;
+        }
+        return 1;
+    }
+    if (site.localDb != nullptr) {
+        if (site.localDb->Exec(sql.c_str(), CollectRow, &rows) == 0) {
+            rows.clear();
+            return 0;
+        }
+        return 1;
+    }
+    return 1;  // no handle: nothing to ask, no rows
+}
+
+int ExecuteWithRetry(const SiteRecord& site, QueryFamily family, const std::string& sql,
+                     std::vector<SqlRow>& rows, const QueryHooks& hooks) {
+    if (hooks.lastSql) *hooks.lastSql = sql;
+    for (int i = 0; i < kSilentAttempts; ++i)
+        if (ExecuteOnce(site, family, sql, rows)) return 1;
+    for (;;) {
+        if (ExecuteOnce(site, family, sql, rows)) return 1;
+        const bool again = hooks.prompt != nullptr &&
+                           hooks.prompt->AskRetry(IString::Instance()->LoadStringA(kStrAppCaption),
+                                                  FailureMessage(site));
+        if (!again) {
+            if (hooks.progress) hooks.progress->Abort();
+            return 0;
+        }
+    }
+}
+
+std::string FailureMessage(const SiteRecord& site) {
+    std::string address;
+    if (site.client3D || site.client2D || site.clientOther)
+        address = site.ipAddress;
+    else if (site.localDb)
+        address = site.localDB;
+    else
+        return std::string();
+    IString* strings = IString::Instance();
+    return address + " " + strings->LoadStringA(kStrConnectFailed) + " " +
+           strings->LoadStringA(kStrRetryQuestion);
+}
+
+int ConnectOwnClient(RecNetClient** handle, const SiteRecord& site) {
+    *handle = nullptr;  // the copy's pointer belongs to the site list
+    if (RecNetConnect(handle, site.ipAddress.c_str(), std::atoi(site.port.c_str())) == 0) return 0;
+    if ((*handle)->Login(site.userName.c_str(), site.password.c_str()) == 0) return 0;
+    return (*handle)->OpenDatabase(site.localDB.c_str()) != 0 ? 1 : 0;
+}
+
+void ReleaseOwnClient(RecNetClient** handle) {
+    if (*handle != nullptr) RecNetClose(handle);
+}

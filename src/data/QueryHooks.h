@@ -1,0 +1,52 @@
+// What the query engine asks of its host: progress steps and cancellation, the "try again?"
+// question after a failed query, and where result rows go. The window, the command-line tool
+// and the tests each implement these, so the engine runs the same under all of them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "base/SysTime.h"
+
+// The progress display of a running query. The engine steps it after every hour (Day) or day
+// (Week, Month) of a report and stops when it answers false.
+class IQueryProgress {
+  public:
+    virtual ~IQueryProgress() = default;
+    // Advances the display; `text` (may be null) replaces the shown text. Answers false when
+    // the display is gone or the user cancelled: the engine then stops.
+    virtual bool Step(const char* text = nullptr) = 0;
+    // Ends the run from inside: sets the aborted flag and closes the display.
+    virtual void Abort() = 0;
+    // True once the run was aborted or cancelled.
+    virtual bool Aborted() const = 0;
+    // Closes the display at the normal end of a run (the worker calls it).
+    virtual void Close() = 0;
+};
+
+// The question shown when a query keeps failing. Answers true for Yes (try again).
+class IRetryPrompt {
+  public:
+    virtual ~IRetryPrompt() = default;
+    // caption: language string 0; message: "<address> <string 110> <string 401>".
+    virtual bool AskRetry(const std::string& caption, const std::string& message) = 0;
+};
+
+// Receives one result row per time bucket, in bucket order. `kind` is the range of the run
+// (0 Day, 1 Week, 2 Month); `values` holds `count` values (at most 10 are kept by a table).
+class IRowSink {
+  public:
+    virtual ~IRowSink() = default;
+    virtual void AddRow(const SYSTEMTIME& from, const SYSTEMTIME& to, const uint32_t* values,
+                        int count, int kind) = 0;
+};
+
+// The host objects one run uses. Any may be null: no progress means the run is never
+// cancelled from outside, no prompt answers No, no sink drops the rows, no lastSql keeps
+// nothing.
+struct QueryHooks {
+    IQueryProgress* progress = nullptr;
+    IRetryPrompt* prompt = nullptr;
+    IRowSink* sink = nullptr;
+    std::string* lastSql = nullptr;  // receives every SQL text as it is sent
+};

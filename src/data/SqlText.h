@@ -1,0 +1,56 @@
+// The SQL texts of the report queries, as pure functions of their parameters: one bucket
+// (start and end, both inclusive) in, the exact text out. Nothing here touches a database, so
+// every text can be checked byte for byte.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "base/SysTime.h"
+
+struct SiteRecord;
+
+// '%04d-%02d-%02d %02d:%02d:%02d' of the time (no quotes).
+std::string SqlTimeText(const SYSTEMTIME& t);
+
+// "Camera= 1 OR Camera= 3 OR Camera= 4" for the camera numbers in the given order; empty when
+// there is none.
+std::string CameraFilter(const std::vector<int>& cameraNumbers);
+// The camera numbers (slot index + 1, ascending) of the checked slots of a site whose 3D flag
+// is 1 (threeD true) or not 1 (threeD false).
+std::vector<int> CheckedCameras(const SiteRecord& site, bool threeD);
+
+// 2D people counter: in and out sums of the cameras in the bucket.
+std::string Sql2D(const std::string& cameraFilter, const SYSTEMTIME& from, const SYSTEMTIME& to);
+
+// Generic counters: the select expression over "records" in the bucket of the time column.
+std::string SqlGeneric(const std::string& selectExpression, const std::string& cameraFilter,
+                       const std::string& timeColumn, const SYSTEMTIME& from, const SYSTEMTIME& to);
+
+// 3D people counter height modes: 0 all heights, 1 three classes, 2 above T1, 3 below T1.
+// Number of values a row of the mode holds (2 or 6); 0 for a mode that sends nothing.
+int ValueCountOf3DMode(int heightMode);
+// The group of COUNT queries of one 3D bucket, in value order (in/out per height class).
+// dayForm selects the Day texts (camera filter twice) instead of the Week/Month texts.
+// Empty for an unknown mode.
+std::vector<std::string> Sql3DGroup(const std::string& cameraFilter, int heightMode, int t1, int t2,
+                                    bool dayForm, const SYSTEMTIME& from, const SYSTEMTIME& to);
+
+// Select expression of a generic counter type (3..7). Access counters sum the selected regions
+// (numbers 1..10; out-of-range numbers are ignored, order and duplicates do not matter); queue
+// length monitoring uses the measure 0..3. Empty when there is nothing to select (an access
+// counter without a region, an unknown type or measure).
+std::string SelectExpression(int counterType, const std::vector<int>& regions, int queueMeasure);
+// Time column of a generic counter type: "CountingTime" (5), "EnterTime" (6), else
+// "StartTime".
+const char* TimeColumnOf(int counterType);
+// The camera filter of a generic run: for queue length monitoring (type 7) with regions it is
+// "(<cameras>) AND (Queue=1 OR Queue=3)" ("Counter=" for measure 2); a queue run without
+// regions keeps every region ("<cameras> "); other types keep the camera filter.
+std::string GenericFilter(const std::string& cameraFilter, int counterType, int queueMeasure,
+                          const std::vector<int>& regions);
+
+// The regions 1..10 sorted ascending without duplicates; others dropped.
+std::vector<int> NormalizedRegions(const std::vector<int>& regions);
+// The region numbers (index + 1) whose flag is non-zero, from the window's ten region flags.
+std::vector<int> RegionsFromFlags(const int* flags, int count);

@@ -1,0 +1,181 @@
+// Test helpers for the query engine: a temporary folder, SQLite files made in the test, a
+// scripted server client, and host objects that record what the engine did.
+#pragma once
+
+#include <sqlite3.h>
+#include <stdlib.h>
+
+#include <deque>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "base/SysTime.h"
+#include "data/QueryHooks.h"
+#include "recnet/RecNet.h"
+
+class DataTempDir {
+  public:
+    DataTempDir() {
+        std::string templ = (std::filesystem::temp_directory_path() / "zl_data_XXXXXX").string();
+        path_ = ::mkdtemp(templ.data()) ? templ : std::string();
+    }
+    ~DataTempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    DataTempDir(const DataTempDir&) = delete;
+    DataTempDir& operator=(const DataTempDir&) = delete;
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+    const std::string& Path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+// Creates (or extends) an SQLite file with the statements; true when all ran.
+inline bool MakeDb(const std::string& path, const std::vector<std::string>& statements) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    sqlite3* db = nullptr;
+    if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) {
+        sqlite3_close(db);
+        return false;
+    }
+    bool ok = true;
+    for (const std::string& s : statements)
+        ok = ok && sqlite3_exec(db, s.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ok;
+}
+
+// A server client that answers from a script and logs every call.
+class ScriptClient : public RecNetClient {
+  public:
+    std::vector<std::string> calls;
+    bool alive = true;  // GetServerName answers non-zero
+    int connectResult = 1;
+    int loginResult = 1;
+    int openResult = 1;
+    std::deque<int> execResults;                 // next Exec results; empty = success
+    std::vector<std::vector<const char*>> rows;  // rows every successful Exec delivers
+    std::vector<std::string> sqls;
+    int connectTimeOut = -1;
+    std::string connectIp;
+    int connectPort = -1;
+
+    int Connect(const char* ip, int port, int timeOutMs) override {
+        calls.push_back("Connect");
+        connectIp = ip;
+        connectPort = port;
+        connectTimeOut = timeOutMs;
+        if (connectResult) alive = true;
+        return connectResult;
+    }
+    int Login(const char*, const char*) override {
+        calls.push_back("Login");
+        return loginResult;
+    }
+    int Close() override {
+        calls.push_back("Close");
+        alive = false;
+        return 1;
+    }
+    int IsConnected() override { return alive ? 1 : 0; }
+    int OpenDatabase(const char* path) override {
+        calls.push_back(std::string("OpenDatabase ") + path);
+        return openResult;
+    }
+    int Exec(const char* sql, RecNetRowCallback cb, void* ctx) override {
+        calls.push_back("Exec");
+        sqls.push_back(sql);
+        int result = 1;
+        if (!execResults.empty()) {
+            result = execResults.front();
+            execResults.pop_front();
+        }
+        if (!result) return 0;
+        for (auto& r : rows) {
+            std::vector<char*> texts;
+            for (const char* t : r) texts.push_back(const_cast<char*>(t));
+            cb(ctx, static_cast<int>(texts.size()), texts.data(), nullptr);
+        }
+        return 1;
+    }
+    int GetPeopleDbPaths(char*, char*, int) override { return 0; }
+    int GetMonthDays(const char*, const char*, uint16_t, uint16_t, uint16_t, int,
+                     uint8_t*) override {
+        return 0;
+    }
+    int GetServerName(char* buffer, int capacity) override {
+        calls.push_back("GetServerName");
+        if (!alive) return 0;
+        if (capacity > 0) buffer[0] = 's', buffer[capacity > 1 ? 1 : 0] = '\0';
+        return 1;
+    }
+    int GetDatabaseCount() override { return 0; }
+    int GetDatabaseEntry(int, int*, char*, int) override { return 0; }
+
+    int Count(const std::string& call) const {
+        int n = 0;
+        for (const auto& c : calls) n += c == call;
+        return n;
+    }
+};
+
+struct RecordedRow {
+    SYSTEMTIME from;
+    SYSTEMTIME to;
+    std::vector<uint32_t> values;
+    int kind;
+};
+
+class VectorSink : public IRowSink {
+  public:
+    std::vector<RecordedRow> rows;
+    void AddRow(const SYSTEMTIME& from, const SYSTEMTIME& to, const uint32_t* values, int count,
+                int kind) override {
+        rows.push_back({from, to, std::vector<uint32_t>(values, values + count), kind});
+    }
+};
+
+// Steps until `stopAfter` steps were taken (-1: never stops).
+class CountingProgress : public IQueryProgress {
+  public:
+    int steps = 0;
+    int stopAfter = -1;
+    bool aborted = false;
+    bool closed = false;
+    bool Step(const char*) override {
+        ++steps;
+        return !closed && !aborted && (stopAfter < 0 || steps < stopAfter);
+    }
+    void Abort() override {
+        aborted = true;
+        closed = true;
+    }
+    bool Aborted() const override { return aborted; }
+    void Close() override { closed = true; }
+};
+
+// Answers from a script; records how many attempts the client had seen at each question.
+class ScriptPrompt : public IRetryPrompt {
+  public:
+    std::deque<bool> answers;
+    std::vector<int> execCountAtAsk;
+    std::vector<std::string> messages;
+    std::vector<std::string> captions;
+    const ScriptClient* client = nullptr;
+    bool AskRetry(const std::string& caption, const std::string& message) override {
+        captions.push_back(caption);
+        messages.push_back(message);
+        execCountAtAsk.push_back(client ? client->Count("Exec") : 0);
+        if (answers.empty()) return false;
+        const bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+};
+
+inline SYSTEMTIME Day(int y, int m, int d, int hh = 0, int mm = 0, int ss = 0) {
+    return MakeSysTime(y, m, d, hh, mm, ss);
+}
