@@ -1,0 +1,198 @@
+#include "CliOptions.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <set>
+
+namespace {
+
+bool ParseInt(const std::string& text, long lo, long hi, int* out) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != 0 || v < lo || v > hi) return false;
+    *out = static_cast<int>(v);
+    return true;
+}
+
+bool ParseList(const std::string& text, int lo, int hi, std::vector<int>* out) {
+    out->clear();
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t comma = text.find(',', start);
+        const std::string item =
+            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        int v;
+        if (!ParseInt(item, lo, hi, &v)) return false;
+        if (std::find(out->begin(), out->end(), v) == out->end()) out->push_back(v);
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    return !out->empty();
+}
+
+bool ParseEndpoint(const std::string& text, CliEndpoint* out) {
+    const size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0) return false;
+    out->host = text.substr(0, colon);
+    return ParseInt(text.substr(colon + 1), 1, 65535, &out->port);
+}
+
+bool ParseDate(const std::string& text, SYSTEMTIME* out) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
+    int y, m, d;
+    if (!ParseInt(text.substr(0, 4), 1601, 9999, &y) || !ParseInt(text.substr(5, 2), 1, 12, &m) ||
+        !ParseInt(text.substr(8, 2), 1, 31, &d) || d > DaysInMonth(y, m))
+        return false;
+    *out = MakeSysTime(y, m, d);
+    return true;
+}
+
+}  // namespace
+
+const char* RangeName(int range) {
+    switch (range) {
+        case 1:
+            return "week";
+        case 2:
+            return "month";
+        default:
+            return "day";
+    }
+}
+
+const char* CliUsage() {
+    return "usage: reporter-cli report --type N --range day|week|month --date YYYY-MM-DD\n"
+           "    [--local PATH]...  [--server HOST:PORT]...  [--device HOST:PORT]...\n"
+           "    [--user NAME] [--password-file FILE]        (for the server and device sites)\n"
+           "    [--site-list FILE [--site NAME]...]          (sites of a SiteList.ini)\n"
+           "    [--cameras 1,2,5]                            (default: every camera found)\n"
+           "    [--period 5|10|15|30|60] [--direction 0|1|2]\n"
+           "    [--height-class 0|1|2|3] [--height-low N] [--height-high N] [--unit cm|in]\n"
+           "    [--regions 1,3] [--queue-measure 0|1|2|3]\n"
+           "    [--settings FILE] [--lang FILE]\n"
+           "    [--format table|csv|xml|json] [--output FILE] [--retries N] [--quiet]\n";
+}
+
+bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* o, std::string* error) {
+    *o = CliOptions();
+    o->date = GetSysTime();
+    o->date = MakeSysTime(o->date.wYear, o->date.wMonth, o->date.wDay);
+    const auto fail = [&](const std::string& why) {
+        *error = why;
+        return false;
+    };
+    if (args.empty()) return fail("no command given (expected \"report\")");
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        o->help = true;
+        return true;
+    }
+    if (args[0] != "report") return fail("unknown command \"" + args[0] + "\"");
+
+    static const std::set<std::string> kFlags = {"--quiet", "--help", "-h"};
+    bool typeGiven = false;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& name = args[i];
+        if (kFlags.count(name)) {
+            if (name == "--quiet")
+                o->quiet = true;
+            else
+                o->help = true;
+            continue;
+        }
+        if (name.rfind("--", 0) != 0) return fail("unexpected argument \"" + name + "\"");
+        if (i + 1 >= args.size()) return fail(name + " needs a value");
+        const std::string& v = args[++i];
+        const auto bad = [&] { return fail("invalid value \"" + v + "\" for " + name); };
+        if (name == "--type") {
+            if (!ParseInt(v, 1, 7, &o->counterType)) return bad();
+            typeGiven = true;
+        } else if (name == "--range") {
+            if (v == "day")
+                o->range = 0;
+            else if (v == "week")
+                o->range = 1;
+            else if (v == "month")
+                o->range = 2;
+            else
+                return bad();
+        } else if (name == "--date") {
+            if (!ParseDate(v, &o->date)) return bad();
+        } else if (name == "--local") {
+            if (v.empty()) return bad();
+            o->locals.push_back(v);
+        } else if (name == "--server" || name == "--device") {
+            CliEndpoint e;
+            if (!ParseEndpoint(v, &e)) return bad();
+            (name == "--server" ? o->servers : o->devices).push_back(e);
+        } else if (name == "--user") {
+            o->user = v;
+        } else if (name == "--password-file") {
+            o->passwordFile = v;
+        } else if (name == "--site-list") {
+            o->siteList = v;
+        } else if (name == "--site") {
+            o->siteNames.push_back(v);
+        } else if (name == "--cameras") {
+            if (!ParseList(v, 1, 64, &o->cameras)) return bad();
+        } else if (name == "--period") {
+            if (!ParseInt(v, 1, 60, &o->periodMinutes) || 60 % o->periodMinutes != 0 ||
+                (o->periodMinutes != 5 && o->periodMinutes != 10 && o->periodMinutes != 15 &&
+                 o->periodMinutes != 30 && o->periodMinutes != 60))
+                return bad();
+        } else if (name == "--direction") {
+            if (!ParseInt(v, 0, 2, &o->direction)) return bad();
+        } else if (name == "--height-class") {
+            if (!ParseInt(v, 0, 3, &o->heightClass)) return bad();
+        } else if (name == "--height-low") {
+            if (!ParseInt(v, 0, 100000, &o->heightLow)) return bad();
+            o->heightLowGiven = true;
+        } else if (name == "--height-high") {
+            if (!ParseInt(v, 0, 100000, &o->heightHigh)) return bad();
+        } else if (name == "--unit") {
+            if (v == "cm")
+                o->heightUnit = 0;
+            else if (v == "in")
+                o->heightUnit = 1;
+            else
+                return bad();
+        } else if (name == "--regions") {
+            if (!ParseList(v, 1, 10, &o->regions)) return bad();
+        } else if (name == "--queue-measure") {
+            if (!ParseInt(v, 0, 3, &o->queueMeasure)) return bad();
+        } else if (name == "--settings") {
+            o->settingsFile = v;
+        } else if (name == "--lang") {
+            o->langFile = v;
+        } else if (name == "--format") {
+            if (v == "table")
+                o->format = CliFormat::Table;
+            else if (v == "csv")
+                o->format = CliFormat::Csv;
+            else if (v == "xml")
+                o->format = CliFormat::Xml;
+            else if (v == "json")
+                o->format = CliFormat::Json;
+            else
+                return bad();
+        } else if (name == "--output") {
+            if (v.empty()) return bad();
+            o->output = v;
+        } else if (name == "--retries") {
+            if (!ParseInt(v, 0, INT_MAX, &o->retries)) return bad();
+        } else {
+            return fail("unknown option " + name);
+        }
+    }
+    if (o->help) return true;
+    if (!typeGiven) return fail("--type is required");
+    if (!o->siteNames.empty() && o->siteList.empty()) return fail("--site needs --site-list");
+    if (o->locals.empty() && o->servers.empty() && o->devices.empty() && o->siteList.empty())
+        return fail("no site given (use --local, --server, --device or --site-list)");
+    // The window sets the threshold edit to 150 when "above a height" is chosen.
+    if (o->heightClass == 2 && !o->heightLowGiven) o->heightLow = 150;
+    return true;
+}

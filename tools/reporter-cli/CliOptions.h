@@ -1,0 +1,54 @@
+// The command line of reporter-cli: what it accepts, its defaults (those of the window with
+// untouched controls) and how it is read.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "base/SysTime.h"
+
+enum class CliFormat { Table, Csv, Xml, Json };
+
+struct CliEndpoint {
+    std::string host;
+    int port = 0;
+};
+
+struct CliOptions {
+    bool help = false;
+    int counterType = 0;  // required, 1..7
+    int range = 0;        // 0 day, 1 week, 2 month
+    SYSTEMTIME date{};    // default today
+    std::vector<std::string> locals;
+    std::vector<CliEndpoint> servers;
+    std::vector<CliEndpoint> devices;
+    std::string user;
+    std::string passwordFile;
+    std::string siteList;
+    std::vector<std::string> siteNames;
+    std::vector<int> cameras;  // empty = every camera found
+    int periodMinutes = 60;
+    int direction = 0;
+    int heightClass = 0;
+    int heightLow = 110;  // the "above" class starts at 150, as the window shows it
+    int heightHigh = 150;
+    bool heightLowGiven = false;
+    int heightUnit = 0;  // 0 cm, 1 in
+    std::vector<int> regions{1};
+    int queueMeasure = 0;
+    std::string settingsFile;
+    std::string langFile;
+    CliFormat format = CliFormat::Table;
+    std::string output;
+    int retries = 0;
+    bool quiet = false;
+};
+
+// Reads the arguments after the program name. False with a one-line reason in *error.
+bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options, std::string* error);
+
+// The usage text.
+const char* CliUsage();
+
+// "day", "week" or "month".
+const char* RangeName(int range);

@@ -1,0 +1,33 @@
+// The text forms of a report result that reporter-cli writes itself: the table (as the window
+// shows it) and the JSON document.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "query/CountTable.h"
+
+struct JsonReport {
+    int counterType = 0;
+    std::string range;  // "day", "week", "month"
+    std::string date;   // "YYYY-MM-DD"
+    std::vector<std::string> columns;
+    std::vector<CountRecord> records;  // the first columns.size() values are written
+};
+
+// {"counterType":..,"range":..,"date":..,\n "columns":[..],\n "records":[..],\n "totals":[..]}
+// with one record per line; totals are the sums of each column.
+std::string FormatJsonReport(const JsonReport& report);
+
+// The window's table: a header line (record number, bucket, value captions), one line per
+// record and, when there is at least one, the totals line; columns aligned with blanks.
+// `values` are the shown value indexes of each record, in column order.
+std::string FormatTableReport(const std::string& numberTitle, const std::string& bucketTitle,
+                              const std::string& totalTitle,
+                              const std::vector<std::string>& captions,
+                              const std::vector<int>& valueIndexes,
+                              const std::vector<CountRecord>& records);
+
+// "YYYY-MM-DD hh:mm:ss" of a record's start or end.
+std::string RecordFromText(const CountRecord& r);
+std::string RecordToText(const CountRecord& r);

@@ -1,0 +1,32 @@
+// reporter-cli: runs one report without a window and writes it as a table, CSV, XML or JSON.
+#include <unistd.h>
+
+#include <csignal>
+#include <iostream>
+
+#include "ReporterCli.h"
+
+namespace {
+
+std::atomic<bool> g_cancel{false};
+
+void OnInterrupt(int) {
+    g_cancel.store(true);
+    // A second interrupt ends the program at once.
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+    std::signal(SIGPIPE, SIG_IGN);
+    CliIo io;
+    io.out = &std::cout;
+    io.err = &std::cerr;
+    io.errIsTerminal = isatty(STDERR_FILENO) != 0;
+    io.cancel = &g_cancel;
+    return RunReporterCli(std::vector<std::string>(argv + 1, argv + argc), io);
+}
