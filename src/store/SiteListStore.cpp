@@ -85,7 +85,8 @@ CSiteListStore::CSiteListStore() : file_(zl::ProgramFolder() + "SiteList.ini") {
 
 bool CSiteListStore::Load() {
     zl::ProfileFile file(file_);
-    if (!file.Load()) return false;
+    loadFailed_ = !file.Load();
+    if (loadFailed_) return false;
     int count = zl::AtoI(zl::ReadProfileText(file, kListSection, kCountKey, "0"));
     if (count > kMaxSites) count = kMaxSites;
     sites_.reserve(sites_.size() + static_cast<std::size_t>(count > 0 ? count : 0));
@@ -94,6 +95,7 @@ bool CSiteListStore::Load() {
 }
 
 bool CSiteListStore::Save() const {
+    if (loadFailed_) return false;
     // The file is written anew: sites that were removed leave no section behind.
     zl::ProfileFile file(file_);
     file.Clear();

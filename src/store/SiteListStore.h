@@ -16,6 +16,8 @@ class CSiteListStore {
     bool Load();
     // Writes the whole list as a new file (sections renumbered from 00), replacing the old
     // one in one step. False when it could not be written; the old file is then unchanged.
+    // A file that exists but could not be loaded is never overwritten: its sites are not in
+    // the list, and writing the list would lose them.
     bool Save() const;
 
     std::vector<SiteRecord>& Sites() { return sites_; }
@@ -31,7 +33,10 @@ class CSiteListStore {
     void Clear() { sites_.clear(); }
 
     // The file used by Load and Save; defaults to the program folder's "SiteList.ini".
-    void SetFile(const std::string& path) { file_ = path; }
+    void SetFile(const std::string& path) {
+        file_ = path;
+        loadFailed_ = false;
+    }
     const std::string& File() const { return file_; }
 
     CSiteListStore();
@@ -42,4 +47,5 @@ class CSiteListStore {
   private:
     std::vector<SiteRecord> sites_;
     std::string file_;
+    bool loadFailed_ = false;
 };

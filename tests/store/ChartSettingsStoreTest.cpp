@@ -319,6 +319,25 @@ TEST_F(ChartSettingsStoreTest, FailedSaveLeavesTheOldFile) {
     EXPECT_EQ(ReadBytes(file), old);
 }
 
+TEST_F(ChartSettingsStoreTest, SaveIntoAReadOnlyFolderFailsAndKeepsTheOldFile) {
+    const std::string old = "[P_Count_Setting]\nbSyn_Adust=1\n";
+    WriteBytes(file, old);
+    SetMode(file, 0644);
+    SetMode(dir.Path(), 0555);
+    const int result = RunWithPermissions([&] {
+        CChartSettingsStore other;
+        other.SetFile(file);
+        other.Load();
+        ChartSettings s;
+        other.GetSettings(s, 1);
+        if (s.synAdjust != 1) return 1;
+        return other.Save() ? 2 : 0;
+    });
+    SetMode(dir.Path(), 0700);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(ReadBytes(file), old);
+}
+
 TEST_F(ChartSettingsStoreTest, SaveIntoAMissingFolderFails) {
     store.SetFile(dir.File("no such folder/Setting .ini"));
     EXPECT_FALSE(store.Save());

@@ -297,6 +297,44 @@ TEST_F(SiteListStoreTest, FailedSaveLeavesTheOldFile) {
     EXPECT_EQ(Reloaded().Size(), 1);
 }
 
+TEST_F(SiteListStoreTest, SaveIntoAReadOnlyFolderFailsAndKeepsTheOldFile) {
+    store.Add(MakeSite(1));
+    ASSERT_TRUE(store.Save());
+    const std::string old = ReadBytes(file);
+    SetMode(file, 0644);
+    SetMode(dir.Path(), 0555);
+    const int result = RunWithPermissions([&] {
+        CSiteListStore other;
+        other.SetFile(file);
+        if (!other.Load() || other.Size() != 1) return 1;
+        other.Add(MakeSite(2));
+        return other.Save() ? 2 : 0;
+    });
+    SetMode(dir.Path(), 0700);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(ReadBytes(file), old);
+}
+
+// A list that could not be read is not written over the file it came from.
+TEST_F(SiteListStoreTest, UnreadableFileIsNotOverwritten) {
+    store.Add(MakeSite(1));
+    ASSERT_TRUE(store.Save());
+    const std::string old = ReadBytes(file);
+    SetMode(file, 0);
+    SetMode(dir.Path(), 0777);
+    const int result = RunWithPermissions([&] {
+        CSiteListStore other;
+        other.SetFile(file);
+        if (other.Load()) return 1;
+        other.Add(MakeSite(2));
+        return other.Save() ? 2 : 0;
+    });
+    SetMode(dir.Path(), 0700);
+    SetMode(file, 0600);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(ReadBytes(file), old);
+}
+
 TEST_F(SiteListStoreTest, InsertAndAt) {
     store.Add(MakeSite(0));
     store.Add(MakeSite(2));
