@@ -1,0 +1,137 @@
+// Helpers of the query tests: a temporary folder, SQLite files made with plain SQL, and fakes
+// of the record-database object and the device link that record what the engine asks.
+#pragma once
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "data/QueryHooks.h"
+#include "devlink/DevLink.h"
+#include "recnet/RecNet.h"
+
+class QueryTempDir {
+  public:
+    QueryTempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "zlqueryXXXXXX").string();
+        path_ = mkdtemp(pattern.data()) ? pattern : std::string();
+    }
+    ~QueryTempDir() {
+        std::error_code ec;
+        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+    }
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+};
+
+inline bool MakeSqliteDb(const std::string& path, const std::vector<std::string>& statements) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    sqlite3* db = nullptr;
+    if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) return false;
+    bool ok = true;
+    for (const std::string& s : statements)
+        ok = ok && sqlite3_exec(db, s.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ok;
+}
+
+// A local database object that answers every query with one row of fixed column texts, or
+// fails; it records every SQL text.
+class FakeLocal : public RecNetLocal {
+  public:
+    std::vector<std::string> row{"1", "2"};
+    bool fail = false;
+    std::vector<std::string> sql;
+    std::function<std::vector<std::string>(const std::string&)> answer;  // overrides `row`
+
+    int Open(const char*) override { return 1; }
+    int Exec(const char* text, RecNetRowCallback callback, void* context) override {
+        sql.push_back(text);
+        if (fail) return 0;
+        std::vector<std::string> cols = answer ? answer(text) : row;
+        std::vector<char*> ptrs;
+        for (std::string& c : cols) ptrs.push_back(c.data());
+        std::vector<char*> names(cols.size(), nullptr);
+        if (callback) callback(context, static_cast<int>(ptrs.size()), ptrs.data(), names.data());
+        return 1;
+    }
+    int GetMonthDays(const char*, const char*, uint16_t, uint16_t, uint16_t, int,
+                     uint8_t*) override {
+        return 0;
+    }
+};
+
+// A device that answers GetCounts with in = camera, out = 2 x camera, and records the calls.
+class FakeDevice : public DevLink {
+  public:
+    struct Call {
+        int camera;
+        double from, to;
+    };
+    std::vector<Call> calls;
+    int failCamera = 0;  // GetCounts of this camera answers 0
+
+    int Connect(const char*, int, const char*, const char*, int) override { return 1; }
+    int GetDeviceName(char*, int) override { return 0; }
+    int GetCameraCount(int* count) override {
+        *count = 0;
+        return 1;
+    }
+    int GetCameraName(int, char*, int) override { return 0; }
+    int GetCounts(int camera, double from, double to, int* in, int* out) override {
+        calls.push_back({camera, from, to});
+        if (camera == failCamera) {
+            *in = 1000;
+            *out = 1000;
+            return 0;
+        }
+        *in = camera;
+        *out = 2 * camera;
+        return 1;
+    }
+};
+
+// Answers Yes a number of times, then No; counts the questions.
+class YesThenNo : public IRetryPrompt {
+  public:
+    explicit YesThenNo(int yes) : yes_(yes) {}
+    bool AskRetry(const std::string&, const std::string& message) override {
+        ++asked;
+        lastMessage = message;
+        return yes_-- > 0;
+    }
+    int asked = 0;
+    std::string lastMessage;
+
+  private:
+    int yes_;
+};
+
+// A progress that counts steps and answers false from step `stopAt` on (0 = never).
+class StepCounter : public IQueryProgress {
+  public:
+    int steps = 0;
+    int stopAt = 0;
+    bool aborted = false;
+    int closed = 0;
+    bool Step(const char*) override {
+        if (aborted) return false;
+        ++steps;
+        if (stopAt && steps >= stopAt) {
+            aborted = true;
+            return false;
+        }
+        return true;
+    }
+    void Abort() override { aborted = true; }
+    bool Aborted() const override { return aborted; }
+    void Close() override { ++closed; }
+};
