@@ -9,8 +9,8 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
-#include <new>
 #include <mutex>
+#include <new>
 #include <string>
 
 #include "base/SysTime.h"
@@ -38,7 +38,7 @@ bool CopyOut(const std::string& text, char* buffer, int size) {
 }
 
 class DevLinkImpl final : public DevLink {
-public:
+  public:
     DevLinkImpl() : watchdog_([this] { StopClient(); }) {}
     ~DevLinkImpl() override {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -52,15 +52,15 @@ public:
     int GetCameraName(int camera, char* buffer, int size) override;
     int GetCounts(int camera, double from, double to, int* in, int* out) override;
 
-private:
+  private:
     // One GET; true only for a complete 200 answer within the deadline.
     bool Fetch(const std::string& path, std::string* body);
     bool FetchDevice(devproto::DeviceInfo* info);
     void StopClient();
     void ResetClient();
 
-    std::mutex mutex_;         // one call at a time
-    std::mutex clientMutex_;   // guards client_ against the watchdog
+    std::mutex mutex_;        // one call at a time
+    std::mutex clientMutex_;  // guards client_ against the watchdog
     std::unique_ptr<httplib::Client> client_;
     int timeOutMs_ = kDefaultTimeOutMs;
     bool connected_ = false;
@@ -128,8 +128,7 @@ int DevLinkImpl::Connect(const char* address, int port, const char* user, const 
     client->set_keep_alive(true);
     client->set_decompress(false);
     client->set_follow_location(false);
-    if (!userText.empty() || !passwordText.empty())
-        client->set_basic_auth(userText, passwordText);
+    if (!userText.empty() || !passwordText.empty()) client->set_basic_auth(userText, passwordText);
     {
         std::lock_guard<std::mutex> clientLock(clientMutex_);
         client_ = std::move(client);
@@ -196,7 +195,9 @@ int DevLinkImpl::GetCounts(int camera, double from, double to, int* in, int* out
 
 }  // namespace
 
-DevLink* CreateDevLink() { return new (std::nothrow) DevLinkImpl(); }
+DevLink* CreateDevLink() {
+    return new (std::nothrow) DevLinkImpl();
+}
 
 void DestroyDevLink(DevLink** handle) {
     if (!handle) return;

@@ -52,8 +52,7 @@ int Number(std::string_view s, std::size_t pos, std::size_t n) {
 // 'YYYY-MM-DD?hh:mm:ss' with the given separator in the middle.
 bool IsValidTime(std::string_view t, char middle) {
     if (t.size() != 19) return false;
-    if (t[4] != '-' || t[7] != '-' || t[10] != middle || t[13] != ':' || t[16] != ':')
-        return false;
+    if (t[4] != '-' || t[7] != '-' || t[10] != middle || t[13] != ':' || t[16] != ':') return false;
     if (!IsDigits(t, 0, 4) || !IsDigits(t, 5, 2) || !IsDigits(t, 8, 2) || !IsDigits(t, 11, 2) ||
         !IsDigits(t, 14, 2) || !IsDigits(t, 17, 2))
         return false;
@@ -74,7 +73,9 @@ std::string Replaced(std::string_view t, char middle) {
 
 }  // namespace
 
-std::string CameraPath(int camera) { return kCameraPathPrefix + std::to_string(camera); }
+std::string CameraPath(int camera) {
+    return kCameraPathPrefix + std::to_string(camera);
+}
 
 std::string CountsPath(int camera, std::string_view fromWire, std::string_view toWire) {
     // Wire times hold only digits, '-', ':' and 'T': nothing to escape.
@@ -86,7 +87,9 @@ std::string CountsPath(int camera, std::string_view fromWire, std::string_view t
     return path;
 }
 
-bool IsValidWireTime(std::string_view text) { return IsValidTime(text, 'T'); }
+bool IsValidWireTime(std::string_view text) {
+    return IsValidTime(text, 'T');
+}
 
 std::string SqlTimeToWire(std::string_view sqlTime) {
     return IsValidTime(sqlTime, ' ') ? Replaced(sqlTime, 'T') : std::string();
@@ -159,9 +162,8 @@ bool ParseCounts(std::string_view body, CountsInfo* out) {
 }
 
 std::string DeviceInfoJson(const DeviceInfo& info) {
-    json obj = {{"protocol", kProtocolVersion},
-                {"name", info.name},
-                {"cameraCount", info.cameraCount}};
+    json obj = {
+        {"protocol", kProtocolVersion}, {"name", info.name}, {"cameraCount", info.cameraCount}};
     return obj.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 

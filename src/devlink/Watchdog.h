@@ -10,7 +10,7 @@
 #include <thread>
 
 class Watchdog {
-public:
+  public:
     using Clock = std::chrono::steady_clock;
 
     explicit Watchdog(std::function<void()> action);
@@ -23,7 +23,7 @@ public:
     // is not running and will not run until the next Arm.
     bool Disarm();
 
-private:
+  private:
     void Run();
 
     std::function<void()> action_;

@@ -2,10 +2,9 @@
 
 #include <httplib.h>
 #include <sqlite3.h>
-
-#include <chrono>
 #include <strings.h>
 
+#include <chrono>
 #include <climits>
 #include <mutex>
 #include <thread>
@@ -59,7 +58,9 @@ void SendJson(httplib::Response& res, int status, const std::string& body) {
     res.set_content(body, "application/json");
 }
 
-std::string SqliteError(sqlite3* db) { return db ? sqlite3_errmsg(db) : "out of memory"; }
+std::string SqliteError(sqlite3* db) {
+    return db ? sqlite3_errmsg(db) : "out of memory";
+}
 
 }  // namespace
 
@@ -174,7 +175,8 @@ void DevSim::Impl::HandleCounts(const httplib::Request& req, httplib::Response& 
 }
 
 void DevSim::Impl::Routes() {
-    server.set_keep_alive_timeout(2);
+    // Short: stopping waits for connections idling in keep-alive.
+    server.set_keep_alive_timeout(1);
     server.set_read_timeout(5);
     server.set_write_timeout(5);
     server.set_payload_max_length(4096);
@@ -199,10 +201,9 @@ void DevSim::Impl::Routes() {
                    }
                    SendJson(res, 200, devproto::CameraInfoJson(info));
                });
-    server.Get(R"(/api/v1/cameras/(\d+)/counts)",
-               [this](const httplib::Request& req, httplib::Response& res) {
-                   HandleCounts(req, res);
-               });
+    server.Get(
+        R"(/api/v1/cameras/(\d+)/counts)",
+        [this](const httplib::Request& req, httplib::Response& res) { HandleCounts(req, res); });
     server.set_error_handler([](const httplib::Request&, httplib::Response& res) {
         if (res.body.empty())
             res.set_content(devproto::ErrorJson(res.status == 404 ? "not found" : "bad request"),
@@ -211,7 +212,9 @@ void DevSim::Impl::Routes() {
 }
 
 DevSim::DevSim() = default;
-DevSim::~DevSim() { Stop(); }
+DevSim::~DevSim() {
+    Stop();
+}
 
 int DevSim::Start(const DevSimConfig& config, std::string* error) {
     std::string ignored;
@@ -255,7 +258,13 @@ int DevSim::Start(const DevSimConfig& config, std::string* error) {
     return 1;
 }
 
-int DevSim::Port() const { return impl_ ? impl_->port : 0; }
-int DevSim::CameraCount() const { return impl_ ? impl_->cameraCount : 0; }
+int DevSim::Port() const {
+    return impl_ ? impl_->port : 0;
+}
+int DevSim::CameraCount() const {
+    return impl_ ? impl_->cameraCount : 0;
+}
 
-void DevSim::Stop() { impl_.reset(); }
+void DevSim::Stop() {
+    impl_.reset();
+}

@@ -14,12 +14,12 @@ struct DevSimConfig {
     std::string user;
     std::string password;
     std::string name = "devsim";
-    int cameraCount = 0;                   // 0 = the largest camera number in the database
+    int cameraCount = 0;                     // 0 = the largest camera number in the database
     std::map<int, std::string> cameraNames;  // cameras without an entry have no name
 };
 
 class DevSim {
-public:
+  public:
     DevSim();
     ~DevSim();
     DevSim(const DevSim&) = delete;
@@ -34,7 +34,7 @@ public:
     // Stops serving and closes the database; safe to call more than once.
     void Stop();
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
