@@ -1,0 +1,343 @@
+// The chart page in the real browser engine (Qt WebEngine, offscreen): each page loads without
+// a script error and draws what its data file says. One process for every case, because the
+// engine starts slowly.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QImage>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <memory>
+
+#include "ChartTestKit.h"
+#include "chart/ChartConfig.h"
+#include "chart/ChartFill.h"
+#include "chart/HtmlChart.h"
+#include "ui/chartview/ChartRenderer.h"
+#include "ui/chartview/WebBrowserHost.h"
+
+using namespace charttest;
+
+namespace {
+
+// Keeps the script errors a page reports.
+class RecordingPage : public QWebEnginePage {
+  public:
+    using QWebEnginePage::QWebEnginePage;
+    QStringList errors;
+
+  protected:
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
+                                  int line, const QString& source) override {
+        if (level == ErrorMessageLevel) {
+            errors << QString("%1:%2: %3").arg(source).arg(line).arg(message);
+        }
+    }
+};
+
+class ChartPageTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        host = std::make_unique<CWebBrowserHost>();
+        page = new RecordingPage(host->View());
+        host->View()->setPage(page);
+        host->setAttribute(Qt::WA_DontShowOnScreen);
+        host->resize(800, 500);
+        host->show();
+        chart = std::make_unique<CHtmlChart>();
+        chart->SetHost(host.get());
+    }
+    void TearDown() override {
+        chart.reset();
+        host.reset();
+    }
+
+    // Fills the chart like the window after a query and waits for the page to be drawn.
+    void Show(const std::vector<CountRecord>& records, const ChartSelection& sel,
+              const ChartSettings& settings) {
+        FillChart(*chart, records, sel.counterType, sel.heightClass, sel.range);
+        ApplyChartSettings(*chart, settings, sel, "Seconds", nullptr);
+        ASSERT_TRUE(chart->WritePage());
+        ASSERT_TRUE(WaitLoaded());
+    }
+
+    // Loads the page directly (for a result without series, which WritePage does not show).
+    void LoadDirectly() {
+        ASSERT_TRUE(chart->WritePage());
+        host->Navigate(chart->PageUrl());
+        ASSERT_TRUE(WaitLoaded());
+    }
+
+    bool WaitLoaded() {
+        QEventLoop loop;
+        bool ok = false;
+        auto c = QObject::connect(host.get(), &CWebBrowserHost::pageLoaded, &loop, [&](bool r) {
+            ok = r;
+            loop.quit();
+        });
+        QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+        loop.exec();
+        QObject::disconnect(c);
+        return ok && Js("zlxPage.ready").toBool();
+    }
+
+    QVariant Js(const QString& code) {
+        QEventLoop loop;
+        QVariant result;
+        page->runJavaScript(code, [&](const QVariant& v) {
+            result = v;
+            loop.quit();
+        });
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        loop.exec();
+        return result;
+    }
+
+    QStringList JsList(const QString& code) { return Js(code).toStringList(); }
+
+    std::string Tooltip(const QString& label, int value) {
+        return Js(QString("Chart.helpers.template(zlxPage.chart.options.tooltipTemplate,"
+                          "{label: '%1', value: %2})")
+                      .arg(label)
+                      .arg(value))
+            .toString()
+            .toStdString();
+    }
+
+    void ExpectNoScriptErrors() {
+        EXPECT_TRUE(page->errors.isEmpty()) << page->errors.join("\n").toStdString();
+    }
+
+    TempDir tmp;
+    std::unique_ptr<CWebBrowserHost> host;
+    RecordingPage* page = nullptr;
+    std::unique_ptr<CHtmlChart> chart;
+};
+
+std::vector<CountRecord> DayRecords() {
+    return {Record(2024, 3, 4, 8, 0, {12, 5}), Record(2024, 3, 4, 9, 0, {30, 9}),
+            Record(2024, 3, 4, 10, 0, {21, 17}), Record(2024, 3, 4, 10, 30, {8, 4}, 30)};
+}
+
+TEST_F(ChartPageTest, DayLineChart) {
+    ChartSettings s = DefaultSettings(1);
+    s.line.title = "Entrance";
+    Show(DayRecords(), ChartSelection(), s);
+    ExpectNoScriptErrors();
+    EXPECT_EQ(Js("zlxPage.chart.name").toString(), "Line");
+    EXPECT_EQ(Js("zlxPage.chart.datasets.length").toInt(), 2);
+    EXPECT_EQ(JsList("zlxPage.chart.scale.xLabels"), QStringList({"08", "09", "10", "10:30"}));
+    EXPECT_EQ(JsList("zlxPage.legend.map(function(e){return e.text;})"),
+              QStringList({"Inward", "Outward"}));
+    EXPECT_EQ(JsList("zlxPage.legend.map(function(e){return String(e.row);})"),
+              QStringList({"0", "1"}));
+    EXPECT_EQ(Js("LoadData().title").toString(), "Entrance");
+    EXPECT_EQ(Tooltip("08", 12), "08:00=12");
+    EXPECT_EQ(Tooltip("08:30", 12), "08:30=12");
+    // The series width is the radius of its points.
+    EXPECT_EQ(Js("zlxPage.chart.datasets[0].points[0].radius").toInt(), 3);
+    // Layout: title strip, chart and legend strip fill the window less 8 pixels.
+    EXPECT_EQ(Js("document.getElementById('zlxTitle').height").toInt(), 33);
+    EXPECT_EQ(Js("document.getElementById('zlxLegend').height").toInt(), 56);
+    EXPECT_EQ(Js("document.getElementById('zlxYUnit').width").toInt(), 21);
+    EXPECT_EQ(Js("document.getElementById('zlxChart').width").toInt(), 800 - 8 - 21);
+    EXPECT_EQ(Js("document.getElementById('zlxChart').height").toInt(), 500 - 8 - 33 - 56);
+    EXPECT_FALSE(Js("document.documentElement.scrollHeight > window.innerHeight").toBool());
+}
+
+TEST_F(ChartPageTest, WeekResultAsBarChart) {
+    ChartSelection sel;
+    sel.range = 1;
+    sel.view = 1;  // series 0 becomes a bar series: the whole page is a bar chart
+    Show({Record(2024, 3, 4, 0, 0, {120, 110}), Record(2024, 3, 5, 0, 0, {98, 97})}, sel,
+         DefaultSettings(1));
+    ExpectNoScriptErrors();
+    EXPECT_EQ(Js("zlxPage.chart.name").toString(), "Bar");
+    EXPECT_EQ(Js("zlxPage.chart.datasets.length").toInt(), 2);
+    EXPECT_EQ(JsList("zlxPage.chart.scale.xLabels"), QStringList({"04", "05"}));
+    EXPECT_EQ(Tooltip("05", 12), "05=12");
+}
+
+TEST_F(ChartPageTest, OnlySeriesZeroDecidesTheChartType) {
+    chart->AddPoint(0, 3);
+    chart->AddPoint(1, 4);
+    chart->SetLabel(0, "01");
+    chart->SetSeriesType(1, 2);
+    ASSERT_TRUE(chart->WritePage());
+    ASSERT_TRUE(WaitLoaded());
+    EXPECT_EQ(Js("zlxPage.chart.name").toString(), "Line");
+    chart->SetSeriesType(0, 2);
+    chart->SetSeriesType(1, 1);
+    ASSERT_TRUE(chart->WritePage());  // the same address again: reloaded with the new data
+    ASSERT_TRUE(WaitLoaded());
+    EXPECT_EQ(Js("zlxPage.chart.name").toString(), "Bar");
+    ExpectNoScriptErrors();
+}
+
+TEST_F(ChartPageTest, TrafficResultWithEightSeries) {
+    ChartSelection sel;
+    sel.counterType = 6;
+    sel.range = 2;
+    Show({Record(2024, 2, 1, 0, 0, {1, 2, 3, 4, 5, 6, 7, 8}),
+          Record(2024, 2, 2, 0, 0, {10, 20, 30, 40, 50, 60, 70, 80})},
+         sel, DefaultSettings(6));
+    ExpectNoScriptErrors();
+    EXPECT_EQ(Js("zlxPage.chart.datasets.length").toInt(), 8);
+    EXPECT_EQ(JsList("zlxPage.legend.map(function(e){return e.text;})"),
+              QStringList({"LargeIn", "LargeOut", "MediumIn", "MediumOut", "SmallIn", "SmallOut",
+                           "PedestrianIn", "PedestrianOut"}));
+    EXPECT_EQ(JsList("zlxPage.legend.filter(function(e){return e.row===0;})"
+                     ".map(function(e){return e.text;})"),
+              QStringList({"LargeIn", "MediumIn", "SmallIn", "PedestrianIn"}));
+    // A pair shares a column: in and out of a class start at the same x.
+    EXPECT_TRUE(Js("zlxPage.legend[0].x === zlxPage.legend[1].x && "
+                   "zlxPage.legend[2].x > zlxPage.legend[0].x")
+                    .toBool());
+    EXPECT_EQ(Tooltip("05", 12), "05=12");
+}
+
+TEST_F(ChartPageTest, EmptyResultLoadsWithoutChart) {
+    FillChart(*chart, {}, 1, 0, kRangeDay);
+    ApplyChartSettings(*chart, DefaultSettings(1), ChartSelection(), "", nullptr);
+    LoadDirectly();
+    ExpectNoScriptErrors();
+    EXPECT_TRUE(Js("zlxPage.chart === null").toBool());
+    EXPECT_EQ(Js("zlxPage.legend.length").toInt(), 0);
+}
+
+TEST_F(ChartPageTest, EscapedTextsArriveAsWritten) {
+    const std::string title = "Say \"hi\" \\ </script><script>window.injected=1</script>";
+    const std::string label = "In \xE2\x80\xA8 \"x\" \xC3\xA9";
+    chart->SetTitle(title);
+    chart->SetYUnit("a\nb");
+    chart->SetSeriesLabelAndColor(0, label, 255);
+    chart->SetLabel(0, "08\"");
+    chart->AddPoint(0, 5);
+    ASSERT_TRUE(chart->WritePage());
+    ASSERT_TRUE(WaitLoaded());
+    ExpectNoScriptErrors();
+    EXPECT_EQ(Js("LoadData().title").toString().toStdString(), title);
+    EXPECT_EQ(Js("LoadData().yUnit").toString().toStdString(), "a\nb");
+    EXPECT_EQ(Js("zlxPage.legend[0].text").toString().toStdString(), label);
+    EXPECT_EQ(Js("LoadData().labels[0]").toString().toStdString(), "08\"");
+    EXPECT_TRUE(Js("typeof window.injected === 'undefined'").toBool());
+}
+
+// Draws the chart again while recording the texts drawn and the lines stroked.
+const char* kDrawProbe = R"(
+(function () {
+  var c = zlxPage.chart, ctx = c.chart.ctx, texts = [], lines = 0;
+  var fillText = ctx.fillText, lineTo = ctx.lineTo;
+  ctx.fillText = function (t) { texts.push(String(t)); return fillText.apply(this, arguments); };
+  ctx.lineTo = function () { ++lines; return lineTo.apply(this, arguments); };
+  c.draw();
+  ctx.fillText = fillText;
+  ctx.lineTo = lineTo;
+  return {texts: texts, lines: lines};
+})()
+)";
+
+TEST_F(ChartPageTest, ShowValueDrawsEveryValue) {
+    for (int view : {0, 1}) {
+        ChartSelection sel;
+        sel.view = view;
+        ChartSettings s = DefaultSettings(1);
+        s.line.gridNote = 0;
+        Show(DayRecords(), sel, s);
+        const QVariantMap off = Js(kDrawProbe).toMap();
+        Js("zlxPage.chart.options.scaleShowValue = true");
+        const QVariantMap on = Js(kDrawProbe).toMap();
+        QStringList extra = on["texts"].toStringList();
+        for (const QString& t : off["texts"].toStringList()) extra.removeOne(t);
+        extra.sort();
+        QStringList values = {"12", "30", "21", "8", "5", "9", "17", "4"};
+        values.sort();
+        EXPECT_EQ(extra, values) << "view " << view;
+        // Bars carry their value 8 pixels above their top.
+        if (view == 1) {
+            EXPECT_TRUE(Js(R"((function () {
+              var c = zlxPage.chart, ctx = c.chart.ctx, at = [], fillText = ctx.fillText;
+              ctx.fillText = function (t, x, y) { at.push([t, x, y]); return fillText.apply(this, arguments); };
+              c.draw();
+              ctx.fillText = fillText;
+              var bar = c.datasets[0].bars[1];
+              return at.some(function (a) { return a[0] === '30' && a[1] === bar.x && a[2] === bar.y - 8; });
+            })())")
+                            .toBool());
+        }
+        ExpectNoScriptErrors();
+    }
+}
+
+TEST_F(ChartPageTest, StepGridLinesThinTheGrid) {
+    std::vector<CountRecord> hours;
+    for (int h = 0; h < 24; ++h)
+        hours.push_back(Record(2024, 3, 4, h, 0, {uint32_t(h * 7 % 40), 3}));
+    for (int view : {0, 1}) {
+        ChartSelection sel;
+        sel.view = view;
+        Show(hours, sel, DefaultSettings(1));
+        const int every = Js(kDrawProbe).toMap()["lines"].toInt();
+        Js("zlxPage.chart.scale.gridStep = 3");
+        const int third = Js(kDrawProbe).toMap()["lines"].toInt();
+        // Grid lines 1..n of both axes that are not multiples of 3 are skipped.
+        const int steps = Js("zlxPage.chart.scale.steps").toInt();
+        int skipped = 0;
+        for (int i = 1; i <= steps; ++i) skipped += i % 3 != 0;
+        for (int i = 1; i < 24; ++i) skipped += i % 3 != 0;
+        EXPECT_EQ(every - third, skipped) << "view " << view;
+        // The option reaches the scale from the chart's options.
+        EXPECT_EQ(Js("new Chart(document.createElement('canvas').getContext('2d'))." +
+                     QString(view ? "Bar" : "Line") +
+                     "({labels: ['a','b'], datasets: [{data: [1,2]}]},"
+                     " {animation: false, scaleStepGridLines: 4}).scale.gridStep")
+                      .toInt(),
+                  4);
+        ExpectNoScriptErrors();
+    }
+}
+
+TEST_F(ChartPageTest, CaptureAndRendererGiveRealPixels) {
+    ChartSettings s = DefaultSettings(1);
+    s.line.title = "Entrance";
+    Show(DayRecords(), ChartSelection(), s);
+    QTimer::singleShot(300, [] {});
+    QEventLoop settle;
+    QTimer::singleShot(300, &settle, &QEventLoop::quit);
+    settle.exec();
+
+    const std::string bmp = tmp.Path() + "/chart.bmp";
+    ASSERT_TRUE(chart->SaveBitmap(bmp.c_str()));
+    const std::string bytes = ReadFile(bmp);
+    EXPECT_EQ(bytes.size(), 14u + 40u + 800u * 3u * 500u);
+    QImage image(QString::fromStdString(bmp));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), QSize(800, 500));
+    int dark = 0;
+    for (int y = 0; y < image.height(); y += 2) {
+        for (int x = 0; x < image.width(); x += 2) dark += qGray(image.pixel(x, y)) < 128;
+    }
+    EXPECT_GT(dark, 50);  // title, axes, legend box
+
+    // Saving where no file can be made reports failure.
+    EXPECT_FALSE(chart->SaveBitmap((tmp.Path() + "/missing/dir/chart.bmp").c_str()));
+
+    std::string error;
+    const std::string png = tmp.Path() + "/chart.png";
+    ASSERT_EQ(RenderChartFolder(chart->Folder(), 640, 400, png, false, &error), 0) << error;
+    QImage rendered(QString::fromStdString(png));
+    EXPECT_EQ(rendered.size(), QSize(640, 400));
+    EXPECT_NE(RenderChartFolder(tmp.Path() + "/nowhere", 640, 400, png, false, &error), 0);
+    EXPECT_FALSE(error.empty());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
