@@ -25,7 +25,7 @@ class UserStore {
     size_t Count() const;
 
     // True when the user exists and the password matches. An unknown user costs the same
-    // time as a known one: a hash made at start is checked instead.
+    // time as a known one: a dummy hash is checked instead.
     bool Verify(const std::string& user, const std::string& password, bool* knownUser = nullptr);
 
     // Adds the user or replaces the password; the file is written atomically with mode 0600.
@@ -38,7 +38,6 @@ class UserStore {
     std::string path_;
     mutable std::mutex mutex_;
     std::map<std::string, std::string> hashes_;
-    std::string dummyHash_;
     time_t loadedTime_ = 0;
     long loadedTimeNs_ = 0;
     off_t loadedSize_ = -1;
