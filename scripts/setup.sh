@@ -12,7 +12,7 @@ pkgs=(
   libqt6webenginecore6-bin libgl-dev libegl-dev libxkbcommon-dev
   libgrpc++-dev libprotobuf-dev protobuf-compiler protobuf-compiler-grpc
   libcpp-httplib-dev nlohmann-json3-dev libsodium-dev libssl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libxml2-dev libxslt1-dev
   xvfb xauth fonts-dejavu-core
   nodejs
 )

@@ -9,7 +9,7 @@
 namespace {
 
 class CsvExport : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { csv_->SetReportTime("2024-05-01 09:15:00"); }
     void TearDown() override {
         csv_->SetReportTime("");
@@ -45,12 +45,9 @@ TEST_F(CsvExport, FieldsWithCommaQuoteOrLineBreakAreQuoted) {
         const char* in;
         const char* out;
     };
-    const Case cases[] = {{"Plain title", "Plain title"},
-                          {"In, front", "\"In, front\""},
-                          {"Say \"hi\"", "\"Say \"\"hi\"\"\""},
-                          {"two\nlines", "\"two\nlines\""},
-                          {"cr\rhere", "\"cr\rhere\""},
-                          {"", ""}};
+    const Case cases[] = {{"Plain title", "Plain title"},       {"In, front", "\"In, front\""},
+                          {"Say \"hi\"", "\"Say \"\"hi\"\"\""}, {"two\nlines", "\"two\nlines\""},
+                          {"cr\rhere", "\"cr\rhere\""},         {"", ""}};
     for (const Case& c : cases) EXPECT_EQ(CsvField(c.in), c.out) << c.in;
 
     const std::string text =
@@ -65,7 +62,7 @@ TEST_F(CsvExport, TotalsDoNotWrapAroundAt32Bits) {
                                         ExportRow(2, 3, {4000000000u})};
     const std::string text = csv_->Format("", rows, {"S", "E", "V"});
     EXPECT_NE(text.find(", 4000000000\r\n"), std::string::npos);
-    EXPECT_EQ(text.substr(text.size() - 20), "Total:\r\n8000000000\r\n");
+    EXPECT_TRUE(text.ends_with("Total:\r\n8000000000\r\n")) << text;
 }
 
 TEST_F(CsvExport, LargeResultIsWrittenWholeWithoutRestarting) {
@@ -80,7 +77,7 @@ TEST_F(CsvExport, LargeResultIsWrittenWholeWithoutRestarting) {
         ++lines;
     EXPECT_EQ(lines, 20001u);
     EXPECT_EQ(text.find("Report date"), text.rfind("Report date"));  // one header
-    EXPECT_EQ(text.substr(text.size() - 15), "\r\n20001, 40002\r\n");
+    EXPECT_TRUE(text.ends_with("Total:,Total:\r\n20001, 40002\r\n"));
 }
 
 TEST_F(CsvExport, NoRowsWritesNoFile) {
@@ -104,9 +101,8 @@ TEST_F(CsvExport, FailedWriteLeavesTheOldFileAndNoHalfFile) {
     const std::string path = dir_.File("keep.csv");
     ASSERT_EQ(csv_->Export(path, "Site Name", ExampleRows(), {"S", "E"}), 1);
     const std::string before = ReadAll(path);
-    zl::SetAtomicWriteFaultHook([](zl::AtomicWriteStep step) {
-        return step == zl::AtomicWriteStep::Write;
-    });
+    zl::SetAtomicWriteFaultHook(
+        [](zl::AtomicWriteStep step) { return step == zl::AtomicWriteStep::Write; });
     std::string error;
     EXPECT_EQ(csv_->Export(path, "Other", ExampleRows(), {"S", "E", "V"}, &error), 0);
     EXPECT_FALSE(error.empty());

@@ -29,7 +29,7 @@ inline std::vector<CountRecord> ExampleRows() {
 }
 
 class ExportTempDir {
-public:
+  public:
     ExportTempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "zlexportXXXXXX").string();
         path_ = mkdtemp(pattern.data()) ? pattern : std::string();
@@ -45,7 +45,7 @@ public:
         return n;
     }
 
-private:
+  private:
     std::string path_;
 };
 
