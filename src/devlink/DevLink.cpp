@@ -6,6 +6,7 @@
 
 #include <httplib.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -15,6 +16,7 @@
 
 #include "base/SysTime.h"
 #include "devlink/DeviceProtocol.h"
+#include "devlink/HostLookup.h"
 #include "devlink/Watchdog.h"
 
 namespace {
@@ -54,8 +56,9 @@ class DevLinkImpl final : public DevLink {
 
   private:
     // One GET; true only for a complete 200 answer within the deadline.
-    bool Fetch(const std::string& path, std::string* body);
-    bool FetchDevice(devproto::DeviceInfo* info);
+    // budgetMs < 0: the whole time-out of the link.
+    bool Fetch(const std::string& path, std::string* body, int budgetMs = -1);
+    bool FetchDevice(devproto::DeviceInfo* info, int budgetMs = -1);
     void StopClient();
     void ResetClient();
 
@@ -78,9 +81,9 @@ void DevLinkImpl::ResetClient() {
     connected_ = false;
 }
 
-bool DevLinkImpl::Fetch(const std::string& path, std::string* body) {
+bool DevLinkImpl::Fetch(const std::string& path, std::string* body, int budgetMs) {
     if (!client_) return false;
-    const auto timeOut = std::chrono::milliseconds(timeOutMs_);
+    const auto timeOut = std::chrono::milliseconds(budgetMs < 0 ? timeOutMs_ : budgetMs);
     client_->set_connection_timeout(timeOut);
     client_->set_read_timeout(timeOut);
     client_->set_write_timeout(timeOut);
@@ -107,9 +110,9 @@ bool DevLinkImpl::Fetch(const std::string& path, std::string* body) {
     return result && !cut && !tooLarge && status == 200 && result->status == 200;
 }
 
-bool DevLinkImpl::FetchDevice(devproto::DeviceInfo* info) {
+bool DevLinkImpl::FetchDevice(devproto::DeviceInfo* info, int budgetMs) {
     std::string body;
-    return Fetch(devproto::kDevicePath, &body) && devproto::ParseDeviceInfo(body, info);
+    return Fetch(devproto::kDevicePath, &body, budgetMs) && devproto::ParseDeviceInfo(body, info);
 }
 
 int DevLinkImpl::Connect(const char* address, int port, const char* user, const char* password,
@@ -123,8 +126,19 @@ int DevLinkImpl::Connect(const char* address, int port, const char* user, const 
     if (userText.find(':') != std::string::npos) return 0;
     timeOutMs_ = timeOutMs > 0 ? timeOutMs : kDefaultTimeOutMs;
 
+    // The name lookup and the first request share one time-out; the address found is used for
+    // the rest of the connection's life.
+    const auto started = std::chrono::steady_clock::now();
+    const std::string numeric = LookUpHost(address, timeOutMs_);
+    if (numeric.empty()) return 0;
+    const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
+                           std::chrono::steady_clock::now() - started)
+                           .count();
+    const int budgetMs = timeOutMs_ - static_cast<int>(spent);
+    if (budgetMs <= 0) return 0;
     auto client = std::make_unique<httplib::Client>(address, port);
     if (!client->is_valid()) return 0;
+    if (numeric != address) client->set_hostname_addr_map({{address, numeric}});
     client->set_keep_alive(true);
     client->set_decompress(false);
     client->set_follow_location(false);
@@ -134,7 +148,7 @@ int DevLinkImpl::Connect(const char* address, int port, const char* user, const 
         client_ = std::move(client);
     }
     devproto::DeviceInfo info;
-    if (!FetchDevice(&info)) {
+    if (!FetchDevice(&info, budgetMs)) {
         ResetClient();
         return 0;
     }

@@ -195,6 +195,15 @@ TEST_F(DevLinkWithDevsim, WrongCredentialsAndCallsWithoutConnection) {
     EXPECT_EQ(link->Connect("127.0.0.1", sim_.Port(), "ad:min", "x", 3000), 0);
 }
 
+TEST_F(DevLinkWithDevsim, HostNamesAreLookedUp) {
+    LinkPtr link = NewLink();
+    // "localhost" comes from the hosts file, so no name server is asked.
+    ASSERT_EQ(link->Connect("localhost", sim_.Port(), "admin", "s3cret:with colon", 3000), 1);
+    int count = 0;
+    EXPECT_EQ(link->GetCameraCount(&count), 1);
+    EXPECT_EQ(count, 3);
+}
+
 TEST_F(DevLinkWithDevsim, SmallBuffersAreCutAndTerminated) {
     config_.name = "Bahnhof Süd";  // 'ü' is two bytes in UTF-8
     std::string error;
