@@ -91,23 +91,29 @@ bool DevLinkImpl::Fetch(const std::string& path, std::string* body, int budgetMs
     int status = 0;
     bool tooLarge = false;
     body->clear();
-    watchdog_.Arm(Watchdog::Clock::now() + timeOut);
-    auto result = client_->Get(
-        path, httplib::Headers{{"Accept", "application/json"}},
-        [&](const httplib::Response& response) {
-            status = response.status;
-            return status == 200;
-        },
-        [&](const char* data, std::size_t length) {
-            if (body->size() + length > devproto::kMaxBodyBytes) {
-                tooLarge = true;
-                return false;
-            }
-            body->append(data, length);
-            return true;
-        });
+    bool ok = false;
+    try {
+        watchdog_.Arm(Watchdog::Clock::now() + timeOut);
+        httplib::Result result = client_->Get(
+            path, httplib::Headers{{"Accept", "application/json"}},
+            [&](const httplib::Response& response) {
+                status = response.status;
+                return status == 200;
+            },
+            [&](const char* data, std::size_t length) {
+                if (body->size() + length > devproto::kMaxBodyBytes) {
+                    tooLarge = true;
+                    return false;
+                }
+                body->append(data, length);
+                return true;
+            });
+        ok = result && status == 200 && result->status == 200;
+    } catch (...) {
+        ok = false;  // nothing leaves the link as an exception
+    }
     const bool cut = watchdog_.Disarm();
-    return result && !cut && !tooLarge && status == 200 && result->status == 200;
+    return ok && !cut && !tooLarge;
 }
 
 bool DevLinkImpl::FetchDevice(devproto::DeviceInfo* info, int budgetMs) {
@@ -136,7 +142,12 @@ int DevLinkImpl::Connect(const char* address, int port, const char* user, const 
                            .count();
     const int budgetMs = timeOutMs_ - static_cast<int>(spent);
     if (budgetMs <= 0) return 0;
-    auto client = std::make_unique<httplib::Client>(address, port);
+    std::unique_ptr<httplib::Client> client;
+    try {
+        client = std::make_unique<httplib::Client>(address, port);
+    } catch (...) {
+        return 0;
+    }
     if (!client->is_valid()) return 0;
     if (numeric != address) client->set_hostname_addr_map({{address, numeric}});
     client->set_keep_alive(true);
