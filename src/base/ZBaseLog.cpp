@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <vector>
 
 namespace zl {
 namespace {
