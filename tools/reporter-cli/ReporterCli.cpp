@@ -270,6 +270,7 @@ int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
     bool cancelled;
     {
         QueryRun run;
+        if (io.cancel && io.cancel->load()) run.Cancel();
         run.Start([&](QueryRun& self) { return RunQuery(params, connected, &self, &prompt); });
         if (bar && run.AttachDisplay(bar.get())) bar->Draw();
         while (!run.WaitFor(50))

@@ -1,0 +1,558 @@
+// reporter-cli end to end on countgen databases: every counter type and range, read from the
+// files, through an in-process recnetd on 127.0.0.1 and (2D) from devsim. The expected numbers
+// are computed here from the raw rows with plain SQLite reads and C++ sums, not with the
+// engine's SQL.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "CountGen.h"
+#include "DevSim.h"
+#include "RecNetServer.h"
+#include "ReporterCli.h"
+#include "TestDir.h"
+#include "UserStore.h"
+
+namespace {
+
+using nlohmann::json;
+using std::chrono::days;
+using std::chrono::sys_days;
+using std::chrono::year_month_day;
+
+constexpr int kYear = 2024, kMonth = 3, kDay = 5;
+
+struct Bucket {
+    std::string from, to;
+};
+
+std::string DayText(sys_days d) {
+    const year_month_day ymd(d);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u", static_cast<int>(ymd.year()),
+                  static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()));
+    return text;
+}
+
+std::vector<Bucket> WholeDays(sys_days first, int count) {
+    std::vector<Bucket> out;
+    for (int i = 0; i < count; ++i)
+        out.push_back(
+            {DayText(first + days(i)) + " 00:00:00", DayText(first + days(i)) + " 23:59:59"});
+    return out;
+}
+
+// The buckets of a report on 2024-03-05 (working hours are the defaults, 00:00 to 23:59).
+std::vector<Bucket> Buckets(const std::string& range, bool device) {
+    const sys_days date = sys_days(std::chrono::year(kYear) / kMonth / kDay);
+    if (range == "day") {
+        std::vector<Bucket> out;
+        char from[32], to[32];
+        for (int h = 0; h < 24; ++h) {
+            std::snprintf(from, sizeof from, "%s %02d:00:00", DayText(date).c_str(), h);
+            std::snprintf(to, sizeof to, "%s %02d:59:59", DayText(date).c_str(), h);
+            out.push_back({from, to});
+        }
+        return out;
+    }
+    if (range == "week") return device ? WholeDays(date, 7) : WholeDays(date - days(6), 7);
+    // Month: the device goes forward over the days of March; the databases give the rolling
+    // month 2024-02-06 .. 2024-03-05.
+    if (device) return WholeDays(date, 31);
+    return WholeDays(sys_days(std::chrono::year(2024) / 2 / 6), 29);
+}
+
+// Reads every row of a query as column texts.
+std::vector<std::vector<std::string>> Rows(const std::string& file, const std::string& sql) {
+    std::vector<std::vector<std::string>> rows;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return rows;
+    }
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            std::vector<std::string> row;
+            for (int c = 0; c < sqlite3_column_count(st); ++c) {
+                const unsigned char* t = sqlite3_column_text(st, c);
+                row.push_back(t ? reinterpret_cast<const char*>(t) : "");
+            }
+            rows.push_back(row);
+        }
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return rows;
+}
+
+int64_t Seconds(const std::string& hhmmss) {
+    return std::stoll(hhmmss.substr(0, 2)) * 3600 + std::stoll(hhmmss.substr(3, 2)) * 60 +
+           std::stoll(hhmmss.substr(6, 2));
+}
+
+// What a counter type's report holds, from the raw rows: per bucket the values, or for the
+// averages a sum and a count.
+struct Expectation {
+    std::string file;
+    std::string sql;  // first column: the time; the rest feed `add`
+    int values;
+    bool average = false;  // value 0 = sum / count, integer division, 0 without rows
+    std::function<void(const std::vector<std::string>&, std::vector<int64_t>&)> add;
+};
+
+Expectation ExpectationOf(const std::string& root, int type, int measure = 0, int heightClass = 0) {
+    const auto i = [](const std::string& s) { return std::stoll(s.empty() ? "0" : s); };
+    switch (type) {
+        case 1:
+            return {root + "/PeopleCounterData/PeopleCounter.db",
+                    "SELECT EnterTime, Inward, Outward FROM Records", 2, false,
+                    [i](const auto& r, auto& v) {
+                        v[0] += i(r[1]);
+                        v[1] += i(r[2]);
+                    }};
+        case 2:
+            return {root + "/PeopleCounterData/3DPeopleCounter.db",
+                    "SELECT Time, InOut, Height FROM _3DRecords", heightClass == 1 ? 6 : 2, false,
+                    [i, heightClass](const auto& r, auto& v) {
+                        const int64_t dir = i(r[1]), h = i(r[2]);
+                        if (dir != 1 && dir != 2) return;
+                        int cls = 0;
+                        if (heightClass == 1) cls = h < 1100 ? 0 : h <= 1500 ? 1 : 2;
+                        v[static_cast<size_t>(cls * 2 + (dir - 1))] += 1;
+                    }};
+        case 3:
+            return {root + "/AccessCounterData/AccessCounter.db",
+                    "SELECT StartTime, Count1 FROM records", 1, false,
+                    [i](const auto& r, auto& v) { v[0] += i(r[1]); }};
+        case 4:
+            return {root + "/ZoneCounterData/ZoneCounter.db",
+                    "SELECT StartTime, AverageCount FROM records", 1, true,
+                    [i](const auto& r, auto& v) {
+                        v[0] += i(r[1]);
+                        v[1] += 1;
+                    }};
+        case 5:
+            return {root + "/FlowCountData/FlowCount.db",
+                    "SELECT CountingTime, Line1_In, Line1_Out, Line2_In, Line2_Out FROM records", 4,
+                    false, [i](const auto& r, auto& v) {
+                        for (size_t k = 0; k < 4; ++k) v[k] += i(r[k + 1]);
+                    }};
+        case 6:
+            return {root + "/TrafficCounterData/TrafficCounter.db",
+                    "SELECT EnterTime, LargeIn, LargeOut, MediumIn, MediumOut, SmallIn, "
+                    "SmallOut, PedestrianIn, PedestrianOut FROM records",
+                    8, false, [i](const auto& r, auto& v) {
+                        for (size_t k = 0; k < 8; ++k) v[k] += i(r[k + 1]);
+                    }};
+        default:
+            break;
+    }
+    // Queue length monitoring, region 1.
+    const std::string dir = root + "/QueueLengthData/";
+    if (measure == 1)
+        return {dir + "QueueLengthMonitoring.db",
+                "SELECT StartTime, AverageCount FROM records WHERE Queue = 1", 1, true,
+                [i](const auto& r, auto& v) {
+                    v[0] += i(r[1]);
+                    v[1] += 1;
+                }};
+    if (measure == 2)
+        return {dir + "QueueLengthMonitoringServed.db",
+                "SELECT StartTime, ServedTime FROM records WHERE Counter = 1", 1, true,
+                [](const auto& r, auto& v) {
+                    v[0] += Seconds(r[1]);
+                    v[1] += 1;
+                }};
+    if (measure == 3)
+        return {dir + "QueueLengthMonitoringWaiting.db",
+                "SELECT StartTime, WaitingTime FROM records WHERE Queue = 1", 1, true,
+                [](const auto& r, auto& v) {
+                    v[0] += Seconds(r[1]);
+                    v[1] += 1;
+                }};
+    return {dir + "QueueLengthMonitoringWaiting.db",
+            "SELECT StartTime, WaitingTime FROM records WHERE Queue = 1", 1, false,
+            [](const auto& r, auto& v) {
+                if (!r[1].empty()) v[0] += 1;
+            }};
+}
+
+std::vector<std::vector<int64_t>> Expected(const Expectation& e,
+                                           const std::vector<Bucket>& buckets) {
+    std::vector<std::vector<int64_t>> acc(buckets.size(), std::vector<int64_t>(10, 0));
+    for (const auto& row : Rows(e.file, e.sql)) {
+        for (size_t b = 0; b < buckets.size(); ++b) {
+            if (row[0] >= buckets[b].from && row[0] <= buckets[b].to) {
+                e.add(row, acc[b]);
+                break;
+            }
+        }
+    }
+    std::vector<std::vector<int64_t>> out;
+    for (auto& v : acc) {
+        if (e.average) v = {v[1] ? v[0] / v[1] : 0};
+        v.resize(static_cast<size_t>(e.values));
+        out.push_back(v);
+    }
+    return out;
+}
+
+struct CliResult {
+    int code;
+    std::string out, err;
+};
+
+class ReporterCli : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        dir_ = new TestDir();
+        root_ = *dir_ / "data";
+        CountGenOptions o;
+        o.root = root_;
+        o.days = 40;
+        o.endYear = 2024;
+        o.endMonth = 3;
+        o.endDay = 10;
+        o.cameras = 3;
+        o.intervalMinutes = 15;
+        std::string error;
+        ASSERT_EQ(GenerateDatabases(o, nullptr, &error), 1) << error;
+
+        std::ofstream(*dir_ / "settings.ini").close();
+        std::ofstream(*dir_ / "password") << "secret\n";
+
+        zl::recnetd::ServerConfig config;
+        config.address = "127.0.0.1";
+        config.port = 0;
+        config.serverName = "cli-test";
+        config.dataRoots = {root_};
+        config.usersFile = *dir_ / "users";
+        config.logLevel = zl::recnetd::LogLevel::Error;
+        ASSERT_TRUE(zl::recnetd::UserStore::AddUser(config.usersFile, "viewer", "secret", &error))
+            << error;
+        server_ = new zl::recnetd::RecNetServer(config);
+        ASSERT_TRUE(server_->Start(&error)) << error;
+
+        DevSimConfig device;
+        device.dbPath = root_ + "/PeopleCounterData/PeopleCounter.db";
+        device.cameraNames = {{1, "Door"}};
+        device.user = "viewer";
+        device.password = "secret";
+        devsim_ = new DevSim();
+        ASSERT_EQ(devsim_->Start(device, &error), 1) << error;
+    }
+    static void TearDownTestSuite() {
+        if (devsim_) devsim_->Stop();
+        if (server_) server_->Stop();
+        delete devsim_;
+        delete server_;
+        delete dir_;
+        devsim_ = nullptr;
+        server_ = nullptr;
+        dir_ = nullptr;
+    }
+
+    static CliResult Run(std::vector<std::string> args, const std::atomic<bool>* cancel = nullptr) {
+        args.insert(args.begin(), "report");
+        args.insert(args.end(),
+                    {"--lang", ZL_TEST_LANG_FILE, "--settings", *dir_ / "settings.ini"});
+        std::ostringstream out, err;
+        CliIo io;
+        io.out = &out;
+        io.err = &err;
+        io.cancel = cancel;
+        const int code = RunReporterCli(args, io);
+        return {code, out.str(), err.str()};
+    }
+    static std::string ServerArg() { return "127.0.0.1:" + std::to_string(server_->Port()); }
+    static std::string DeviceArg() { return "127.0.0.1:" + std::to_string(devsim_->Port()); }
+
+    static void ExpectJson(const CliResult& r, int type, const std::string& range,
+                           const std::vector<Bucket>& buckets,
+                           const std::vector<std::vector<int64_t>>& values) {
+        ASSERT_EQ(r.code, 0) << r.err;
+        const json doc = json::parse(r.out);
+        EXPECT_EQ(doc["counterType"], type);
+        EXPECT_EQ(doc["range"], range);
+        EXPECT_EQ(doc["date"], "2024-03-05");
+        ASSERT_EQ(doc["records"].size(), buckets.size());
+        std::vector<int64_t> totals(values.empty() ? 0 : values[0].size(), 0);
+        for (size_t b = 0; b < buckets.size(); ++b) {
+            const json& rec = doc["records"][b];
+            EXPECT_EQ(rec["from"], buckets[b].from);
+            EXPECT_EQ(rec["to"], buckets[b].to);
+            EXPECT_EQ(rec["values"].get<std::vector<int64_t>>(), values[b])
+                << "bucket " << buckets[b].from;
+            for (size_t k = 0; k < totals.size(); ++k) totals[k] += values[b][k];
+        }
+        EXPECT_EQ(doc["totals"].get<std::vector<int64_t>>(), totals);
+        EXPECT_EQ(doc["columns"].size(), totals.size());
+    }
+
+    static TestDir* dir_;
+    static std::string root_;
+    static zl::recnetd::RecNetServer* server_;
+    static DevSim* devsim_;
+};
+
+TestDir* ReporterCli::dir_ = nullptr;
+std::string ReporterCli::root_;
+zl::recnetd::RecNetServer* ReporterCli::server_ = nullptr;
+DevSim* ReporterCli::devsim_ = nullptr;
+
+struct SourceCase {
+    int type;
+    std::string range;
+    bool server;
+};
+
+class EveryTypeAndRange : public ReporterCli, public ::testing::WithParamInterface<SourceCase> {};
+
+TEST_P(EveryTypeAndRange, JsonEqualsSumsOfTheRawRows) {
+    const SourceCase& c = GetParam();
+    std::vector<std::string> args{"--type", std::to_string(c.type), "--range",  c.range,
+                                  "--date", "2024-03-05",           "--format", "json"};
+    if (c.server)
+        args.insert(args.end(), {"--server", ServerArg(), "--user", "viewer", "--password-file",
+                                 *dir_ / "password"});
+    else
+        args.insert(args.end(), {"--local", root_});
+    const std::vector<Bucket> buckets = Buckets(c.range, false);
+    ExpectJson(Run(args), c.type, c.range, buckets,
+               Expected(ExpectationOf(root_, c.type), buckets));
+}
+
+std::vector<SourceCase> AllCases() {
+    std::vector<SourceCase> out;
+    for (bool server : {false, true})
+        for (int type = 1; type <= 7; ++type)
+            for (const char* range : {"day", "week", "month"}) out.push_back({type, range, server});
+    return out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Sources, EveryTypeAndRange, ::testing::ValuesIn(AllCases()),
+                         [](const auto& info) {
+                             return std::string(info.param.server ? "Server" : "Local") + "Type" +
+                                    std::to_string(info.param.type) + "_" + info.param.range;
+                         });
+
+TEST_F(ReporterCli, QueueMeasuresAverageWholeTimes) {
+    for (int measure = 1; measure <= 3; ++measure) {
+        const std::vector<Bucket> buckets = Buckets("day", false);
+        ExpectJson(Run({"--type", "7", "--date", "2024-03-05", "--local", root_, "--format", "json",
+                        "--queue-measure", std::to_string(measure)}),
+                   7, "day", buckets, Expected(ExpectationOf(root_, 7, measure), buckets));
+    }
+}
+
+TEST_F(ReporterCli, ThreeDHeightClassesInCentimetres) {
+    const std::vector<Bucket> buckets = Buckets("week", false);
+    const CliResult r = Run({"--type", "2", "--range", "week", "--date", "2024-03-05", "--local",
+                             root_, "--format", "json", "--height-class", "1"});
+    ExpectJson(r, 2, "week", buckets, Expected(ExpectationOf(root_, 2, 0, 1), buckets));
+    EXPECT_NE(r.out.find("\"Inward (h<110)\""), std::string::npos) << r.out;
+}
+
+TEST_F(ReporterCli, AccessRegionsAreSummed) {
+    const std::vector<Bucket> buckets = Buckets("day", false);
+    Expectation e = ExpectationOf(root_, 3);
+    e.sql = "SELECT StartTime, Count1, Count3 FROM records";
+    e.add = [](const auto& r, auto& v) { v[0] += std::stoll(r[1]) + std::stoll(r[2]); };
+    ExpectJson(Run({"--type", "3", "--date", "2024-03-05", "--local", root_, "--format", "json",
+                    "--regions", "1,3"}),
+               3, "day", buckets, Expected(e, buckets));
+}
+
+TEST_F(ReporterCli, OneCameraOnly) {
+    const std::vector<Bucket> buckets = Buckets("day", false);
+    Expectation e = ExpectationOf(root_, 1);
+    e.sql = "SELECT EnterTime, Inward, Outward FROM Records WHERE Camera = 2";
+    ExpectJson(Run({"--type", "1", "--date", "2024-03-05", "--local", root_, "--format", "json",
+                    "--cameras", "2"}),
+               1, "day", buckets, Expected(e, buckets));
+}
+
+class DevicePath : public ReporterCli, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(DevicePath, CountsOfTheDeviceEqualSumsOfItsDatabase) {
+    const std::string range = GetParam();
+    const std::vector<Bucket> buckets = Buckets(range, true);
+    ExpectJson(
+        Run({"--type", "1", "--range", range, "--date", "2024-03-05", "--device", DeviceArg(),
+             "--user", "viewer", "--password-file", *dir_ / "password", "--format", "json"}),
+        1, range, buckets, Expected(ExpectationOf(root_, 1), buckets));
+}
+
+INSTANTIATE_TEST_SUITE_P(Ranges, DevicePath, ::testing::Values("day", "week", "month"));
+
+TEST_F(ReporterCli, LocalAndServerSitesTogetherAreSummed) {
+    const std::vector<Bucket> buckets = Buckets("day", false);
+    std::vector<std::vector<int64_t>> twice = Expected(ExpectationOf(root_, 5), buckets);
+    for (auto& v : twice)
+        for (auto& x : v) x *= 2;
+    ExpectJson(
+        Run({"--type", "5", "--date", "2024-03-05", "--local", root_, "--server", ServerArg(),
+             "--user", "viewer", "--password-file", *dir_ / "password", "--format", "json"}),
+        5, "day", buckets, twice);
+}
+
+TEST_F(ReporterCli, CsvAndXmlAreTheExportersFiles) {
+    const std::string csv = *dir_ / "out.csv";
+    CliResult r = Run({"--type", "1", "--date", "2024-03-05", "--local", root_, "--format", "csv",
+                       "--output", csv, "--direction", "2"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    std::ifstream in(csv, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text.rfind("Sitename: Site Name Report date: ", 0), 0u);
+    EXPECT_NE(text.find("\r\n\r\nStartTime,EndTime,Outward\r\n"), std::string::npos);
+    // Direction 2 shows the out-counts, and the Outward column carries them.
+    const std::vector<Bucket> buckets = Buckets("day", false);
+    int64_t out = 0;
+    for (const auto& v : Expected(ExpectationOf(root_, 1), buckets)) out += v[1];
+    EXPECT_TRUE(text.ends_with("Total:\r\n" + std::to_string(out) + "\r\n")) << text;
+
+    const std::string xml = *dir_ / "out.xml";
+    r = Run({"--type", "6", "--date", "2024-03-05", "--local", root_, "--format", "xml", "--output",
+             xml});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(*dir_ / "ParseCount.xsl"));
+    std::ifstream xin(xml, std::ios::binary);
+    std::string doc((std::istreambuf_iterator<char>(xin)), std::istreambuf_iterator<char>());
+    EXPECT_NE(doc.find("<PedestrianOut>"), std::string::npos);
+    EXPECT_TRUE(doc.ends_with("</dataevents>\r\n</Counting>"));
+}
+
+TEST_F(ReporterCli, TableShowsTotalsRow) {
+    const CliResult r =
+        Run({"--type", "4", "--range", "week", "--date", "2024-03-05", "--local", root_});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("No.", 0), 0u);
+    EXPECT_NE(r.out.find("\n8    Total"), std::string::npos) << r.out;
+}
+
+// A database whose record table lacks the count columns: cameras are found, every query fails.
+class Failing : public ReporterCli {
+  protected:
+    void SetUp() override {
+        broken_ = *dir_ / "broken";
+        const std::string file = broken_ + "/PeopleCounterData/PeopleCounter.db";
+        std::filesystem::create_directories(broken_ + "/PeopleCounterData");
+        sqlite3* db = nullptr;
+        sqlite3_open(file.c_str(), &db);
+        sqlite3_exec(db,
+                     "CREATE TABLE Records(Camera INT, EnterTime TEXT);"
+                     "INSERT INTO Records VALUES(1,'2024-03-05 10:00:00');",
+                     nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    std::string broken_;
+};
+
+TEST_F(Failing, RetriesAnswerYesNTimesThenNo) {
+    const CliResult r = Run({"--type", "1", "--date", "2024-03-05", "--local", broken_, "--retries",
+                             "2", "--format", "json"});
+    EXPECT_EQ(r.code, 3);
+    EXPECT_TRUE(r.out.empty());
+    size_t yes = 0, no = 0;
+    std::istringstream lines(r.err);
+    std::string line, last;
+    while (std::getline(lines, line)) {
+        if (line.ends_with(" yes")) ++yes;
+        if (line.ends_with(" no")) ++no;
+        last = line;
+    }
+    EXPECT_EQ(yes, 2u);
+    EXPECT_EQ(no, 1u);
+    EXPECT_NE(last.find("given up after 3 questions"), std::string::npos) << r.err;
+}
+
+TEST_F(Failing, QuietGivesOneErrorLine) {
+    const CliResult r = Run({"--type", "1", "--date", "2024-03-05", "--local", broken_, "--quiet"});
+    EXPECT_EQ(r.code, 3);
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+}
+
+TEST_F(ReporterCli, CancelledRunEndsWithCodeThree) {
+    std::atomic<bool> cancel{true};
+    const CliResult r = Run({"--type", "1", "--range", "month", "--date", "2024-03-05", "--local",
+                             root_, "--format", "json", "--quiet"},
+                            &cancel);
+    EXPECT_EQ(r.code, 3);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_NE(r.err.find("cancelled"), std::string::npos);
+}
+
+struct ExitCase {
+    const char* name;
+    std::vector<std::string> args;
+    int code;
+};
+
+TEST_F(ReporterCli, ExitCodes) {
+    const std::vector<ExitCase> cases = {
+        {"NoType", {"--local", root_}, 1},
+        {"BadRange", {"--type", "1", "--range", "year", "--local", root_}, 1},
+        {"BadDate", {"--type", "1", "--date", "2024-02-30", "--local", root_}, 1},
+        {"BadPeriod", {"--type", "3", "--period", "7", "--local", root_}, 1},
+        {"NoSite", {"--type", "1"}, 1},
+        {"SiteWithoutList", {"--type", "1", "--local", root_, "--site", "x"}, 1},
+        {"MissingPasswordFile",
+         {"--type", "1", "--local", root_, "--password-file", *dir_ / "none"},
+         1},
+        {"NothingListening", {"--type", "1", "--server", "127.0.0.1:1"}, 2},
+        {"MissingFolder", {"--type", "1", "--local", *dir_ / "nowhere"}, 2},
+        {"WrongPassword", {"--type", "1", "--server", ServerArg(), "--user", "viewer"}, 2},
+        {"OutputNotWritable",
+         {"--type", "1", "--date", "2024-03-05", "--local", root_, "--format", "json", "--output",
+          *dir_ / "no/such/dir/out.json"},
+         4},
+    };
+    for (const ExitCase& c : cases) {
+        const CliResult r = Run(c.args);
+        EXPECT_EQ(r.code, c.code) << c.name << ": " << r.err;
+        EXPECT_FALSE(r.err.empty()) << c.name;
+        // The error is the last line, one line.
+        EXPECT_EQ(r.err.back(), '\n') << c.name;
+    }
+}
+
+TEST_F(ReporterCli, SiteListSitesByName) {
+    const std::string list = *dir_ / "SiteList.ini";
+    std::ofstream(list) << "[SITE_LIST_COUNT]\nCOUNT=0\n";
+    const CliResult r = Run({"--type", "1", "--site-list", list, "--site", "Shop"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("no site named \"Shop\""), std::string::npos) << r.err;
+}
+
+// The program itself: arguments, streams and exit code of a real process.
+TEST_F(ReporterCli, ProgramWritesJsonToStandardOutput) {
+    const std::string command = std::string(ZL_REPORTER_CLI) +
+                                " report --type 3 --date 2024-03-05 --local " + root_ +
+                                " --format json --lang " + ZL_TEST_LANG_FILE + " 2>/dev/null";
+    FILE* p = popen(command.c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    std::string out;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
+    const int status = pclose(p);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(json::parse(out)["records"].size(), 24u);
+
+    EXPECT_EQ(
+        WEXITSTATUS(std::system((std::string(ZL_REPORTER_CLI) + " report 2>/dev/null").c_str())),
+        1);
+}
+
+}  // namespace
