@@ -246,16 +246,35 @@ TEST_F(ChartPageTest, ShowValueDrawsEveryValue) {
         sel.view = view;
         ChartSettings s = DefaultSettings(1);
         s.line.gridNote = 0;
-        Show(DayRecords(), sel, s);
+        // The last two values are equal: their points meet.
+        std::vector<CountRecord> records = DayRecords();
+        records[3].values[1] = 8;
+        Show(records, sel, s);
         const QVariantMap off = Js(kDrawProbe).toMap();
         Js("zlxPage.chart.options.scaleShowValue = true");
         const QVariantMap on = Js(kDrawProbe).toMap();
         QStringList extra = on["texts"].toStringList();
         for (const QString& t : off["texts"].toStringList()) extra.removeOne(t);
         extra.sort();
-        QStringList values = {"12", "30", "21", "8", "5", "9", "17", "4"};
+        QStringList values = {"12", "30", "21", "8", "5", "9", "17", "8"};
         values.sort();
         EXPECT_EQ(extra, values) << "view " << view;
+        // Values of points that meet do not cover each other; each stays above its point.
+        if (view == 0) {
+            EXPECT_TRUE(Js(R"((function () {
+              var c = zlxPage.chart, ctx = c.chart.ctx, at = [], fillText = ctx.fillText;
+              c.options.scaleShowValue = true;
+              ctx.fillText = function (t, x, y) { at.push([t, x, y]); return fillText.apply(this, arguments); };
+              c.draw();
+              ctx.fillText = fillText;
+              var p0 = c.datasets[0].points[3], p1 = c.datasets[1].points[3];
+              var ys = at.filter(function (a) { return a[1] === p0.x && a[0] === '8'; })
+                         .map(function (a) { return a[2]; });
+              return ys.length === 2 && Math.abs(ys[0] - ys[1]) >= c.options.scaleFontSize &&
+                     Math.max(ys[0], ys[1]) < p0.y - p0.radius && p0.y === p1.y;
+            })())")
+                            .toBool());
+        }
         // Bars carry their value 8 pixels above their top.
         if (view == 1) {
             EXPECT_TRUE(Js(R"((function () {

@@ -108,6 +108,9 @@ function zlxDrawLegend(canvas, datasets, g) {
 			var row = i % 2,
 				y = top + gap + row * rowHeight + rowHeight / 2,
 				label = datasets[i].label || "";
+			// The half-transparent fill colour over white, as it looks on the chart.
+			ctx.fillStyle = "#ffffff";
+			ctx.fillRect(x, Math.round(y - box / 2), box, box);
 			ctx.fillStyle = datasets[i].fillColor;
 			ctx.fillRect(x, Math.round(y - box / 2), box, box);
 			ctx.fillStyle = g.tooltipFontColor;

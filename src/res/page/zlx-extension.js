@@ -147,24 +147,50 @@
 		ctx.font = helpers.fontString(options.scaleFontSize, options.scaleFontStyle,
 			options.scaleFontFamily);
 		ctx.fillStyle = options.scaleFontColor;
+		ctx.strokeStyle = "rgba(255,255,255,0.7)";
+		ctx.lineWidth = 2;
+		ctx.lineJoin = "round";
 		ctx.textAlign = "center";
 		ctx.textBaseline = "bottom";
 	}
 
-	// Values above the points of a line chart: the text ends 4 pixels above the dot.
+	// A value with a light outline, so that it stays readable where it crosses a line.
+	function drawValue(ctx, value, x, y) {
+		var text = formatValue(value);
+		ctx.strokeText(text, x, y);
+		ctx.fillText(text, x, y);
+	}
+
+	// Values above the points of a line chart: the text ends 4 pixels above the dot. Where
+	// points of several series lie close together at one x, the higher values move up so
+	// that no two values cover each other; each value stays above its point.
 	var lineDraw = Chart.types.Line.prototype.draw;
 	Chart.types.Line.prototype.draw = function () {
 		var result = lineDraw.apply(this, arguments);
 		if (this.options.scaleShowValue) {
-			var ctx = this.chart.ctx, radius;
+			var ctx = this.chart.ctx,
+				lineHeight = this.options.scaleFontSize + 1,
+				columns = [];
+			helpers.each(this.datasets, function (dataset) {
+				helpers.each(dataset.points, function (point, index) {
+					if (point.hasValue()) {
+						(columns[index] = columns[index] || []).push(point);
+					}
+				});
+			});
 			ctx.save();
 			valueStyle(ctx, this.options);
-			helpers.each(this.datasets, function (dataset) {
-				helpers.each(dataset.points, function (point) {
-					if (point.hasValue()) {
-						radius = point.display ? point.radius : 0;
-						ctx.fillText(formatValue(point.value), point.x, point.y - radius - 4);
-					}
+			helpers.each(columns, function (points) {
+				if (!points) {
+					return;
+				}
+				points.sort(function (a, b) { return b.y - a.y; });  // lowest on screen first
+				var limit = Infinity;
+				helpers.each(points, function (point) {
+					var radius = point.display ? point.radius : 0,
+						y = Math.min(point.y - radius - 4, limit);
+					drawValue(ctx, point.value, point.x, y);
+					limit = y - lineHeight;
 				});
 			});
 			ctx.restore();
@@ -183,7 +209,7 @@
 			helpers.each(this.datasets, function (dataset) {
 				helpers.each(dataset.bars, function (bar) {
 					if (bar.hasValue()) {
-						ctx.fillText(formatValue(bar.value), bar.x, bar.y - 8);
+						drawValue(ctx, bar.value, bar.x, bar.y - 8);
 					}
 				});
 			});
