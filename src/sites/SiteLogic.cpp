@@ -13,7 +13,9 @@
 
 namespace {
 
-int PortNumber(const std::string& port) { return std::atoi(port.c_str()); }
+int PortNumber(const std::string& port) {
+    return std::atoi(port.c_str());
+}
 
 void CloseServerClients(SiteRecord& site) {
     RecNetClose(&site.client2D);
@@ -32,13 +34,19 @@ void SiteLogic::SetCounterType(int counterType, int usePeopleWorker) {
     usePeopleWorker_ = usePeopleWorker;
 }
 
-void SiteLogic::Tell(unsigned stringId) { prompt_.ShowMessage(stringId, PromptButtons::kOk); }
+void SiteLogic::Tell(unsigned stringId) {
+    prompt_.ShowMessage(stringId, PromptButtons::kOk);
+}
 
 // --- Adding -------------------------------------------------------------------------------------
 
-int SiteLogic::AddPeopleSite(int counterType) { return Add(counterType, Mode::kPeople); }
+int SiteLogic::AddPeopleSite(int counterType) {
+    return Add(counterType, Mode::kPeople);
+}
 
-int SiteLogic::AddSite(int counterType) { return Add(counterType, Mode::kOther); }
+int SiteLogic::AddSite(int counterType) {
+    return Add(counterType, Mode::kOther);
+}
 
 int SiteLogic::AddSiteByMode() {
     return usePeopleWorker_ == 1 ? AddPeopleSite(counterType_) : AddSite(counterType_);
@@ -106,7 +114,7 @@ int SiteLogic::Add(int counterType, Mode mode) {
 
 bool SiteLogic::ConnectServer(SiteRecord& site, SiteDialogFields& fields, int counterType,
                               Mode mode) {
-    RecNetClient** handle = mode == Mode::kOther        ? &site.clientOther
+    RecNetClient** handle = mode == Mode::kOther       ? &site.clientOther
                             : counterType == kPeople2D ? &site.client2D
                                                        : &site.client3D;
     if (!RecNetConnect(handle, fields.address.c_str(), PortNumber(fields.port))) {
@@ -148,9 +156,8 @@ bool SiteLogic::ConnectDevice(SiteRecord& site, SiteDialogFields& fields) {
     const auto connect = [&site](const SiteDialogFields& f) {
         if (!site.deviceLink) site.deviceLink = CreateDevLink();
         return site.deviceLink &&
-               site.deviceLink->Connect(f.address.c_str(), PortNumber(f.port),
-                                        f.userName.c_str(), f.password.c_str(),
-                                        kDeviceTimeOutMs) == 1;
+               site.deviceLink->Connect(f.address.c_str(), PortNumber(f.port), f.userName.c_str(),
+                                        f.password.c_str(), kDeviceTimeOutMs) == 1;
     };
     while (!connect(current)) {
         if (prompt_.ShowMessage(kStrLoginRefused, PromptButtons::kYesNo) != kAnswerYes) {
@@ -181,9 +188,10 @@ bool SiteLogic::ConnectDevice(SiteRecord& site, SiteDialogFields& fields) {
 
 void SiteLogic::Merge(SiteRecord& site) {
     for (SiteRecord& old : sites_) {
-        const bool same = site.connectionType == kConnLocal
-                              ? old.connectionType == kConnLocal && old.localDB == site.localDB
-                              : old.connectionType == kConnServer && old.ipAddress == site.ipAddress;
+        const bool same =
+            site.connectionType == kConnLocal
+                ? old.connectionType == kConnLocal && old.localDB == site.localDB
+                : old.connectionType == kConnServer && old.ipAddress == site.ipAddress;
         if (same) {
             ReleaseSiteHandles(old);
             old = site;
@@ -334,9 +342,13 @@ void SiteLogic::ReadChecksBack() {
 
 // --- Re-connecting and filling ------------------------------------------------------------------
 
-void SiteLogic::RefreshPeopleSites(int counterType) { Refresh(counterType, Mode::kPeople); }
+void SiteLogic::RefreshPeopleSites(int counterType) {
+    Refresh(counterType, Mode::kPeople);
+}
 
-void SiteLogic::RefreshSites(int counterType) { Refresh(counterType, Mode::kOther); }
+void SiteLogic::RefreshSites(int counterType) {
+    Refresh(counterType, Mode::kOther);
+}
 
 void SiteLogic::Refresh(int counterType, Mode mode) {
     SetCounterType(counterType, mode == Mode::kPeople ? 1 : 0);
@@ -349,18 +361,24 @@ void SiteLogic::Refresh(int counterType, Mode mode) {
     Fill(mode);
 }
 
-void SiteLogic::FillPeopleSiteTree() { Fill(Mode::kPeople); }
+void SiteLogic::FillPeopleSiteTree() {
+    Fill(Mode::kPeople);
+}
 
-void SiteLogic::FillSiteTree() { Fill(Mode::kOther); }
+void SiteLogic::FillSiteTree() {
+    Fill(Mode::kOther);
+}
 
-void SiteLogic::FillTreeByMode() { Fill(usePeopleWorker_ == 1 ? Mode::kPeople : Mode::kOther); }
+void SiteLogic::FillTreeByMode() {
+    Fill(usePeopleWorker_ == 1 ? Mode::kPeople : Mode::kOther);
+}
 
 void SiteLogic::Fill(Mode mode) {
     tree_.DeleteAllItems();
     lastClicked_ = nullptr;
     for (SiteRecord& site : sites_) {
-        const bool connected = site.client2D || site.client3D || site.localDb ||
-                               site.deviceLink || (mode == Mode::kOther && site.clientOther);
+        const bool connected = site.client2D || site.client3D || site.localDb || site.deviceLink ||
+                               (mode == Mode::kOther && site.clientOther);
         if (!connected) {
             // Not shown: no item of the old tree may stay attached to it.
             site.treeItem = nullptr;

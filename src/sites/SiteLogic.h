@@ -34,7 +34,7 @@ constexpr int kImageCamera3D = 8;
 constexpr int kImageCamera3DSelected = 9;
 
 class SiteLogic {
-public:
+  public:
     SiteLogic(std::vector<SiteRecord>& sites, ISiteTree& tree, IUserPrompt& prompt,
               ISiteDialog& dialog, ITreeMenu& menu);
 
@@ -91,7 +91,7 @@ public:
 
     std::vector<SiteRecord>& Sites() { return sites_; }
 
-private:
+  private:
     enum class Mode { kPeople, kOther };
     int Add(int counterType, Mode mode);
     bool ConnectServer(SiteRecord& site, SiteDialogFields& fields, int counterType, Mode mode);

@@ -65,7 +65,7 @@ int Add(SiteHarness& h, int counterType) {
 }
 
 class SiteConnectFlow : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         all_ = new SitesTempDir;
         Generate(all_->Path(), {1, 2, 3, 4, 5, 6, 7});
@@ -75,9 +75,7 @@ protected:
         all_ = nullptr;
     }
     static std::string Root() { return all_->Path(); }
-    static std::string RootName() {
-        return std::filesystem::path(Root()).filename().string();
-    }
+    static std::string RootName() { return std::filesystem::path(Root()).filename().string(); }
     static SitesTempDir* all_;
     SitesTempDir dir_;
 };
@@ -107,7 +105,8 @@ TEST_F(SiteConnectFlow, LocalFolderAndFileSitesOfEveryCounterType) {
             EXPECT_TRUE(NameMatches(s.name, "Local", last)) << s.name;
             ASSERT_EQ(h.tree.Roots().size(), 1u);
             EXPECT_EQ(h.tree.Root(0)->children.size(), 3u);
-            EXPECT_EQ(h.tree.Root(0)->children[0]->image, type == 2 ? kImageCamera3D : kImageCamera);
+            EXPECT_EQ(h.tree.Root(0)->children[0]->image,
+                      type == 2 ? kImageCamera3D : kImageCamera);
         }
     }
 }
@@ -175,7 +174,7 @@ TEST_F(SiteConnectFlow, CancelledDialogChangesNothing) {
 // --- Server sites -------------------------------------------------------------------------------
 
 class ServerFlow : public SiteConnectFlow {
-protected:
+  protected:
     void StartServer(const std::string& root) {
         server_ = std::make_unique<TestServer>(std::vector<std::string>{root});
         ASSERT_TRUE(server_->Start());
@@ -243,8 +242,8 @@ TEST_F(ServerFlow, EmptyTwoDPathGives113AndASiteWithoutCameras) {
     Generate(dir_.Path(), {3});  // the server has no people-counter database
     StartServer(dir_.Path());
     SiteHarness h;
-    h.dialog.Ok(RemoteAnswer(kConnServer, server_->Port(), TestServer::kUser,
-                             TestServer::kPassword));
+    h.dialog.Ok(
+        RemoteAnswer(kConnServer, server_->Port(), TestServer::kUser, TestServer::kPassword));
     ASSERT_EQ(h.logic.AddPeopleSite(1), 1);
     EXPECT_EQ(h.prompt.Ids(), (std::vector<unsigned>{113}));
     ASSERT_EQ(h.sites.size(), 1u);
@@ -256,8 +255,8 @@ TEST_F(ServerFlow, EmptyTwoDPathGives113AndASiteWithoutCameras) {
 TEST_F(ServerFlow, OtherCounterTypesUseTheServersDatabaseList) {
     StartServer(Root());
     SiteHarness h;
-    h.dialog.Ok(RemoteAnswer(kConnServer, server_->Port(), TestServer::kUser,
-                             TestServer::kPassword));
+    h.dialog.Ok(
+        RemoteAnswer(kConnServer, server_->Port(), TestServer::kUser, TestServer::kPassword));
     ASSERT_EQ(h.logic.AddSite(5), 1);
     EXPECT_TRUE(h.prompt.asked.empty());
     const SiteRecord& s = h.sites.at(0);
@@ -280,8 +279,8 @@ TEST_F(ServerFlow, SameServerAddressReplacesTheHiddenServerSite) {
     other.connectionType = kConnServer;
     other.ipAddress = "10.1.2.3";
     h.sites = {other, old};
-    h.dialog.Ok(RemoteAnswer(kConnServer, server_->Port(), TestServer::kUser,
-                             TestServer::kPassword));
+    h.dialog.Ok(
+        RemoteAnswer(kConnServer, server_->Port(), TestServer::kUser, TestServer::kPassword));
     ASSERT_EQ(h.logic.AddPeopleSite(1), 1);
     ASSERT_EQ(h.sites.size(), 2u);
     EXPECT_EQ(h.sites[0].name, "other");
@@ -302,7 +301,7 @@ TEST_F(ServerFlow, UnreachableServerSays110AndStoresNothing) {
 // --- Device sites -------------------------------------------------------------------------------
 
 class DeviceFlow : public SiteConnectFlow {
-protected:
+  protected:
     void StartDevice() {
         DevSimConfig c;
         c.dbPath = DatabasePathOfType(Root(), 1);

@@ -26,7 +26,7 @@ SiteRecord ShownSite(const std::string& name, std::vector<int> cameras, bool is3
 }
 
 class SiteTreeLogic : public ::testing::Test {
-protected:
+  protected:
     FakeTree::Node* Site(size_t i) { return h.tree.Root(i); }
     FakeTree::Node* Camera(size_t site, size_t cam) { return Site(site)->children[cam]; }
     void Click(FakeTree::Node* item, bool toggleCheck = true) {
@@ -203,7 +203,8 @@ TEST_F(SiteTreeLogic, MenuCommandsRenameDeleteAndAdd) {
 
 TEST_F(SiteTreeLogic, MinusRemovesCheckedSitesAndTheLastClickedEmptySite) {
     for (const char* name : {"A", "B", "C", "D", "E"}) {
-        h.sites.push_back(ShownSite(name, name[0] == 'D' ? std::vector<int>{} : std::vector<int>{1}));
+        h.sites.push_back(
+            ShownSite(name, name[0] == 'D' ? std::vector<int>{} : std::vector<int>{1}));
     }
     h.logic.FillPeopleSiteTree();
     Click(Site(0));

@@ -23,7 +23,7 @@
 #include "store/IString.h"
 
 class SitesTempDir {
-public:
+  public:
     SitesTempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "zl-sites-XXXXXX").string();
         if (mkdtemp(pattern.data())) path_ = pattern;
@@ -37,7 +37,7 @@ public:
     const std::string& Path() const { return path_; }
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
-private:
+  private:
     std::string path_;
 };
 
@@ -54,7 +54,7 @@ inline void UseTestStrings() {
 
 // A tree of nodes in memory. Deleted nodes are freed, so stale handles behave as in a real tree.
 class FakeTree : public ISiteTree {
-public:
+  public:
     struct Node {
         std::string text;
         int image = -1, selectedImage = -1;
@@ -128,7 +128,7 @@ public:
     }
     std::vector<SiteTreeItem> edited;
 
-private:
+  private:
     static Node* N(SiteTreeItem item) { return static_cast<Node*>(item); }
     std::vector<std::unique_ptr<Node>> nodes_;
     std::vector<Node*> roots_;
@@ -136,7 +136,7 @@ private:
 
 // Records every message; answers from a script (default: OK for OK boxes, No for questions).
 class ScriptedPrompt : public IUserPrompt {
-public:
+  public:
     struct Asked {
         unsigned id;
         PromptButtons buttons;
@@ -161,7 +161,7 @@ public:
 // Each call takes the next scripted step; it sees the prefilled fields and may fill them in
 // (return true = OK) or cancel (false). No steps left: cancel.
 class ScriptedDialog : public ISiteDialog {
-public:
+  public:
     using Step = std::function<bool(SiteDialogFields&, SiteDialogPurpose)>;
     bool Run(SiteDialogFields& fields, SiteDialogPurpose purpose) override {
         seen.push_back(fields);
@@ -189,7 +189,7 @@ public:
 };
 
 class ScriptedMenu : public ITreeMenu {
-public:
+  public:
     int Track(const std::vector<TreeMenuEntry>& entries, int x, int y, bool atCursor) override {
         shown = entries;
         lastX = x;

@@ -56,7 +56,9 @@ class TreeItemDelegate : public QStyledItemDelegate {
         if (me->button() != Qt::LeftButton || !checkRect.contains(me->position().toPoint())) {
             return false;
         }
-        if (type == QEvent::MouseButtonRelease) return true;  // already toggled on press
+        // Toggled on the press; the release and the double click that follow are the same
+        // click (a double click delivers two presses, and each toggles once).
+        if (type != QEvent::MouseButtonPress) return true;
         const auto state = static_cast<Qt::CheckState>(value.toInt());
         return model->setData(index, state == Qt::Checked ? Qt::Unchecked : Qt::Checked,
                               Qt::CheckStateRole);
@@ -72,6 +74,10 @@ class TreeItemDelegate : public QStyledItemDelegate {
             painter->drawRect(option.rect.adjusted(1, 1, -1, -1));
             painter->restore();
         }
+    }
+
+    void InitOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
+        initStyleOption(option, index);
     }
 
   private:
@@ -352,9 +358,29 @@ void CDragDropTreeCtrl::mousePressEvent(QMouseEvent* event) {
 }
 
 void CDragDropTreeCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
-    // A second click is a click of its own: it toggles a check box again and the owner hears of
-    // it, so the owner's records never miss a change of a check box.
-    mousePressEvent(event);
+    // Both presses of a double click have been handled as clicks already (each toggles a check
+    // box and tells the owner). What a double click adds is the expanding or collapsing of an
+    // item with children when it is not on the check box.
+    if (event->button() != Qt::LeftButton) return;
+    const QPoint point = event->position().toPoint();
+    QTreeWidgetItem* item = itemAt(point);
+    if (item && item->childCount() > 0 && !OnCheckBox(item, point) &&
+        !OnExpandButton(item, point)) {
+        item->setExpanded(!item->isExpanded());
+    }
+}
+
+bool CDragDropTreeCtrl::OnCheckBox(QTreeWidgetItem* item, QPoint point) const {
+    QStyleOptionViewItem opt;
+    initViewItemOption(&opt);
+    opt.rect = visualItemRect(item);
+    const QModelIndex index = indexFromItem(item);
+    if (auto* d = dynamic_cast<TreeItemDelegate*>(itemDelegateForIndex(index))) {
+        d->InitOption(&opt, index);
+    }
+    return style()
+        ->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &opt, this)
+        .contains(point);
 }
 
 void CDragDropTreeCtrl::LeftButtonDown(QMouseEvent* event) {

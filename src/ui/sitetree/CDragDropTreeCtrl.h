@@ -127,6 +127,7 @@ class CDragDropTreeCtrl : public QTreeWidget {
     void CtrlStep(QTreeWidgetItem* leaf);
     void ShiftStep(QTreeWidgetItem* leaf);
     bool OnExpandButton(QTreeWidgetItem* item, QPoint point) const;
+    bool OnCheckBox(QTreeWidgetItem* item, QPoint point) const;
     void StartDrag(QPoint point);
     QPixmap BuildDragImage() const;
     void SetDropHighlight(QTreeWidgetItem* item);
