@@ -4,6 +4,7 @@
 #include "ChartTestKit.h"
 #include "chart/ChartConfig.h"
 #include "chart/HtmlChart.h"
+#include "store/IString.h"
 
 using namespace charttest;
 
@@ -147,6 +148,24 @@ TEST_F(ChartConfigTest, DirectionSetsEnableFlagsAndLineVisibility) {
     Apply(flow);
     EXPECT_EQ(chart.SeriesEnabled(1), 1);
     EXPECT_EQ(visible[1], 1);
+}
+
+TEST_F(ChartConfigTest, StoreVersionTakesSettingsAndUnitFromTheStores) {
+    CChartSettingsStore* store = CChartSettingsStore::Instance();
+    store->Reset();
+    ChartSettings s;
+    store->GetSettings(s, 7);
+    s.line.title = "Queue";
+    store->SetSettings(s, 7);
+    IString::Instance()->SetFile(ZL_LANG_FILE);
+    ChartSelection sel;
+    sel.counterType = 7;
+    sel.queueType = 3;
+    ApplyChartSettingsFromStore(chart, sel, nullptr);
+    EXPECT_EQ(chart.Title(), "Queue");
+    EXPECT_EQ(chart.SeriesLabel(0), "Wait Time");
+    EXPECT_EQ(chart.YUnit(), "Seconds");
+    store->Reset();
 }
 
 }  // namespace
