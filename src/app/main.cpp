@@ -1,0 +1,53 @@
+// zelkoReporter: one copy per user; a later start brings the first copy's window to the front
+// and ends without a window of its own.
+#include <unistd.h>
+
+#include <QApplication>
+#include <cstdlib>
+
+#include "SingleInstance.h"
+#include "base/ZCritSec.h"
+#include "ui/reportwin/CReportDlg.h"
+
+namespace {
+
+// The browser engine that shows the chart refuses to start its sandbox for root; run as root
+// (containers, kiosks) it runs without. Set before the engine starts.
+void PrepareBrowserEngine() {
+    if (::geteuid() == 0 && !std::getenv("QTWEBENGINE_DISABLE_SANDBOX"))
+        ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    PrepareBrowserEngine();
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("zelkoReporter"));
+
+    SingleInstance instance(QStringLiteral("zelkoReporter"));
+    if (!instance.Acquire()) {
+        instance.ActivateRunning();
+        return 0;
+    }
+
+    // A user-interface lock that waits keeps the window alive.
+    zl::ZMsgCritSec::SetDefaultPump(
+        [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 10); });
+
+    int result = 0;
+    {
+        CReportDlg window;
+        QObject::connect(&instance, &SingleInstance::activationRequested, &window, [&window] {
+            window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+            window.show();
+            window.raise();
+            window.activateWindow();
+        });
+        window.show();
+        result = app.exec();
+    }
+    zl::ZMsgCritSec::SetDefaultPump({});
+    return result;
+}

@@ -1,0 +1,202 @@
+// The main report window: the site tree on the left with the +, -, Settings, Print and Export
+// buttons under it, the query controls across the top, and the result area (line chart, bar
+// chart or table) filling the rest. It wires the widgets to the logic classes: FilterState for
+// the controls, SiteLogic for the sites and the tree, QueryRun and the workers for a query, the
+// chart model and the report table text for the views, the exporters for the files.
+//
+// Every control carries the object name "id<number>" of its control id (ReportControlId), so
+// tests and tools can find it with Control().
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "chart/HtmlChart.h"
+#include "ui/reportwin/FilterState.h"
+
+class CDragDropTreeCtrl;
+class CWebBrowserHost;
+class IDatePicker;
+class ISettingsDialog;
+class MessagePrompt;
+class QButtonGroup;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPrinter;
+class QPushButton;
+class QRadioButton;
+class QStackedWidget;
+class QTableWidget;
+class QTimer;
+class QTreeWidgetItem;
+class QueryRun;
+class SiteConnDialogRunner;
+class SiteLogic;
+class SiteTreeAdapter;
+class SiteTreeMenu;
+class UiRetryPrompt;
+
+enum ReportView { kViewChart = 0, kViewBar = 1, kViewTable = 2 };
+
+class CReportDlg : public QWidget {
+    Q_OBJECT
+
+  public:
+    // Builds the window and runs its start-up: language strings, chart settings and site list
+    // from the program folder, the controls and their captions, the last counter type.
+    explicit CReportDlg(QWidget* parent = nullptr);
+    // Runs the shutdown if closing has not run it.
+    ~CReportDlg() override;
+
+    // The start-date control (the window starts with a plain date field).
+    void SetDatePicker(std::unique_ptr<IDatePicker> picker);
+    IDatePicker* DatePicker() const { return picker_.get(); }
+    // The dialog of the Settings button (not owned). Without one the button does nothing.
+    void SetSettingsDialog(ISettingsDialog* dialog) { settingsDialog_ = dialog; }
+
+    // Where Export asks for the file: given the filter and the default suffix, answers the
+    // chosen path or an empty string. Default: a save-file dialog.
+    std::function<QString(const QString& filter, const QString& suffix)> chooseExportPath;
+    // The print dialog: true when the user chose to print. Default: the system's dialog.
+    std::function<bool(QPrinter& printer)> choosePrinter;
+
+    QWidget* Control(int id) const;
+    CDragDropTreeCtrl* Tree() const { return tree_; }
+    CWebBrowserHost* Host() const { return host_; }
+    CHtmlChart& Chart() { return chart_; }
+    QTableWidget* Table() const { return table_; }
+    SiteLogic& Sites() { return *siteLogic_; }
+    const FilterState& Filters() const { return filters_; }
+    UiRetryPrompt* RetryPrompt() const { return retryPrompt_; }
+
+    int CounterType() const { return filters_.CounterType(); }
+    int View() const { return view_; }
+    int HasResult() const { return hasResult_; }
+    const std::array<int, 10>& LineVisible() const { return lineVisible_; }
+    // Outcome of the last query (QueryOutcome), and whether the user cancelled it.
+    int LastOutcome() const { return lastOutcome_; }
+    bool LastCancelled() const { return lastCancelled_; }
+
+    // The actions of the controls, as the user runs them.
+    void SelectCounterType(int index);
+    void SelectRange(int range);
+    void SwitchView(int view);
+    void RunQuery();
+    void Export();
+    void Print();
+    // The export after the file dialog: writes `path` by its extension. False when a file
+    // could not be written (the user was told why) or nothing was written.
+    bool ExportTo(const QString& path);
+    // Prints what the view shows on `printer`.
+    bool PrintTo(QPrinter& printer);
+
+    // Shutdown: the counter type into "Setting .ini", the site list and the chart settings
+    // saved, every site's connections closed. Runs once.
+    void Shutdown();
+
+  signals:
+    void queryFinished(int outcome);
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    template <class W>
+    W* Add(int id, W* widget);
+    QLabel* AddLabel(int id);
+    void BuildControls();
+    void BuildLayout();
+    void BuildMenu();
+    void Connect();
+    void StartUp();
+    void SetCaptions();
+    void FillCombos();
+    void FillRegionList(RegionListKind kind);
+
+    void ApplyFilterVisibility();
+    void ApplyFilterChange(const FilterChange& change);
+    void OnHeightChanged(int index);
+    void OnDirectionChanged(int index);
+    void OnRegionChanged(int index);
+    void OnPeriodChanged(int index);
+    void OnQueueTypeChanged(int index);
+    void OnChecksChanged();
+    void OnTreeLeftClicked(QTreeWidgetItem* item, QPoint point);
+    void OnTreeRightClicked(QTreeWidgetItem* item, QPoint point);
+    void OnTreeLabelEdited(QTreeWidgetItem* item, QPoint point);
+    void OnAdd();
+    void OnRemove();
+    void OnSettings();
+    void ShowAbout();
+
+    void ReadControls();
+    void ApplyChart();
+    void BuildColumnsAndTable();
+    void FillChartFromReport();
+    void RenderPage();
+    void UpdateOutputButtons();
+    void WaitForWorker(QueryRun& run);
+    void ShowError(const QString& text);
+
+    FilterState filters_;
+    CHtmlChart chart_;
+
+    // Controls.
+    CDragDropTreeCtrl* tree_ = nullptr;
+    CWebBrowserHost* host_ = nullptr;
+    QTableWidget* table_ = nullptr;
+    QStackedWidget* results_ = nullptr;
+    QComboBox* counterType_ = nullptr;
+    QComboBox* direction_ = nullptr;
+    QComboBox* height_ = nullptr;
+    QComboBox* heightUnit_ = nullptr;
+    QComboBox* region_ = nullptr;
+    QComboBox* period_ = nullptr;
+    QComboBox* queueType_ = nullptr;
+    QLineEdit* heightLow_ = nullptr;
+    QLineEdit* heightHigh_ = nullptr;
+    QRadioButton* rangeButtons_[3] = {};
+    QPushButton* viewButtons_[3] = {};
+    QButtonGroup* viewGroup_ = nullptr;
+    QPushButton* query_ = nullptr;
+    QPushButton* add_ = nullptr;
+    QPushButton* remove_ = nullptr;
+    QPushButton* settings_ = nullptr;
+    QPushButton* print_ = nullptr;
+    QPushButton* export_ = nullptr;
+    QWidget* pickerSlot_ = nullptr;
+    std::map<int, QWidget*> controls_;
+    QTimer* resizeTimer_ = nullptr;
+
+    std::unique_ptr<IDatePicker> picker_;
+    ISettingsDialog* settingsDialog_ = nullptr;
+
+    // The site logic and what it reaches the user through.
+    std::unique_ptr<SiteTreeAdapter> treeAdapter_;
+    std::unique_ptr<SiteTreeMenu> treeMenu_;
+    std::unique_ptr<MessagePrompt> prompt_;
+    std::unique_ptr<SiteConnDialogRunner> siteDialog_;
+    std::unique_ptr<SiteLogic> siteLogic_;
+    UiRetryPrompt* retryPrompt_ = nullptr;
+
+    // Fields the views and the query read.
+    int queryRange_ = 0;
+    int view_ = kViewChart;
+    int directionIndex_ = 0;
+    int heightUnitIndex_ = 1;
+    int heightLowValue_ = 150;
+    int heightHighValue_ = 190;
+    int hasResult_ = 0;
+    std::array<int, 10> lineVisible_{1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+    uint32_t chartMax_ = 0;
+    int lastOutcome_ = 0;
+    bool lastCancelled_ = false;
+    bool shutDown_ = false;
+};

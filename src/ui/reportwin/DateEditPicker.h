@@ -1,0 +1,18 @@
+// The plain start-date field: a QDateEdit with a calendar pop-up, showing "yyyy/MM/dd".
+#pragma once
+
+#include "ui/reportwin/IDatePicker.h"
+
+class QDateEdit;
+
+class DateEditPicker : public IDatePicker {
+  public:
+    // Starts on today.
+    explicit DateEditPicker(QWidget* parent);
+    QWidget* Widget() override;
+    SYSTEMTIME Get_Select_Time() const override;
+    void Set_Select_Time(const SYSTEMTIME& day) override;
+
+  private:
+    QDateEdit* edit_;
+};

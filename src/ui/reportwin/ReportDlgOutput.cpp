@@ -1,0 +1,101 @@
+// The report window's export and print.
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTableWidget>
+
+#include "export/CsvExporter.h"
+#include "export/XmlExporter.h"
+#include "query/ReportColumns.h"
+#include "store/IString.h"
+#include "store/StringIds.h"
+#include "ui/chartview/WebBrowserHost.h"
+#include "ui/reportwin/CReportDlg.h"
+#include "ui/reportwin/PrintReport.h"
+#include "ui/reportwin/ResultTable.h"
+
+namespace {
+
+QString Str(unsigned id) {
+    return QString::fromUtf8(IString::Instance()->LoadStringA(id));
+}
+
+// The site name every export carries.
+constexpr const char* kExportSiteName = "Site Name";
+
+QString AskSavePath(QWidget* parent, const QString& filter, const QString& suffix) {
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(filter);
+    // A name typed without an extension gets the one of the filter, so it is written.
+    dialog.setDefaultSuffix(suffix);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+bool AskPrinter(QWidget* parent, QPrinter& printer) {
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+}  // namespace
+
+void CReportDlg::Export() {
+    const bool table = view_ == kViewTable;
+    const QString filter = table ? QStringLiteral("CSV(*.csv)") : QStringLiteral("BMP(*.bmp) ");
+    const QString suffix = table ? QStringLiteral("csv") : QStringLiteral("bmp");
+    const QString path =
+        chooseExportPath ? chooseExportPath(filter, suffix) : AskSavePath(this, filter, suffix);
+    if (path.isEmpty()) return;
+    ExportTo(path);
+}
+
+bool CReportDlg::ExportTo(const QString& path) {
+    const std::string file = path.toStdString();
+    const ExportKind kind = ExportKindOfPath(file);
+    if (kind == ExportKind::None) return false;
+    if (kind == ExportKind::Bmp) {
+        if (chart_.SaveBitmap(file.c_str())) return true;
+        ShowError(tr("The picture of the chart could not be written to %1.").arg(path));
+        return false;
+    }
+    // The titles of the table's value columns as they stand; values by the same columns.
+    std::vector<std::string> headers;
+    const QStringList texts = HeaderTexts(table_);
+    for (int c = 2; c < texts.size(); ++c) headers.push_back(texts[c].toStdString());
+    const std::vector<std::string> columns = ExportColumns(
+        Str(kStrExportStartTime).toStdString(), Str(kStrExportEndTime).toStdString(), headers);
+    const std::vector<CountRecord> rows = ShownValueRows(
+        CReportTable::Instance()->Records(),
+        ReportValueCount(filters_.CounterType(), filters_.HeightClass()), lineVisible_);
+    CExporter* exporter = kind == ExportKind::Csv
+                              ? static_cast<CExporter*>(CCsvExporter::Instance())
+                              : CXmlExporter::Instance();
+    std::string error;
+    if (exporter->Export(file, kExportSiteName, rows, columns, &error)) return true;
+    ShowError(QString::fromStdString(error));
+    return false;
+}
+
+void CReportDlg::Print() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(view_ == kViewTable ? QPageLayout::Portrait
+                                                   : QPageLayout::Landscape);
+    const bool chosen = choosePrinter ? choosePrinter(printer) : AskPrinter(this, printer);
+    if (chosen && !PrintTo(printer)) ShowError(tr("The report could not be printed."));
+}
+
+bool CReportDlg::PrintTo(QPrinter& printer) {
+    if (view_ == kViewTable)
+        return PrintTable(printer, windowTitle(), HeaderTexts(table_), CellTexts(table_));
+    return PrintImage(printer, host_->Capture());
+}
+
+void CReportDlg::ShowError(const QString& text) {
+    QMessageBox box(QMessageBox::Warning, Str(kStrAppCaption), text, QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("errorMessage"));
+    box.exec();
+}

@@ -1,0 +1,154 @@
+// The report window's query run and result views: the table, the chart and the view switch.
+#include <QApplication>
+#include <QComboBox>
+#include <QEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTableWidget>
+#include <QTimer>
+
+#include "chart/ChartConfig.h"
+#include "chart/ChartFill.h"
+#include "chart/ReportTableText.h"
+#include "query/QueryParams.h"
+#include "query/QueryRun.h"
+#include "query/QueryWorker.h"
+#include "store/ChartSettingsStore.h"
+#include "store/IString.h"
+#include "store/SiteListStore.h"
+#include "store/StringIds.h"
+#include "ui/chartview/WebBrowserHost.h"
+#include "ui/reportwin/CReportDlg.h"
+#include "ui/reportwin/IDatePicker.h"
+#include "ui/reportwin/ProgressDlg.h"
+#include "ui/reportwin/ResultTable.h"
+#include "ui/reportwin/RetryPrompt.h"
+
+void CReportDlg::ReadControls() {
+    directionIndex_ = direction_->currentIndex() < 0 ? 0 : direction_->currentIndex();
+    heightUnitIndex_ = heightUnit_->currentIndex() < 0 ? 0 : heightUnit_->currentIndex();
+    // Text that is not a number reads as 0, as the query has always taken it.
+    heightLowValue_ = heightLow_->text().trimmed().toInt();
+    heightHighValue_ = heightHigh_->text().trimmed().toInt();
+}
+
+void CReportDlg::RunQuery() {
+    queryRange_ = filters_.Range();
+    ReadControls();
+
+    QueryParams params;
+    params.counterType = filters_.CounterType();
+    params.range = queryRange_;
+    params.startDate = picker_ ? picker_->Get_Select_Time() : GetSysTime();
+    params.direction = directionIndex_;
+    params.heightClass = filters_.HeightClass();
+    params.heightUnit = heightUnitIndex_;
+    params.heightLow = heightLowValue_;
+    params.heightHigh = heightHighValue_;
+    params.periodMinutes = filters_.PeriodMinutes();
+    params.regionVisible = filters_.RegionVisible();
+    params.queueType = filters_.QueueType();
+    ChartSettings settings;
+    CChartSettingsStore::Instance()->GetSettings(settings, params.counterType);
+    params.hours = WorkingHoursOf(settings);
+    // The worker takes copies: nothing it reads can change under it.
+    const std::vector<SiteRecord> sites = CheckedSites(CSiteListStore::Instance()->Sites());
+
+    {
+        QueryRun run;
+        retryPrompt_->SetRun(&run);
+        UiRetryPrompt* prompt = retryPrompt_;
+        run.Start([params, sites, prompt](QueryRun& self) {
+            return ::RunQuery(params, sites, &self, prompt);
+        });
+        CProgressDlg progress(this);
+        lastCancelled_ = progress.RunFor(run);
+        WaitForWorker(run);
+        lastOutcome_ = run.Result();
+        retryPrompt_->SetRun(nullptr);
+    }
+
+    ApplyChart();
+    BuildColumnsAndTable();
+    FillChartFromReport();
+    if (hasResult_ == 0) {
+        hasResult_ = 1;
+        SwitchView(view_);
+    }
+    emit queryFinished(lastOutcome_);
+}
+
+void CReportDlg::WaitForWorker(QueryRun& run) {
+    // After a cancel the worker may still be inside a query or waiting for an answer on this
+    // thread; events keep being served until it has ended.
+    while (!run.WaitFor(20)) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    run.Wait();
+}
+
+void CReportDlg::ApplyChart() {
+    ChartSelection selection;
+    selection.counterType = filters_.CounterType();
+    selection.view = view_;
+    selection.range = filters_.Range();
+    selection.heightClass = filters_.HeightClass();
+    selection.heightLow = heightLowValue_;
+    selection.heightHigh = heightHighValue_;
+    selection.queueType = filters_.QueueType();
+    selection.direction = directionIndex_;
+    ApplyChartSettingsFromStore(chart_, selection, &lineVisible_);
+}
+
+void CReportDlg::BuildColumnsAndTable() {
+    ChartSettings settings;
+    CChartSettingsStore::Instance()->GetSettings(settings, filters_.CounterType());
+    ColumnSelection selection;
+    selection.counterType = filters_.CounterType();
+    selection.heightClass = filters_.HeightClass();
+    selection.heightLow = heightLowValue_;
+    selection.heightHigh = heightHighValue_;
+    selection.queueType = filters_.QueueType();
+    const ReportTableText text =
+        BuildReportTableText(CReportTable::Instance()->Records(), settings.line, selection,
+                             lineVisible_, IString::Instance()->LoadStringA(kStrTotalRow));
+    SetValueColumns(table_, text.valueCaptions);
+    SetRows(table_, text.rows);
+}
+
+void CReportDlg::FillChartFromReport() {
+    chartMax_ = FillChart(chart_, CReportTable::Instance()->Records(), filters_.CounterType(),
+                          filters_.HeightClass(), queryRange_);
+    ApplyChart();
+    chart_.WritePage();
+}
+
+void CReportDlg::RenderPage() {
+    ApplyChart();
+    chart_.WritePage();
+}
+
+void CReportDlg::SwitchView(int view) {
+    if (view < kViewChart || view > kViewTable) return;
+    view_ = view;
+    viewButtons_[view]->setChecked(true);
+    if (view == kViewTable) {
+        results_->setCurrentWidget(table_);
+    } else {
+        results_->setCurrentWidget(host_);
+        ApplyChart();
+        if (hasResult_ == 1) chart_.WritePage();
+    }
+    UpdateOutputButtons();
+}
+
+void CReportDlg::UpdateOutputButtons() {
+    // The table prints too (with its totals), so both buttons follow the result alone.
+    print_->setEnabled(hasResult_ == 1);
+    export_->setEnabled(hasResult_ == 1);
+}
+
+bool CReportDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == host_ && event->type() == QEvent::Resize && hasResult_ == 1)
+        resizeTimer_->start();
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,185 @@
+// The query progress dialog and the retry question: the handshake with the run (a run that
+// ends before the dialog is up, while it is up, or is cancelled), the text ticks and the
+// animation steps, and the question asked on the user-interface thread while the worker waits.
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "query/QueryRun.h"
+#include "store/IString.h"
+#include "store/StringIds.h"
+#include "ui/reportwin/ProgressDlg.h"
+#include "ui/reportwin/RetryPrompt.h"
+
+class ProgressDlgTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() { IString::Instance()->SetFile(ZL_LANG_FILE); }
+
+    void captionAndTextComeFromTheLanguageFile() {
+        CProgressDlg dlg;
+        QCOMPARE(dlg.windowTitle(),
+                 QString::fromUtf8(IString::Instance()->LoadStringA(kStrProgressCaption)));
+        QCOMPARE(dlg.CurrentText(),
+                 QString::fromUtf8(IString::Instance()->LoadStringA(kStrProgressText)));
+    }
+
+    void aRunThatEndedBeforeTheDialogShowsNoDialog() {
+        QueryRun run;
+        run.Start([](QueryRun&) { return 1; });
+        run.Wait();
+        CProgressDlg dlg;
+        QElapsedTimer t;
+        t.start();
+        QCOMPARE(dlg.RunFor(run), false);
+        QVERIFY(!dlg.isVisible());
+        QVERIFY(t.elapsed() < 2000);
+    }
+
+    void theEndOfTheRunClosesTheDialogWhateverTheTiming() {
+        // The worker ends at once, after some steps, or just as the dialog attaches: the
+        // dialog never stays open.
+        for (int delayMs : {0, 1, 5, 30, 120}) {
+            for (int round = 0; round < 5; ++round) {
+                QueryRun run;
+                run.Start([delayMs](QueryRun& self) {
+                    for (int i = 0; i < 3; ++i) self.Step(i == 1 ? "hour 1" : nullptr);
+                    std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+                    self.Close();
+                    return 1;
+                });
+                CProgressDlg dlg;
+                QTimer guard;
+                guard.setSingleShot(true);
+                bool forced = false;
+                connect(&guard, &QTimer::timeout, &dlg, [&] {
+                    forced = true;
+                    dlg.done(0);
+                });
+                guard.start(5000);
+                dlg.RunFor(run);
+                QVERIFY2(!forced, "the dialog stayed open after the run ended");
+                QVERIFY(run.Done());
+            }
+        }
+    }
+
+    void stepsAdvanceTheAnimationAndReplaceTheText() {
+        QueryRun run;
+        std::atomic<bool> release{false};
+        run.Start([&](QueryRun& self) {
+            self.Step(nullptr);
+            self.Step("Site B");
+            while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            return 1;
+        });
+        CProgressDlg dlg;
+        QTimer::singleShot(0, &dlg, [&] {
+            QTRY_COMPARE_WITH_TIMEOUT(dlg.StepsShown(), 2, 5000);
+            QCOMPARE(dlg.Frame(), 2);
+            QCOMPARE(dlg.CurrentText(), QStringLiteral("Site B"));
+            release = true;
+        });
+        dlg.RunFor(run);
+        QVERIFY(release);
+    }
+
+    void theTextBlinksItsDotOnTickZeroOfSixteen() {
+        QueryRun run;
+        std::atomic<bool> release{false};
+        run.Start([&](QueryRun&) {
+            while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            return 1;
+        });
+        CProgressDlg dlg;
+        const QString text = dlg.CurrentText();
+        const QString dotted = text + QString(18, QLatin1Char(' ')) + QLatin1Char('.');
+        QStringList seen;
+        bool sawLast = false;
+        QTimer probe;
+        connect(&probe, &QTimer::timeout, &dlg, [&] {
+            seen << QStringLiteral("%1:%2").arg(dlg.Tick()).arg(dlg.ShownText() == dotted);
+            if (dlg.Tick() == CProgressDlg::kTicks - 1) sawLast = true;
+            if (sawLast && dlg.Tick() == 0) release = true;
+        });
+        QCOMPARE(dlg.ShownText(), dotted);  // tick 0 at the start
+        probe.start(100);
+        dlg.RunFor(run);
+        // Every sample agrees: the dot shows exactly on tick 0.
+        for (const QString& s : seen) {
+            const bool tickZero = s.startsWith(QLatin1String("0:"));
+            QCOMPARE(s.endsWith(QLatin1String(":1")), tickZero);
+        }
+        QVERIFY(seen.size() > 16);
+    }
+
+    void cancelStopsTheRunAtItsNextStep() {
+        QueryRun run;
+        std::atomic<int> steps{0};
+        run.Start([&](QueryRun& self) {
+            while (self.Step(nullptr)) {
+                ++steps;
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            return 0;
+        });
+        CProgressDlg dlg;
+        QTimer::singleShot(200, &dlg, [&] {
+            auto* cancel = dlg.findChild<QPushButton*>(QStringLiteral("id2"));
+            QVERIFY(cancel);
+            cancel->click();
+        });
+        QCOMPARE(dlg.RunFor(run), true);
+        QVERIFY(run.WaitFor(5000));
+        QVERIFY(run.CancelledByUser());
+        QVERIFY(steps > 0);
+    }
+
+    void theRetryQuestionIsAskedOnTheInterfaceThread() {
+        QWidget owner;
+        UiRetryPrompt prompt(&owner);
+        QueryRun run;
+        prompt.SetRun(&run);
+        std::atomic<bool> answer{true};
+        Qt::HANDLE askedOn = nullptr;
+        connect(&prompt, &UiRetryPrompt::aboutToAsk, this, [&](const QString& message) {
+            askedOn = QThread::currentThreadId();
+            QCOMPARE(message, QStringLiteral("127.0.0.1 failed"));
+            QTimer::singleShot(50, [] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                box->button(QMessageBox::No)->click();
+            });
+        });
+        run.Start([&](QueryRun&) {
+            answer = prompt.AskRetry("zelkoReporter", "127.0.0.1 failed");
+            return 1;
+        });
+        CProgressDlg dlg;
+        dlg.RunFor(run);
+        QVERIFY(run.WaitFor(5000));
+        QCOMPARE(answer.load(), false);
+        QCOMPARE(askedOn, QThread::currentThreadId());
+        QCOMPARE(prompt.Asked(), 1);
+    }
+
+    void afterACancelTheQuestionIsAnsweredNoUnasked() {
+        QWidget owner;
+        UiRetryPrompt prompt(&owner);
+        QueryRun run;
+        prompt.SetRun(&run);
+        run.Cancel();
+        QCOMPARE(prompt.AskRetry("c", "m"), false);
+        QCOMPARE(prompt.Asked(), 0);
+    }
+};
+
+QTEST_MAIN(ProgressDlgTest)
+#include "ProgressDlgTest.moc"
