@@ -32,7 +32,8 @@ unsigned CopyList(const std::vector<std::string>& names, char* buffer, unsigned 
     size_t used = 0;
     for (const std::string& name : names) {
         if (used + name.size() + 1 > size - 1) {
-            size_t room = size - 2 - used;
+            // The names so far may already fill the buffer up to its last byte.
+            const size_t room = used < size - 2u ? size - 2u - used : 0;
             std::memcpy(buffer + used, name.data(), std::min(room, name.size()));
             buffer[size - 2] = '\0';
             buffer[size - 1] = '\0';
