@@ -1,0 +1,43 @@
+// The pop-up of the date picker: a month calendar shown under the picker. A click on a day
+// selects that day at 00:00:01 and closes the pop-up with dayPicked(); a click anywhere else
+// (or Escape) closes it and leaves the selected date as it was.
+#pragma once
+
+#include <QWidget>
+
+#include "base/SysTime.h"
+
+class CHighlightMonthCal;
+
+class CCalendarPopup : public QWidget {
+    Q_OBJECT
+
+  public:
+    static constexpr int kCalendarId = 1204;
+
+    // The selected date starts as the current local time.
+    explicit CCalendarPopup(QWidget* parent = nullptr);
+
+    // Shows the pop-up with its top-left corner at the bottom-left corner of `anchor`, the
+    // selected date selected in the calendar and the calendar asking for fresh highlight days.
+    void Open(QWidget* anchor);
+    bool IsOpen() const { return isVisible(); }
+
+    const SYSTEMTIME& SelectedTime() const { return selected_; }
+    const SYSTEMTIME& ConstructionTime() const { return constructed_; }
+    CHighlightMonthCal* Calendar() const { return calendar_; }
+
+  signals:
+    // A day was clicked (or chosen with Enter); SelectedTime() holds it.
+    void dayPicked();
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    void PickDay(QDate day);
+
+    CHighlightMonthCal* calendar_;
+    SYSTEMTIME selected_;
+    SYSTEMTIME constructed_;
+};

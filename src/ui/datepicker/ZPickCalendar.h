@@ -1,0 +1,69 @@
+// The start-date picker of the report window: a text field showing the chosen date as
+// "%04d/%02d/%02d" and a drop-down arrow that opens the pop-up month calendar under the control.
+// Days that hold data are framed in the calendar; the window supplies them (SetHighlight) when
+// the picker asks for them (highlightRequested()).
+#pragma once
+
+#include <QWidget>
+#include <vector>
+
+#include "base/SysTime.h"
+
+class CCalendarPopup;
+class CHighlightMonthCal;
+class QLineEdit;
+class QToolButton;
+
+class ZPickCalendar : public QWidget {
+    Q_OBJECT
+
+  public:
+    static constexpr int kTextId = 10202;
+    static constexpr int kArrowId = 10203;
+    // Flags of GetMonthRange.
+    static constexpr int kMonthRangeVisible = 0;   // the shown month only
+    static constexpr int kMonthRangeDayState = 1;  // the whole grid, partly shown months too
+
+    // The selected date starts as the pop-up's: the current local time.
+    explicit ZPickCalendar(QWidget* parent = nullptr);
+    ~ZPickCalendar() override;
+
+    void Get_Select_Time(SYSTEMTIME& out) const { out = selected_; }
+    // The first and last day the open calendar shows (with kMonthRangeDayState the six-week
+    // grid, else the shown month), at 00:00:00. While the calendar is closed both are the
+    // pop-up's construction time.
+    void GetMonthRange(SYSTEMTIME& first, SYSTEMTIME& last, int flags) const;
+    // Hands the days to the open calendar (at most 42 are kept); does nothing while the
+    // calendar is closed.
+    void SetHighlight(const SYSTEMTIME* days, int count);
+    void SetHighlight(const std::vector<SYSTEMTIME>& days);
+
+    // Opens the calendar (what the arrow does, one event-loop turn later).
+    void ShowCalendar();
+    bool IsCalendarOpen() const;
+
+    QString Text() const;
+    CCalendarPopup* Popup() const { return popup_; }
+    CHighlightMonthCal* Calendar() const;
+    QToolButton* Arrow() const { return arrow_; }
+
+    QSize sizeHint() const override;
+
+  signals:
+    // The open calendar needs the days that hold data.
+    void highlightRequested();
+    // A day was picked; Get_Select_Time answers it.
+    void dateChanged();
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void ShowSelected();
+    void OnDayPicked();
+
+    QLineEdit* text_;
+    QToolButton* arrow_;
+    CCalendarPopup* popup_;
+    SYSTEMTIME selected_;
+};

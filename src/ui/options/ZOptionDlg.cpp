@@ -1,0 +1,89 @@
+#include "ui/options/ZOptionDlg.h"
+
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "store/IString.h"
+#include "store/StringIds.h"
+#include "ui/options/OptionRules.h"
+#include "ui/options/ZFourLinePage.h"
+#include "ui/options/ZWorkingHourPage.h"
+
+namespace {
+
+QString Str(unsigned id) {
+    return QString::fromUtf8(IString::Instance()->LoadStringA(id));
+}
+
+constexpr int kChartTab = 0;
+constexpr int kWorkingHourTab = 1;
+
+}  // namespace
+
+ZOptionDlg::ZOptionDlg(int counterType, QWidget* parent, CChartSettingsStore* store)
+    : QDialog(parent),
+      counterType_(counterType),
+      store_(store != nullptr ? store : CChartSettingsStore::Instance()) {
+    setWindowTitle(Str(kStrSettingsCaption));
+    tabs_ = new QTabWidget(this);
+    fourLine_ = new ZFourLinePage(tabs_);
+    workingHours_ = new ZWorkingHourPage(tabs_);
+    tabs_->addTab(fourLine_, Str(kStrChartPageTitle));
+    tabs_->addTab(workingHours_, Str(kStrWorkingHourPageTitle));
+    tabs_->setCurrentIndex(kChartTab);
+    buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons_->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("id1"));
+    buttons_->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("id2"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs_);
+    layout->addWidget(buttons_);
+    connect(buttons_, &QDialogButtonBox::accepted, this, &ZOptionDlg::accept);
+    connect(buttons_, &QDialogButtonBox::rejected, this, &ZOptionDlg::reject);
+    connect(tabs_, &QTabWidget::currentChanged, this, &ZOptionDlg::OnTabChanged);
+    LoadFromStore();
+}
+
+void ZOptionDlg::LoadFromStore() {
+    store_->GetSettings(settings_, counterType_);
+    const OptionValues values = LoadOptionValues(settings_);
+    fourLine_->LoadRecord(values.page);
+    workingHours_->Load(values.synAdjust, values.weekStart, values.weekEnd);
+}
+
+void ZOptionDlg::SaveToStore() {
+    fourLine_->ReadControls();
+    workingHours_->ReadControls();
+    OptionValues values;
+    values.page = fourLine_->Record();
+    values.synAdjust = workingHours_->SynAdjust();
+    values.weekStart = workingHours_->WeekStart();
+    values.weekEnd = workingHours_->WeekEnd();
+    StoreOptionValues(values, settings_);
+    store_->SetSettings(settings_, counterType_);
+}
+
+void ZOptionDlg::OnTabChanged(int index) {
+    if (reverting_) return;
+    // Leaving the working-hour page needs valid hours; else back to it.
+    if (shownTab_ == kWorkingHourTab && index != kWorkingHourTab &&
+        !workingHours_->CheckOnLeave()) {
+        reverting_ = true;
+        tabs_->setCurrentIndex(kWorkingHourTab);
+        reverting_ = false;
+        return;
+    }
+    shownTab_ = index;
+    // A page that becomes active takes over what its controls show.
+    if (index == kChartTab) fourLine_->ReadControls();
+    if (index == kWorkingHourTab) workingHours_->ReadControls();
+}
+
+void ZOptionDlg::accept() {
+    // OK leaves the page that is shown; only the working-hour page has anything to check.
+    if (tabs_->currentIndex() == kWorkingHourTab && !workingHours_->CheckOnLeave()) return;
+    SaveToStore();
+    QDialog::accept();
+    emit settingsSaved(counterType_);
+}
