@@ -83,37 +83,47 @@ void DevLinkImpl::ResetClient() {
 
 bool DevLinkImpl::Fetch(const std::string& path, std::string* body, int budgetMs) {
     if (!client_) return false;
-    const auto timeOut = std::chrono::milliseconds(budgetMs < 0 ? timeOutMs_ : budgetMs);
-    client_->set_connection_timeout(timeOut);
-    client_->set_read_timeout(timeOut);
-    client_->set_write_timeout(timeOut);
-
-    int status = 0;
-    bool tooLarge = false;
-    body->clear();
-    bool ok = false;
+    using std::chrono::milliseconds;
+    const auto deadline =
+        Watchdog::Clock::now() + milliseconds(budgetMs < 0 ? timeOutMs_ : budgetMs);
+    bool ok = false, tooLarge = false, cut = false;
     try {
-        watchdog_.Arm(Watchdog::Clock::now() + timeOut);
-        httplib::Result result = client_->Get(
-            path, httplib::Headers{{"Accept", "application/json"}},
-            [&](const httplib::Response& response) {
-                status = response.status;
-                return status == 200;
-            },
-            [&](const char* data, std::size_t length) {
-                if (body->size() + length > devproto::kMaxBodyBytes) {
-                    tooLarge = true;
-                    return false;
-                }
-                body->append(data, length);
-                return true;
-            });
-        ok = result && status == 200 && result->status == 200;
+        watchdog_.Arm(deadline);
+        // A kept-alive connection that the device closed just before the request fails without
+        // an answer; the GET is then sent once more on a fresh connection, within the same
+        // deadline.
+        for (int attempt = 0; attempt < 2 && !ok; ++attempt) {
+            const bool reused = client_->is_socket_open() != 0;
+            const auto left =
+                std::chrono::duration_cast<milliseconds>(deadline - Watchdog::Clock::now());
+            if (left.count() <= 0) break;
+            client_->set_connection_timeout(left);
+            client_->set_read_timeout(left);
+            client_->set_write_timeout(left);
+            int status = 0;
+            body->clear();
+            httplib::Result result = client_->Get(
+                path, httplib::Headers{{"Accept", "application/json"}},
+                [&](const httplib::Response& response) {
+                    status = response.status;
+                    return status == 200;
+                },
+                [&](const char* data, std::size_t length) {
+                    if (body->size() + length > devproto::kMaxBodyBytes) {
+                        tooLarge = true;
+                        return false;
+                    }
+                    body->append(data, length);
+                    return true;
+                });
+            ok = result && status == 200 && result->status == 200 && !tooLarge;
+            if (ok || status != 0 || tooLarge || !reused) break;
+        }
     } catch (...) {
         ok = false;  // nothing leaves the link as an exception
     }
-    const bool cut = watchdog_.Disarm();
-    return ok && !cut && !tooLarge;
+    cut = watchdog_.Disarm();
+    return ok && !cut;
 }
 
 bool DevLinkImpl::FetchDevice(devproto::DeviceInfo* info, int budgetMs) {

@@ -267,6 +267,20 @@ TEST(DevLinkHandles, NothingListening) {
     EXPECT_LT(MillisSince(start), 2000 + 1000);
 }
 
+TEST(DevLinkHandles, DeviceClosingKeptAliveConnections) {
+    // Each answer is followed by a close the link only notices when it reuses the connection;
+    // such a request is sent again on a new connection instead of failing.
+    FakeDevice device(FakeDevice::Mode::CloseEarly, /*healthyDevice=*/true,
+                      /*closeAfterAnswer=*/true);
+    LinkPtr link = NewLink();
+    ASSERT_EQ(link->Connect("127.0.0.1", device.Port(), "admin", "pw", 2000), 1);
+    for (int i = 0; i < 30; ++i) {
+        int count = 0;
+        ASSERT_EQ(link->GetCameraCount(&count), 1) << "call " << i;
+        EXPECT_EQ(count, 2);
+    }
+}
+
 // Every kind of misbehaviour ends in a clean 0 within the time-out, whether it happens at
 // Connect or on a later call.
 class DevLinkAgainstBadDevice : public ::testing::TestWithParam<FakeDevice::Mode> {};

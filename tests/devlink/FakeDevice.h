@@ -28,7 +28,10 @@ class FakeDevice {
         NotFound,    // a 404
     };
 
-    FakeDevice(Mode mode, bool healthyDevice) : mode_(mode), healthyDevice_(healthyDevice) {
+    // closeAfterAnswer: the device request is answered as if the connection were kept alive
+    // (no "Connection: close"), and then the connection is closed all the same.
+    FakeDevice(Mode mode, bool healthyDevice, bool closeAfterAnswer = false)
+        : mode_(mode), healthyDevice_(healthyDevice), closeAfterAnswer_(closeAfterAnswer) {
         listener_ = socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in addr{};
         addr.sin_family = AF_INET;
@@ -101,7 +104,8 @@ class FakeDevice {
             const std::string path = ReadRequest(fd);
             if (path.empty()) break;
             if (healthyDevice_ && path == "/api/v1/device") {
-                if (!Send(fd, Answer(200, R"({"protocol":1,"name":"Fake","cameraCount":2})")))
+                if (!Send(fd, Answer(200, R"({"protocol":1,"name":"Fake","cameraCount":2})")) ||
+                    closeAfterAnswer_)
                     break;
                 continue;
             }
@@ -156,6 +160,7 @@ class FakeDevice {
 
     Mode mode_;
     bool healthyDevice_;
+    bool closeAfterAnswer_;
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stop_{false};

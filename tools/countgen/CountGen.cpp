@@ -58,7 +58,7 @@ class TimeText {
 // A duration as 'hh:mm:ss', which strftime reads as a time of day.
 std::string DurationText(int seconds) {
     seconds = std::clamp(seconds, 0, 24 * 3600 - 1);
-    char buf[12];
+    char buf[32];
     std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60,
                   seconds % 60);
     return buf;
