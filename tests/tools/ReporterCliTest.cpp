@@ -15,6 +15,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "CliChart.h"
 #include "CountGen.h"
 #include "DevSim.h"
 #include "RecNetServer.h"
@@ -430,6 +431,19 @@ TEST_F(ReporterCli, CsvAndXmlAreTheExportersFiles) {
     std::string doc((std::istreambuf_iterator<char>(xin)), std::istreambuf_iterator<char>());
     EXPECT_NE(doc.find("<PedestrianOut>"), std::string::npos);
     EXPECT_TRUE(doc.ends_with("</dataevents>\r\n</Counting>"));
+}
+
+TEST_F(ReporterCli, ChartPageFolderHoldsTheData) {
+    if (!CliCanWriteChart()) GTEST_SKIP() << "built without the chart library";
+    const std::string folder = *dir_ / "chart";
+    const CliResult r = Run({"--type", "5", "--date", "2024-03-05", "--local", root_, "--format",
+                             "json", "--chart", folder});
+    ASSERT_EQ(r.code, 0) << r.err;
+    for (const char* name : {"ZLXChart.html", "ZLXChart.js", "ZLXChart1.js", "LoadData.js"})
+        EXPECT_TRUE(std::filesystem::exists(folder + "/" + name)) << name;
+    std::ifstream in(folder + "/LoadData.js");
+    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(data.find("Inward 2"), std::string::npos);
 }
 
 TEST_F(ReporterCli, TableShowsTotalsRow) {

@@ -74,7 +74,9 @@ const char* CliUsage() {
            "    [--height-class 0|1|2|3] [--height-low N] [--height-high N] [--unit cm|in]\n"
            "    [--regions 1,3] [--queue-measure 0|1|2|3]\n"
            "    [--settings FILE] [--lang FILE]\n"
-           "    [--format table|csv|xml|json] [--output FILE] [--retries N] [--quiet]\n";
+           "    [--format table|csv|xml|json] [--output FILE] [--retries N] [--quiet]\n"
+           "    [--chart DIR] [--png FILE] [--bmp FILE] [--chart-view line|bar]\n"
+           "    [--chart-size WxH]                           (the chart page and its picture)\n";
 }
 
 bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* o, std::string* error) {
@@ -181,6 +183,27 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* o, std::s
         } else if (name == "--output") {
             if (v.empty()) return bad();
             o->output = v;
+        } else if (name == "--chart") {
+            if (v.empty()) return bad();
+            o->chartDir = v;
+        } else if (name == "--png") {
+            if (v.empty()) return bad();
+            o->pngFile = v;
+        } else if (name == "--bmp") {
+            if (v.empty()) return bad();
+            o->bmpFile = v;
+        } else if (name == "--chart-view") {
+            if (v == "line")
+                o->chartView = 0;
+            else if (v == "bar")
+                o->chartView = 1;
+            else
+                return bad();
+        } else if (name == "--chart-size") {
+            const size_t x = v.find('x');
+            if (x == std::string::npos || !ParseInt(v.substr(0, x), 100, 8000, &o->chartWidth) ||
+                !ParseInt(v.substr(x + 1), 100, 8000, &o->chartHeight))
+                return bad();
         } else if (name == "--retries") {
             if (!ParseInt(v, 0, INT_MAX, &o->retries)) return bad();
         } else {

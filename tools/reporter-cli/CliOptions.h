@@ -42,6 +42,12 @@ struct CliOptions {
     std::string output;
     int retries = 0;
     bool quiet = false;
+    // The chart page and its picture.
+    std::string chartDir;  // write the page folder here
+    std::string pngFile;   // render the page to a PNG file
+    std::string bmpFile;   // render the page to a 24-bit BMP file
+    int chartView = 0;     // 0 line chart, 1 bar chart
+    int chartWidth = 1000, chartHeight = 600;
 };
 
 // Reads the arguments after the program name. False with a one-line reason in *error.

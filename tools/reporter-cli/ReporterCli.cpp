@@ -5,6 +5,7 @@
 #include <fstream>
 #include <memory>
 
+#include "CliChart.h"
 #include "CliOptions.h"
 #include "CliOutput.h"
 #include "base/AtomicFile.h"
@@ -159,6 +160,10 @@ int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
         *io.out << CliUsage();
         return kCliDone;
     }
+    if (!o.chartDir.empty() && !CliCanWriteChart())
+        return usageError("--chart is not available in this build");
+    if ((!o.pngFile.empty() || !o.bmpFile.empty()) && !CliCanRenderChart())
+        return usageError("--png and --bmp are not available in this build");
     for (const std::string* f : {&o.settingsFile, &o.langFile, &o.siteList, &o.passwordFile})
         if (!f->empty() && !FileExists(*f)) return usageError("cannot read " + *f);
 
@@ -298,6 +303,8 @@ int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
     const int n = static_cast<int>(captions.size());
     const std::array<int, 10> visible = LineVisibleFor(o.counterType, o.direction);
     const std::vector<std::string> shown = VisibleCaptions(captions, visible);
+
+    if (const int code = WriteCliChart(o, rows, *io.err)) return code;
 
     if (o.format == CliFormat::Json) {
         JsonReport report;

@@ -1,0 +1,76 @@
+#include "CliChart.h"
+
+#include <cstdlib>
+#include <memory>
+
+#ifdef ZL_CLI_HAS_CHART
+#include "chart/ChartConfig.h"
+#include "chart/ChartFill.h"
+#include "chart/HtmlChart.h"
+#endif
+#ifdef ZL_CLI_HAS_RENDER
+#include "ui/chartview/ChartRenderer.h"
+#endif
+
+bool CliCanWriteChart() {
+#ifdef ZL_CLI_HAS_CHART
+    return true;
+#else
+    return false;
+#endif
+}
+
+bool CliCanRenderChart() {
+#if defined(ZL_CLI_HAS_CHART) && defined(ZL_CLI_HAS_RENDER)
+    return true;
+#else
+    return false;
+#endif
+}
+
+int WriteCliChart(const CliOptions& o, const std::vector<CountRecord>& rows, std::ostream& err) {
+    if (o.chartDir.empty() && o.pngFile.empty() && o.bmpFile.empty()) return 0;
+#ifdef ZL_CLI_HAS_CHART
+    // A page folder of its own (removed afterwards) when only a picture is asked for.
+    std::unique_ptr<CHtmlChart> chart = o.chartDir.empty()
+                                            ? std::make_unique<CHtmlChart>()
+                                            : std::make_unique<CHtmlChart>(o.chartDir);
+    if (chart->PageFilesWritten() != 3) {
+        err << "reporter-cli: cannot write the chart page into " << chart->Folder() << "\n";
+        return 4;
+    }
+    FillChart(*chart, rows, o.counterType, o.heightClass, o.range);
+    ChartSelection sel;
+    sel.counterType = o.counterType;
+    sel.view = o.chartView;
+    sel.range = o.range;
+    sel.heightClass = o.heightClass;
+    sel.heightLow = o.heightLow;
+    sel.heightHigh = o.heightHigh;
+    sel.queueType = o.queueMeasure;
+    sel.direction = o.direction;
+    ApplyChartSettingsFromStore(*chart, sel, nullptr);
+    if (!chart->WritePage()) {
+        err << "reporter-cli: cannot write " << chart->Folder() << "/LoadData.js\n";
+        return 4;
+    }
+#ifdef ZL_CLI_HAS_RENDER
+    // The browser engine's start-up report is not for the user of a command-line tool.
+    setenv("QT_LOGGING_RULES", "qt.webenginecontext.info=false", 0);
+    for (const std::string* file : {&o.pngFile, &o.bmpFile}) {
+        if (file->empty()) continue;
+        std::string error;
+        if (RenderChartFolder(chart->Folder(), o.chartWidth, o.chartHeight, *file,
+                              file == &o.bmpFile, &error) != 0) {
+            err << "reporter-cli: cannot write " << *file << ": " << error << "\n";
+            return 4;
+        }
+    }
+#endif
+    return 0;
+#else
+    (void)rows;
+    err << "reporter-cli: this build has no chart support\n";
+    return 4;
+#endif
+}

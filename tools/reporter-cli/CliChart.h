@@ -1,0 +1,17 @@
+// The chart of a report for reporter-cli: the chart page folder (--chart) and its picture
+// (--png, --bmp), made by the same chart code as the window's.
+#pragma once
+
+#include <ostream>
+#include <vector>
+
+#include "CliOptions.h"
+#include "query/CountTable.h"
+
+// True when this build can write the page folder / render the picture.
+bool CliCanWriteChart();
+bool CliCanRenderChart();
+
+// Writes what the options ask for; 0, or 4 with one error line on `err`.
+int WriteCliChart(const CliOptions& options, const std::vector<CountRecord>& rows,
+                  std::ostream& err);
