@@ -56,7 +56,7 @@ int WriteCliChart(const CliOptions& o, const std::vector<CountRecord>& rows, std
     }
 #ifdef ZL_CLI_HAS_RENDER
     // The browser engine's start-up report is not for the user of a command-line tool.
-    setenv("QT_LOGGING_RULES", "qt.webenginecontext.info=false", 0);
+    setenv("QT_LOGGING_RULES", "qt.webenginecontext=false", 0);
     for (const std::string* file : {&o.pngFile, &o.bmpFile}) {
         if (file->empty()) continue;
         std::string error;
