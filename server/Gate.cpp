@@ -36,3 +36,12 @@ int Gate::Running() const {
 }
 
 }  // namespace zl::recnetd
+
+namespace zl::recnetd {
+
+int Gate::Waiting() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return waiting_;
+}
+
+}  // namespace zl::recnetd

@@ -16,6 +16,7 @@ class Gate {
     Result Enter(int waitMs);
     void Leave();
     int Running() const;
+    int Waiting() const;
 
     // Leaves the gate when it goes out of scope (if it entered).
     class Pass {

@@ -23,6 +23,9 @@ int64_t NowNs() {
         .count();
 }
 
+// Only functions whose cost grows at most linearly with their arguments: a single call is
+// one step for the time limit, so printf('%.*c', ...), instr, like and glob on long texts
+// could run far past it.
 const char* const kAllowedFunctions[] = {
     // aggregates
     "count",
@@ -64,12 +67,7 @@ const char* const kAllowedFunctions[] = {
     "ltrim",
     "rtrim",
     "replace",
-    "instr",
-    "printf",
-    "format",
     "quote",
-    "like",
-    "glob",
     "hex",
     "char",
     "unicode",
@@ -103,20 +101,6 @@ bool IsForbiddenTable(const char* name) {
            strcasecmp(name, "dbstat") == 0 || strcasecmp(name, "sqlite_stmt") == 0;
 }
 
-int Authorize(void*, int action, const char* arg1, const char* arg2, const char*, const char*) {
-    switch (action) {
-        case SQLITE_SELECT:
-        case SQLITE_RECURSIVE:  // runs under the time limit like everything else
-            return SQLITE_OK;
-        case SQLITE_READ:
-            return IsForbiddenTable(arg1) ? SQLITE_DENY : SQLITE_OK;
-        case SQLITE_FUNCTION:
-            return IsAllowedFunction(arg2) ? SQLITE_OK : SQLITE_DENY;
-        default:
-            return SQLITE_DENY;
-    }
-}
-
 // Skips blanks and comments; answers the first other character (or the end).
 const char* SkipBlanks(const char* p) {
     while (*p) {
@@ -135,7 +119,62 @@ const char* SkipBlanks(const char* p) {
     return p;
 }
 
+// What a refused statement tried, for the error text.
+std::string ActionName(int action, const char* arg1) {
+    const std::string object = arg1 ? std::string(" ") + arg1 : std::string();
+    switch (action) {
+        case SQLITE_INSERT:
+            return "INSERT" + object;
+        case SQLITE_UPDATE:
+            return "UPDATE" + object;
+        case SQLITE_DELETE:
+            return "DELETE" + object;
+        case SQLITE_PRAGMA:
+            return "PRAGMA" + object;
+        case SQLITE_ATTACH:
+            return "ATTACH";
+        case SQLITE_DETACH:
+            return "DETACH";
+        case SQLITE_TRANSACTION:
+            return "transactions";
+        case SQLITE_SAVEPOINT:
+            return "savepoints";
+        case SQLITE_ANALYZE:
+            return "ANALYZE";
+        case SQLITE_REINDEX:
+            return "REINDEX";
+        case SQLITE_ALTER_TABLE:
+            return "ALTER TABLE";
+        case SQLITE_CREATE_VTABLE:
+        case SQLITE_DROP_VTABLE:
+            return "virtual tables";
+        default:
+            return "changing the database or its schema";
+    }
+}
+
 }  // namespace
+
+int GuardedDatabase::Authorize(void* context, int action, const char* arg1, const char* arg2,
+                               const char*, const char*) {
+    auto* self = static_cast<GuardedDatabase*>(context);
+    switch (action) {
+        case SQLITE_SELECT:
+        case SQLITE_RECURSIVE:  // runs under the time limit like everything else
+            return SQLITE_OK;
+        case SQLITE_READ:
+            if (!IsForbiddenTable(arg1)) return SQLITE_OK;
+            self->denied_ = std::string("reading ") + arg1;
+            return SQLITE_DENY;
+        case SQLITE_FUNCTION:
+            if (IsAllowedFunction(arg2)) return SQLITE_OK;
+            self->denied_ = std::string("the function ") + (arg2 ? arg2 : "?");
+            return SQLITE_DENY;
+        default:
+            self->denied_ = ActionName(action, arg1);
+            return SQLITE_DENY;
+    }
+}
 
 bool IsAllowedFunction(const char* name) {
     if (!name) return false;
@@ -229,7 +268,7 @@ std::unique_ptr<GuardedDatabase> GuardedDatabase::Open(const std::string& realPa
         sqlite3_free(message);
         return nullptr;
     }
-    sqlite3_set_authorizer(db, Authorize, nullptr);
+    sqlite3_set_authorizer(db, &GuardedDatabase::Authorize, self.get());
     sqlite3_progress_handler(db, kProgressInstructions, &GuardedDatabase::Progress, self.get());
     struct stat st {};
     if (::stat(realPath.c_str(), &st) != 0) {
@@ -279,11 +318,16 @@ RunOutcome GuardedDatabase::Run(const std::string& sql, RowSink* sink,
     }
     sqlite3_stmt* stmt = nullptr;
     const char* tail = nullptr;
+    denied_.clear();
     int rc = sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &stmt, &tail);
     if (rc != SQLITE_OK) {
-        *message = sqlite3_errmsg(db_);
         const int primary = rc & 0xff;
-        if (primary == SQLITE_AUTH) return RunOutcome::Refused;
+        if (!denied_.empty() || primary == SQLITE_AUTH) {
+            *message =
+                "not allowed: " + (denied_.empty() ? std::string(sqlite3_errmsg(db_)) : denied_);
+            return RunOutcome::Refused;
+        }
+        *message = sqlite3_errmsg(db_);
         if (primary == SQLITE_TOOBIG) return RunOutcome::TooLarge;
         return RunOutcome::Failed;
     }
@@ -359,6 +403,10 @@ RunOutcome GuardedDatabase::Run(const std::string& sql, RowSink* sink,
     if (primary == SQLITE_INTERRUPT && wasCancelled_) {
         *message = "cancelled";
         return RunOutcome::Cancelled;
+    }
+    if (!denied_.empty()) {
+        *message = "not allowed: " + denied_;
+        return RunOutcome::Refused;
     }
     *message = sqlite3_errmsg(db_);
     switch (primary) {

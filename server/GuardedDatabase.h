@@ -58,6 +58,8 @@ class GuardedDatabase {
   private:
     GuardedDatabase() = default;
     static int Progress(void* self);
+    static int Authorize(void* self, int action, const char* arg1, const char* arg2,
+                         const char* database, const char* trigger);
 
     sqlite3* db_ = nullptr;
     std::string realPath_;
@@ -70,6 +72,7 @@ class GuardedDatabase {
     int progressCalls_ = 0;
     bool timedOut_ = false;
     bool wasCancelled_ = false;
+    std::string denied_;  // what the authorizer refused in the current Run
 };
 
 // True when the text starts (after blanks and comments) with SELECT, WITH or VALUES.

@@ -111,6 +111,8 @@ bool RecNetServer::Start(std::string* error) {
     grpc::ServerBuilder builder;
     const std::string target = ListenTarget(config_.address, config_.port);
     builder.AddListeningPort(target, credentials, &port_);
+    // A port another process holds is an error, not a port to share.
+    builder.AddChannelArgument(GRPC_ARG_ALLOW_REUSEPORT, 0);
     builder.RegisterService(service_.get());
     // Threads for the statements that may run and wait, and spare ones, so that logins and
     // listings always find a thread.

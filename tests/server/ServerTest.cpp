@@ -1,0 +1,203 @@
+// recnetd's behaviour as a whole: slow statements do not hold up logins, the back-off, the
+// session cap, the log, TLS, and stopping while a statement runs.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "RecNetTestKit.h"
+#include "UserStore.h"
+#include "recnet/RecNetTls.h"
+#include "recnet/RemoteClient.h"
+
+namespace zl::testkit {
+namespace {
+
+constexpr const char* kEndless =
+    "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT count(*) FROM c;";
+
+std::string LastErrorOf(RecNetClient* client) {
+    return static_cast<recnet::RemoteClient*>(client)->LastError();
+}
+
+int64_t MsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 start)
+        .count();
+}
+
+class ServerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        root_ = dir_ / "data";
+        WriteSampleRoot(root_);
+        server_ = std::make_unique<TestServer>(std::vector<std::string>{root_});
+    }
+    std::string PeoplePath() const { return root_ + "/PeopleCounterData/PeopleCounter.db"; }
+
+    TempDir dir_;
+    std::string root_;
+    std::unique_ptr<TestServer> server_;
+};
+
+TEST_F(ServerTest, LoginAndListingDoNotWaitBehindSlowStatements) {
+    server_->Config().limits.statementTimeoutMs = 30000;
+    server_->Config().limits.maxConcurrentStatements = 4;
+    server_->Config().limits.maxQueuedStatements = 0;
+    ASSERT_TRUE(server_->Start());
+    std::vector<std::unique_ptr<ClientHolder>> slow;
+    for (int i = 0; i < 4; ++i) {
+        slow.push_back(std::make_unique<ClientHolder>(server_->NewClient()));
+        ASSERT_TRUE(*slow.back());
+        ASSERT_EQ((*slow.back())->OpenDatabase(PeoplePath().c_str()), 1);
+    }
+    std::vector<std::thread> threads;
+    std::atomic<int> finished{0};
+    for (auto& holder : slow) {
+        threads.emplace_back([&, client = holder->client] {
+            client->Exec(kEndless, nullptr, nullptr);
+            ++finished;
+        });
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ASSERT_EQ(finished.load(), 0);
+
+    // A fifth statement is turned away at once rather than queued behind them.
+    ClientHolder fifth(server_->NewClient());
+    ASSERT_TRUE(fifth);
+    ASSERT_EQ(fifth->OpenDatabase(PeoplePath().c_str()), 1);
+    EXPECT_EQ(fifth->Exec("SELECT 1;", nullptr, nullptr), 0);
+    EXPECT_NE(LastErrorOf(fifth.client).find("busy"), std::string::npos);
+
+    const auto started = std::chrono::steady_clock::now();
+    ClientHolder client(CreateRecNetClient());
+    ASSERT_EQ(client->Connect("127.0.0.1", server_->Port(), 5000), 1);
+    ASSERT_EQ(client->Login(TestServer::kUser, TestServer::kPassword), 1);
+    char name[260];
+    EXPECT_EQ(client->GetServerName(name, sizeof name), 1);
+    EXPECT_EQ(client->GetDatabaseCount(), 9);
+    const int64_t ms = MsSince(started);
+    std::printf("login and listing took %lld ms while four statements ran\n",
+                static_cast<long long>(ms));
+    // Generous for a loaded machine (the password check alone is slow on purpose); waiting
+    // behind the statements would take their 30 s.
+    EXPECT_LT(ms, 10000);
+    EXPECT_EQ(finished.load(), 0);
+    server_->Stop();  // ends the four statements
+    for (std::thread& thread : threads) thread.join();
+}
+
+TEST_F(ServerTest, RepeatedFailuresBackOffPerUser) {
+    server_->Config().limits.userFailuresBeforeBackoff = 2;
+    server_->Config().limits.backoffBaseMs = 60000;
+    server_->Config().limits.backoffMaxMs = 60000;
+    ASSERT_TRUE(server_->Start());
+    // A second user, added while the server runs.
+    std::string error;
+    ASSERT_TRUE(recnetd::UserStore::AddUser(server_->Config().usersFile, "bob", "bobs pw", &error));
+
+    ClientHolder client(server_->NewClient(false));
+    ASSERT_TRUE(client);
+    EXPECT_EQ(client->Login(TestServer::kUser, "wrong 1"), 0);
+    EXPECT_EQ(client->Login(TestServer::kUser, "wrong 2"), 0);
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(client->Login(TestServer::kUser, TestServer::kPassword), 0);  // locked out
+    EXPECT_LT(MsSince(started), 1000);
+    EXPECT_EQ(LastErrorOf(client.client), "login refused");
+    EXPECT_EQ(client->Login("bob", "bobs pw"), 1);  // another user from the same address
+}
+
+TEST_F(ServerTest, SessionCap) {
+    server_->Config().limits.maxSessions = 2;
+    ASSERT_TRUE(server_->Start());
+    ClientHolder a(server_->NewClient()), b(server_->NewClient());
+    ASSERT_TRUE(a);
+    ASSERT_TRUE(b);
+    ClientHolder c(server_->NewClient(false));
+    EXPECT_EQ(c->Login(TestServer::kUser, TestServer::kPassword), 0);
+    EXPECT_NE(LastErrorOf(c.client).find("too many sessions"), std::string::npos);
+    a->Close();  // ends a session
+    EXPECT_EQ(c->Login(TestServer::kUser, TestServer::kPassword), 1);
+}
+
+TEST_F(ServerTest, NoPasswordOrTokenInTheLog) {
+    ASSERT_TRUE(server_->Start());
+    ClientHolder client(server_->NewClient());  // logs in with the right password
+    ASSERT_TRUE(client);
+    ASSERT_EQ(client->OpenDatabase(PeoplePath().c_str()), 1);
+    ASSERT_EQ(client->Exec("SELECT COUNT(*) FROM Records;", nullptr, nullptr), 1);
+    ASSERT_EQ(client->Exec("DELETE FROM Records;", nullptr, nullptr), 0);
+    const char* const secrets[] = {"Wrong-Secret-1", "Typed.Into.User", "with spaces pw"};
+    EXPECT_EQ(client->Login(TestServer::kUser, secrets[0]), 0);
+    EXPECT_EQ(client->Login(secrets[1], secrets[0]), 0);  // a password typed as the name
+    EXPECT_EQ(client->Login(secrets[2], secrets[2]), 0);
+    server_->Stop();
+    const std::regex token("[0-9a-f]{64}");
+    bool sawRefusal = false;
+    for (const std::string& line : server_->LogLines()) {
+        EXPECT_EQ(line.find(TestServer::kPassword), std::string::npos) << line;
+        for (const char* secret : secrets) EXPECT_EQ(line.find(secret), std::string::npos) << line;
+        EXPECT_FALSE(std::regex_search(line, token)) << line;
+        sawRefusal = sawRefusal || line.find("login refused") != std::string::npos;
+    }
+    EXPECT_TRUE(sawRefusal);
+}
+
+TEST_F(ServerTest, StopEndsARunningStatementAtOnce) {
+    server_->Config().limits.statementTimeoutMs = 60000;
+    ASSERT_TRUE(server_->Start());
+    ClientHolder client(server_->NewClient());
+    ASSERT_EQ(client->OpenDatabase(PeoplePath().c_str()), 1);
+    int result = -1;
+    std::thread slow([&] { result = client->Exec(kEndless, nullptr, nullptr); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto started = std::chrono::steady_clock::now();
+    server_->Stop();
+    EXPECT_LT(MsSince(started), 5000);
+    slow.join();
+    EXPECT_EQ(result, 0);
+}
+
+TEST_F(ServerTest, APortInUseIsReported) {
+    ASSERT_TRUE(server_->Start());
+    recnetd::ServerConfig config = server_->Config();
+    config.port = server_->Port();
+    recnetd::RecNetServer second(config, [](const std::string&) {});
+    std::string error;
+    EXPECT_FALSE(second.Start(&error));
+    EXPECT_NE(error.find("cannot listen"), std::string::npos) << error;
+}
+
+TEST_F(ServerTest, TlsWhenConfigured) {
+    if (std::system("command -v openssl >/dev/null 2>&1") != 0) GTEST_SKIP() << "no openssl";
+    const std::string cert = dir_ / "cert.pem", key = dir_ / "key.pem";
+    const std::string command =
+        "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=localhost "
+        "-addext subjectAltName=IP:127.0.0.1 -keyout " +
+        key + " -out " + cert + " >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    server_->Config().tlsCertFile = cert;
+    server_->Config().tlsKeyFile = key;
+    ASSERT_TRUE(server_->Start());
+
+    ClientHolder plain(CreateRecNetClient());
+    EXPECT_EQ(plain->Connect("127.0.0.1", server_->Port(), 1000), 0);
+
+    std::ifstream in(cert);
+    std::stringstream pem;
+    pem << in.rdbuf();
+    RecNetSetTrustedCertificates(pem.str().c_str());
+    ClientHolder secure(server_->NewClient());
+    RecNetSetTrustedCertificates(nullptr);
+    ASSERT_TRUE(secure);
+    char name[260];
+    EXPECT_EQ(secure->GetServerName(name, sizeof name), 1);
+}
+
+}  // namespace
+}  // namespace zl::testkit
