@@ -1,0 +1,101 @@
+// Pictures of the report window for the documentation: a Day query of sample data in the line
+// chart, bar chart and table views, and the progress dialog over the window. Run under a real
+// display (xvfb-run) so the pictures are the screen's pixels:
+//   report_screenshots OUTDIR
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "ReportTestKit.h"
+#include "query/QueryRun.h"
+#include "ui/chartview/WebBrowserHost.h"
+#include "ui/reportwin/CReportDlg.h"
+#include "ui/reportwin/ProgressDlg.h"
+#include "ui/sitetree/CDragDropTreeCtrl.h"
+
+namespace {
+
+bool Save(QWidget* w, const QString& path) {
+    QApplication::processEvents();
+    const QRect r = w->frameGeometry();
+    QPixmap shot = w->screen()->grabWindow(0, r.x(), r.y(), r.width(), r.height());
+    const bool ok = shot.save(path);
+    std::fprintf(stderr, "%s %s (%dx%d)\n", ok ? "wrote" : "FAILED", qPrintable(path), shot.width(),
+                 shot.height());
+    return ok;
+}
+
+void WaitForPage(CReportDlg& w) {
+    for (int waited = 0; !w.Host()->Navigated() && waited < 30000; waited += 50) QTest::qWait(50);
+    QTest::qWait(800);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: report_screenshots OUTDIR\n");
+        return 2;
+    }
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    QDir().mkpath(out);
+
+    TestProgramFolder folder;
+    GenerateData(folder.Path("data"), {1, 2, 3, 4, 5, 6, 7}, 7, 15, 4, true);
+    TestSite site;
+    site.localDB = folder.Path("data").toStdString();
+    folder.WriteSiteList({site});
+
+    CReportDlg w;
+    w.show();
+    w.move(0, 0);
+    if (!QTest::qWaitForWindowExposed(&w)) std::fprintf(stderr, "the window was not exposed\n");
+    auto* counter = qobject_cast<QComboBox*>(w.Control(kIdCounterType));
+    counter->setCurrentIndex(0);
+    emit counter->activated(0);
+    QTreeWidgetItem* item = w.Tree()->topLevelItem(0);
+    item->setCheckState(0, Qt::Checked);
+    emit w.Tree()->treeLeftClicked(item, QPoint());
+    QTest::qWait(200);
+
+    int failures = 0;
+    w.RunQuery();
+    WaitForPage(w);
+    failures += !Save(&w, out + "/report-chart.png");
+    w.SwitchView(kViewBar);
+    WaitForPage(w);
+    failures += !Save(&w, out + "/report-bar.png");
+    w.SwitchView(kViewTable);
+    QTest::qWait(300);
+    failures += !Save(&w, out + "/report-table.png");
+
+    // The progress dialog over the window, on a run that steps slowly.
+    w.SwitchView(kViewChart);
+    WaitForPage(w);
+    QueryRun run;
+    std::atomic<bool> release{false};
+    run.Start([&](QueryRun& self) {
+        while (!release && self.Step(nullptr))
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        return 1;
+    });
+    CProgressDlg progress(&w);
+    QTimer::singleShot(1200, [&] {
+        failures += !Save(&progress, out + "/report-progress.png");
+        failures += !Save(&w, out + "/report-progress-window.png");
+        release = true;
+    });
+    progress.RunFor(run);
+    return failures ? 1 : 0;
+}

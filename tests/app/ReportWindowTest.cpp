@@ -1,0 +1,470 @@
+// The report window end to end, in the real browser engine on the offscreen platform: a site
+// list over sample databases, a counter type chosen, the site checked, Query pressed; the table
+// and the exports compared with what reporter-cli makes of the same site and day; the views;
+// a cancelled query; a server whose database went away; the start-up and shutdown files.
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTest>
+#include <memory>
+
+#include "RecNetServer.h"
+#include "ReportTestKit.h"
+#include "UserStore.h"
+#include "base/Profile.h"
+#include "query/QueryWorker.h"
+#include "sites/SiteLogic.h"
+#include "store/SiteListStore.h"
+#include "ui/chartview/WebBrowserHost.h"
+#include "ui/reportwin/CReportDlg.h"
+#include "ui/reportwin/ProgressDlg.h"
+#include "ui/reportwin/RetryPrompt.h"
+#include "ui/sitetree/CDragDropTreeCtrl.h"
+
+namespace {
+
+QString TextOf(QTableWidget* table, int row, int column) {
+    const QTableWidgetItem* item = table->item(row, column);
+    return item ? item->text() : QString();
+}
+
+// Everything after the first line (which holds the time of the export).
+QByteArray AfterFirstLine(const QByteArray& text) {
+    const int end = text.indexOf('\n');
+    return end < 0 ? QByteArray() : text.mid(end + 1);
+}
+
+QByteArray WithoutDateElement(QByteArray text) {
+    const int start = text.indexOf("<date>");
+    const int end = text.indexOf("</date>");
+    if (start >= 0 && end > start) text.remove(start, end - start);
+    return text;
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class ReportWindowTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<TestProgramFolder> folder_;
+    std::unique_ptr<CReportDlg> window_;
+
+    // A window on the folder's site list, shown and exposed.
+    void OpenWindow() {
+        window_ = std::make_unique<CReportDlg>();
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    }
+
+    void ChooseCounterType(int index) {
+        auto* combo = qobject_cast<QComboBox*>(window_->Control(kIdCounterType));
+        QVERIFY(combo);
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+        QCOMPARE(window_->CounterType(), index + 1);
+    }
+
+    // Checks the first site of the tree as a click on its box does.
+    void CheckFirstSite() {
+        CDragDropTreeCtrl* tree = window_->Tree();
+        QVERIFY(tree->topLevelItemCount() > 0);
+        QTreeWidgetItem* site = tree->topLevelItem(0);
+        QVERIFY(site->childCount() > 0);
+        site->setCheckState(0, Qt::Checked);
+        emit tree->treeLeftClicked(site, QPoint());
+        for (int i = 0; i < site->childCount(); ++i)
+            QCOMPARE(site->child(i)->checkState(0), Qt::Checked);
+    }
+
+    void PressQuery() {
+        auto* query = qobject_cast<QPushButton*>(window_->Control(kIdQuery));
+        QTest::mouseClick(query, Qt::LeftButton);
+        // The progress dialog has closed by itself: nothing modal is left.
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    void PressButton(int id) {
+        auto* button = qobject_cast<QAbstractButton*>(window_->Control(id));
+        QVERIFY(button);
+        QVERIFY(button->isEnabled());
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+    // The table against reporter-cli --format json: rows, values and totals.
+    // `shown`: the value indexes the table shows (empty: all of them).
+    void CompareTableWithCli(const QStringList& cliArgs, int expectedRows,
+                             std::vector<int> shown = {}) {
+        QTableWidget* table = window_->Table();
+        QCOMPARE(table->rowCount(), expectedRows + 1);
+        QCOMPARE(TextOf(table, expectedRows, 1), QStringLiteral("Total"));
+        QCOMPARE(TextOf(table, expectedRows, 0), QString::number(expectedRows + 1));
+
+        const QJsonObject json =
+            QJsonDocument::fromJson(RunCli(*folder_, cliArgs + QStringList{"--format", "json"}))
+                .object();
+        const QJsonArray records = json.value(QStringLiteral("records")).toArray();
+        const QJsonArray totals = json.value(QStringLiteral("totals")).toArray();
+        QCOMPARE(records.size(), expectedRows);
+        if (shown.empty())
+            for (int c = 0; c < totals.size(); ++c) shown.push_back(c);
+        QCOMPARE(table->columnCount(), 2 + static_cast<int>(shown.size()));
+        qint64 all = 0;
+        for (int r = 0; r < expectedRows; ++r) {
+            const QJsonArray values =
+                records[r].toObject().value(QStringLiteral("values")).toArray();
+            for (size_t c = 0; c < shown.size(); ++c) {
+                const qint64 v = values[shown[c]].toInteger();
+                QCOMPARE(TextOf(table, r, 2 + static_cast<int>(c)), QString::number(v));
+                all += v;
+            }
+        }
+        for (size_t c = 0; c < shown.size(); ++c)
+            QCOMPARE(TextOf(table, expectedRows, 2 + static_cast<int>(c)),
+                     QString::number(totals[shown[c]].toInteger()));
+        QVERIFY2(all > 0, "the sample day has no counts");
+    }
+
+    // Exports through the Export button with the path the "dialog" answers.
+    bool ExportAs(const QString& path) {
+        QString askedFilter;
+        window_->chooseExportPath = [&](const QString& filter, const QString&) {
+            askedFilter = filter;
+            return path;
+        };
+        PressButton(kIdExport);
+        const bool table = window_->View() == kViewTable;
+        return askedFilter ==
+               (table ? QStringLiteral("CSV(*.csv)") : QStringLiteral("BMP(*.bmp) "));
+    }
+
+    void CompareExportsWithCli(const QStringList& cliArgs, const QString& tag) {
+        window_->SwitchView(kViewTable);
+        const QString csv = folder_->Path(tag + ".csv");
+        const QString xml = folder_->Path(tag + ".xml");
+        QVERIFY(ExportAs(csv));
+        QVERIFY(ExportAs(xml));  // a typed ".xml" name writes XML whatever the filter
+        const QString cliCsv = folder_->Path(tag + "-cli.csv");
+        const QString cliXml = folder_->Path(tag + "-cli.xml");
+        RunCli(*folder_, cliArgs + QStringList{"--format", "csv", "--output", cliCsv});
+        RunCli(*folder_, cliArgs + QStringList{"--format", "xml", "--output", cliXml});
+        const QByteArray mine = ReadAll(csv);
+        QVERIFY(mine.startsWith("Sitename: Site Name Report date: "));
+        QVERIFY(!AfterFirstLine(mine).isEmpty());
+        QCOMPARE(AfterFirstLine(mine), AfterFirstLine(ReadAll(cliCsv)));
+        QCOMPARE(WithoutDateElement(ReadAll(xml)), WithoutDateElement(ReadAll(cliXml)));
+        QVERIFY(QFile::exists(folder_->Path("ParseCount.xsl")));
+    }
+
+  private slots:
+    void init() { folder_ = std::make_unique<TestProgramFolder>(); }
+
+    void cleanup() {
+        window_.reset();
+        folder_.reset();
+    }
+
+    void startsWithTheDefaultsAndTheLanguageTexts() {
+        ModalWatcher watcher;
+        OpenWindow();
+        QCOMPARE(window_->windowTitle(), QStringLiteral("zelkoReporter"));
+        auto* counter = qobject_cast<QComboBox*>(window_->Control(kIdCounterType));
+        QCOMPARE(counter->currentIndex(), -1);  // no selection until the user picks one
+        QCOMPARE(counter->count(), 7);
+        QCOMPARE(counter->itemText(0), QStringLiteral("2D People Counter"));
+        QCOMPARE(window_->CounterType(), 1);
+        QVERIFY(qobject_cast<QRadioButton*>(window_->Control(kIdDay))->isChecked());
+        QCOMPARE(window_->View(), static_cast<int>(kViewChart));
+        auto* period = qobject_cast<QComboBox*>(window_->Control(kIdPeriod));
+        QCOMPARE(period->itemText(0), QStringLiteral("60 min"));
+        QCOMPARE(period->currentIndex(), 0);
+        auto* direction = qobject_cast<QComboBox*>(window_->Control(kIdDirection));
+        QCOMPARE(direction->count(), 3);
+        QCOMPARE(direction->itemText(0), QStringLiteral("In and Out"));
+        QCOMPARE(qobject_cast<QLineEdit*>(window_->Control(kIdHeightLow))->text(),
+                 QStringLiteral("110"));
+        for (int id : {kIdRegion, kIdPeriod, kIdQueueType, kIdHeight, kIdHeightLow})
+            QVERIFY2(!window_->Control(id)->isVisible(), qPrintable(QString::number(id)));
+        QVERIFY(window_->Control(kIdDirection)->isVisible());
+        QVERIFY(!window_->Control(kIdPrint)->isEnabled());
+        QVERIFY(!window_->Control(kIdExport)->isEnabled());
+        // Captions and tool tips.
+        QCOMPARE(qobject_cast<QPushButton*>(window_->Control(kIdQuery))->text(),
+                 QStringLiteral("Query"));
+        QCOMPARE(qobject_cast<QLabel*>(window_->Control(kIdStartTimeLabel))->text(),
+                 QStringLiteral("Start time:"));
+        QCOMPARE(window_->Control(kIdAdd)->toolTip(), QStringLiteral("Add a site"));
+        QCOMPARE(window_->Table()->horizontalHeaderItem(0)->text(), QStringLiteral("No."));
+        QCOMPARE(window_->Table()->columnWidth(1), 280);
+        QVERIFY(watcher.texts.isEmpty());
+    }
+
+    void theShutdownWritesTheCounterTypeAndTheLists() {
+        ModalWatcher watcher;
+        GenerateData(folder_->Path("data"), {4}, 2, 60, 2, true);
+        folder_->WriteSiteList({LocalSite(folder_->Path("data"))});
+        OpenWindow();
+        ChooseCounterType(3);
+        window_->close();
+        window_.reset();
+        zl::ProfileFile settings(folder_->Path("Setting .ini").toStdString());
+        QVERIFY(settings.Load());
+        QCOMPARE(settings.GetString("P_Count_Setting", "CounterType", ""), std::string("4"));
+        CSiteListStore list;
+        list.SetFile(folder_->Path("SiteList.ini").toStdString());
+        QVERIFY(list.Load());
+        QCOMPARE(list.Size(), 1);
+        // The next start reads the counter type again.
+        OpenWindow();
+        QCOMPARE(window_->CounterType(), 4);
+        QVERIFY(watcher.texts.isEmpty());
+    }
+
+    void aPeopleCounterDayMatchesTheCommandLine() {
+        ModalWatcher watcher;
+        QVERIFY(GenerateData(folder_->Path("data"), {1}, 3, 15, 4, true));
+        folder_->WriteSiteList({LocalSite(folder_->Path("data"))});
+        OpenWindow();
+        ChooseCounterType(0);
+        CheckFirstSite();
+        PressQuery();
+        QCOMPARE(window_->LastOutcome(), static_cast<int>(kQueryDone));
+        QCOMPARE(window_->HasResult(), 1);
+        const QStringList cli{"--type", "1",     "--range",     "day",
+                              "--date", Today(), "--site-list", folder_->Path("SiteList.ini")};
+        CompareTableWithCli(cli, 24);
+        QVERIFY(window_->Control(kIdPrint)->isEnabled());
+        QVERIFY(window_->Control(kIdExport)->isEnabled());
+
+        // The chart got one point per hour in each of the two series and hour labels.
+        int points = 0;
+        QVERIFY(window_->Chart().GetPointCount(0, &points));
+        QCOMPARE(points, 24);
+        QCOMPARE(window_->Chart().Labels().front(), std::string("00"));
+        QCOMPARE(window_->Chart().Labels().back(), std::string("23"));
+        QTRY_VERIFY_WITH_TIMEOUT(window_->Host()->Navigated(), 30000);
+
+        // The views.
+        PressButton(kIdViewBar);
+        QCOMPARE(window_->View(), static_cast<int>(kViewBar));
+        QVERIFY(window_->Host()->isVisible());
+        QVERIFY(!window_->Table()->isVisible());
+        int type = 0;
+        QVERIFY(window_->Chart().GetSeriesType(0, &type));
+        QCOMPARE(type, 2);
+        PressButton(kIdViewTable);
+        QCOMPARE(window_->View(), static_cast<int>(kViewTable));
+        QVERIFY(window_->Table()->isVisible());
+        QVERIFY(!window_->Host()->isVisible());
+        QVERIFY(window_->Control(kIdExport)->isEnabled());
+
+        CompareExportsWithCli(cli, QStringLiteral("people"));
+
+        // The chart as a bitmap: what the browser shows, 24 bits, rows padded to 4 bytes.
+        PressButton(kIdViewChart);
+        QTRY_VERIFY_WITH_TIMEOUT(window_->Host()->Navigated(), 30000);
+        QTest::qWait(300);
+        const QString bmp = folder_->Path("chart.bmp");
+        QVERIFY(ExportAs(bmp));
+        const QByteArray bytes = ReadAll(bmp);
+        QVERIFY(bytes.startsWith("BM"));
+        const QImage image(bmp);
+        QCOMPARE(image.size(), window_->Host()->size());
+        const int row = (image.width() * 3 + 3) / 4 * 4;
+        QCOMPARE(bytes.size(), 54 + row * image.height());
+        QSet<QRgb> colours;
+        for (int y = 0; y < image.height(); y += 7)
+            for (int x = 0; x < image.width(); x += 7) colours.insert(image.pixel(x, y));
+        QVERIFY2(colours.size() > 4, "the captured chart is blank");
+
+        // The chart prints as a picture; the table with its totals.
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(folder_->Path("chart.pdf"));
+        QVERIFY(window_->PrintTo(printer));
+        QVERIFY(QFileInfo(folder_->Path("chart.pdf")).size() > 1000);
+        window_->SwitchView(kViewTable);
+        printer.setOutputFileName(folder_->Path("table.pdf"));
+        window_->choosePrinter = [](QPrinter&) { return true; };
+        QVERIFY(window_->PrintTo(printer));
+        QVERIFY(QFileInfo(folder_->Path("table.pdf")).size() > 1000);
+        QVERIFY(watcher.texts.isEmpty());
+    }
+
+    void theDirectionHidesColumnsAndTheExportFollows() {
+        ModalWatcher watcher;
+        QVERIFY(GenerateData(folder_->Path("data"), {1}, 2, 60, 2, true));
+        folder_->WriteSiteList({LocalSite(folder_->Path("data"))});
+        OpenWindow();
+        ChooseCounterType(0);
+        CheckFirstSite();
+        PressQuery();
+        auto* direction = qobject_cast<QComboBox*>(window_->Control(kIdDirection));
+        direction->setCurrentIndex(2);
+        emit direction->activated(2);
+        QTableWidget* table = window_->Table();
+        QCOMPARE(table->columnCount(), 3);  // number, time, out
+        QCOMPARE(window_->LineVisible()[0], 0);
+        QCOMPARE(window_->LineVisible()[1], 1);
+        const QStringList cli{
+            "--type", "1",           "--range", "day",         "--date",
+            Today(),  "--direction", "2",       "--site-list", folder_->Path("SiteList.ini")};
+        CompareTableWithCli(cli, 24, {1});
+        QCOMPARE(table->horizontalHeaderItem(2)->text(), QStringLiteral("Outward"));
+        // The export writes the shown column under its own title, as the command line does.
+        CompareExportsWithCli(cli, QStringLiteral("out"));
+        QVERIFY(watcher.texts.isEmpty());
+    }
+
+    void aFlowCounterWithFifteenMinutes() {
+        ModalWatcher watcher;
+        QVERIFY(GenerateData(folder_->Path("data"), {5}, 2, 15, 3, true));
+        folder_->WriteSiteList({LocalSite(folder_->Path("data"))});
+        OpenWindow();
+        ChooseCounterType(4);
+        QVERIFY(window_->Control(kIdPeriod)->isVisible());
+        QVERIFY(!window_->Control(kIdRegion)->isVisible());
+        QVERIFY(!window_->Control(kIdDirection)->isVisible());
+        auto* period = qobject_cast<QComboBox*>(window_->Control(kIdPeriod));
+        period->setCurrentIndex(2);
+        emit period->activated(2);
+        QCOMPARE(window_->Filters().PeriodMinutes(), 15);
+        CheckFirstSite();
+        PressQuery();
+        QCOMPARE(window_->LastOutcome(), static_cast<int>(kQueryDone));
+        const QStringList cli{
+            "--type", "5",        "--range", "day",         "--date",
+            Today(),  "--period", "15",      "--site-list", folder_->Path("SiteList.ini")};
+        CompareTableWithCli(cli, 96);
+        QCOMPARE(window_->Chart().Labels()[1], std::string("00:15"));
+        QCOMPARE(window_->Chart().Labels()[4], std::string("01"));
+        CompareExportsWithCli(cli, QStringLiteral("flow"));
+        // A week hides the period.
+        window_->SelectRange(1);
+        QVERIFY(!window_->Control(kIdPeriod)->isVisible());
+        QVERIFY(watcher.texts.isEmpty());
+    }
+
+    void aLongQueryIsCancelled() {
+        ModalWatcher watcher;
+        // Minute records without an index: every day of the month is a slow scan.
+        QVERIFY(GenerateData(folder_->Path("data"), {1}, 40, 1, 16, false));
+        folder_->WriteSiteList({LocalSite(folder_->Path("data"))});
+        OpenWindow();
+        ChooseCounterType(0);
+        CheckFirstSite();
+        window_->SelectRange(2);
+        bool cancelled = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* dlg = qobject_cast<CProgressDlg*>(QApplication::activeModalWidget());
+            if (!dlg || cancelled || dlg->StepsShown() < 1) return;
+            cancelled = true;
+            QTest::mouseClick(dlg->findChild<QPushButton*>(QStringLiteral("id2")), Qt::LeftButton);
+        });
+        poll.start(20);
+        PressQuery();
+        QVERIFY(cancelled);
+        QVERIFY(window_->LastCancelled());
+        QCOMPARE(window_->LastOutcome(), static_cast<int>(kQueryFailed));
+        // No report table was built: an empty table, no totals.
+        QCOMPARE(window_->Table()->rowCount(), 0);
+        // The window goes on: the next view switch works and nothing modal is left.
+        PressButton(kIdViewTable);
+        QCOMPARE(window_->View(), static_cast<int>(kViewTable));
+        QVERIFY(watcher.texts.isEmpty());
+    }
+
+    void aServerWhoseDatabaseWentAwayAsksAndNoLeavesTheWindowUsable() {
+        ModalWatcher watcher;
+        const QString root = folder_->Path("served");
+        QVERIFY(GenerateData(root, {1}, 2, 60, 2, true));
+        zl::recnetd::ServerConfig config;
+        config.address = "127.0.0.1";
+        config.port = 0;
+        config.serverName = "test-server";
+        config.dataRoots = {root.toStdString()};
+        config.usersFile = folder_->Path("users").toStdString();
+        config.logLevel = zl::recnetd::LogLevel::Error;
+        std::string error;
+        QVERIFY(zl::recnetd::UserStore::AddUser(config.usersFile, "viewer", "secret", &error));
+        zl::recnetd::RecNetServer server(config);
+        QVERIFY2(server.Start(&error), error.c_str());
+
+        TestSite site;
+        site.connectionType = 0;
+        site.port = std::to_string(server.Port());
+        site.user = "viewer";
+        site.password = "secret";
+        folder_->WriteSiteList({site});
+        OpenWindow();
+        ChooseCounterType(0);
+        QVERIFY2(watcher.texts.isEmpty(), qPrintable(watcher.texts.join('|')));
+        CheckFirstSite();
+        QVERIFY(QFile::remove(root + "/PeopleCounterData/PeopleCounter.db"));
+
+        watcher.answer = QMessageBox::No;
+        PressQuery();
+        QCOMPARE(window_->RetryPrompt()->Asked(), 1);
+        QCOMPARE(watcher.texts.size(), 1);
+        QVERIFY2(watcher.texts[0].startsWith(QStringLiteral("127.0.0.1")),
+                 qPrintable(watcher.texts[0]));
+        QVERIFY(watcher.texts[0].contains(QStringLiteral("Do you want to try again?")));
+        QCOMPARE(window_->LastOutcome(), static_cast<int>(kQueryFailed));
+        QVERIFY(!window_->LastCancelled());
+        QCOMPARE(window_->Table()->rowCount(), 0);
+        // Usable: the controls answer and another query can be started.
+        QVERIFY(window_->isEnabled());
+        PressButton(kIdViewBar);
+        QCOMPARE(window_->View(), static_cast<int>(kViewBar));
+        PressQuery();
+        QCOMPARE(window_->RetryPrompt()->Asked(), 2);
+        window_.reset();
+        server.Stop();
+    }
+
+    void resizingKeepsTheResultAreaFilling() {
+        ModalWatcher watcher;
+        OpenWindow();
+        window_->resize(1200, 760);
+        QTest::qWait(50);
+        const QRect before = window_->Host()->geometry();
+        const QRect queryBefore = window_->Control(kIdQuery)->geometry();
+        const QRect addBefore = window_->Control(kIdAdd)->geometry();
+        const QRect treeBefore = window_->Tree()->geometry();
+        window_->resize(1400, 900);
+        QTest::qWait(50);
+        const QRect after = window_->Host()->geometry();
+        QCOMPARE(after.width() - before.width(), 200);
+        QCOMPARE(after.height() - before.height(), 140);
+        QCOMPARE(window_->Control(kIdQuery)->geometry().x() - queryBefore.x(), 200);
+        QCOMPARE(window_->Control(kIdAdd)->geometry().y() - addBefore.y(), 140);
+        QCOMPARE(window_->Tree()->geometry().height() - treeBefore.height(), 140);
+        QCOMPARE(window_->Tree()->geometry().width(), treeBefore.width());
+    }
+};
+
+int main(int argc, char** argv) {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    ReportWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "ReportWindowTest.moc"
