@@ -24,6 +24,7 @@ class CCalendarPopup : public QWidget {
     bool IsOpen() const { return isVisible(); }
 
     const SYSTEMTIME& SelectedTime() const { return selected_; }
+    void SetSelectedTime(const SYSTEMTIME& t) { selected_ = t; }
     const SYSTEMTIME& ConstructionTime() const { return constructed_; }
     CHighlightMonthCal* Calendar() const { return calendar_; }
 

@@ -69,6 +69,12 @@ void ZPickCalendar::ShowCalendar() {
     popup_->Open(this);
 }
 
+void ZPickCalendar::Set_Select_Time(const SYSTEMTIME& t) {
+    selected_ = t;
+    popup_->SetSelectedTime(t);
+    ShowSelected();
+}
+
 void ZPickCalendar::OnDayPicked() {
     selected_ = popup_->SelectedTime();
     ShowSelected();

@@ -29,6 +29,8 @@ class ZPickCalendar : public QWidget {
     ~ZPickCalendar() override;
 
     void Get_Select_Time(SYSTEMTIME& out) const { out = selected_; }
+    // Chooses the date without the calendar (shown in the field, selected at the next opening).
+    void Set_Select_Time(const SYSTEMTIME& t);
     // The first and last day the open calendar shows (with kMonthRangeDayState the six-week
     // grid, else the shown month), at 00:00:00. While the calendar is closed both are the
     // pop-up's construction time.

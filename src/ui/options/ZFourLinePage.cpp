@@ -107,6 +107,8 @@ QWidget* ZFourLinePage::BuildPair(int p) {
                             int buttonId, bool out) {
         grid->addWidget(new QLabel(label, box), row, 0);
         auto* title = Named(new QLineEdit(box), titleId);
+        title->setMinimumWidth(
+            title->fontMetrics().horizontalAdvance(QStringLiteral("PedestrianOut")) + 16);
         auto* width = Named(new QComboBox(box), widthId);
         for (int w = 1; w <= kWidthListSize; ++w) width->addItem(QString::asprintf("%d", w));
         auto* swatch = Named(new QLabel(box), swatchId);

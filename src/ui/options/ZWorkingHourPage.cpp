@@ -16,8 +16,19 @@ QString Str(unsigned id) {
     return QString::fromUtf8(IString::Instance()->LoadStringA(id));
 }
 
+// Hours and minutes with two digits, as times are read ("08 : 05").
+class TimeSpinBox : public QSpinBox {
+  public:
+    using QSpinBox::QSpinBox;
+
+  protected:
+    QString textFromValue(int value) const override {
+        return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+    }
+};
+
 QSpinBox* Spin(QWidget* parent, int id, int max) {
-    auto* spin = new QSpinBox(parent);
+    auto* spin = new TimeSpinBox(parent);
     spin->setObjectName(QStringLiteral("id%1").arg(id));
     spin->setRange(0, max);
     spin->setAlignment(Qt::AlignRight);

@@ -23,6 +23,7 @@
 #include "recnet/RecNet.h"
 #include "ui/datepicker/CCalendarPopup.h"
 #include "ui/datepicker/CHighlightMonthCal.h"
+#include "ui/datepicker/CalendarDatePicker.h"
 #include "ui/datepicker/DayMarksRequester.h"
 #include "ui/datepicker/PickerDates.h"
 #include "ui/datepicker/ZPickCalendar.h"
@@ -332,7 +333,7 @@ TEST(DayMarksRequester, AnAnswerForAGridNoLongerShownIsDropped) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.requester_.LastRequest() == 2; }, 5000));
     EXPECT_TRUE(w.Cal()->NeedsData());
     gate->Release();  // the first answer comes back for the old grid
-    ASSERT_TRUE(QTest::qWaitFor([&] { return gate->entered == 2; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return gate->entered == 2 && !w.dropped_.empty(); }, 5000));
     EXPECT_EQ(w.dropped_, std::vector<uint64_t>{1});
     EXPECT_EQ(w.Cal()->HighlightCount(), 0);
     gate->Release();
@@ -369,6 +370,31 @@ TEST(DayMarksRequester, GoingAwayDoesNotWaitForARequestThatHangs) {
     }
     gate->Release();  // the worker ends on its own and posts nothing
     QTest::qWait(100);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CalendarDatePicker, TheWindowsPickerAsksItsSourceWhileOpenOnly) {
+    int asked = 0;
+    CalendarDatePicker picker([&] {
+        ++asked;
+        return DayMarksQuery();
+    });
+    EXPECT_EQ(picker.Widget()->objectName(), QStringLiteral("id1015"));
+    picker.Set_Select_Time(MakeSysTime(2024, 2, 29, 0, 0, 1));
+    EXPECT_EQ(picker.Picker()->Text(), QStringLiteral("2024/02/29"));
+    EXPECT_EQ(picker.Get_Select_Time(), MakeSysTime(2024, 2, 29, 0, 0, 1));
+
+    picker.RefreshDataDays();  // closed: the next opening asks
+    EXPECT_EQ(asked, 0);
+    picker.Widget()->show();
+    picker.Picker()->ShowCalendar();
+    EXPECT_EQ(picker.Picker()->Calendar()->selectedDate(), QDate(2024, 2, 29));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return asked == 1; }, 5000));
+    picker.RefreshDataDays();  // checks changed while open
+    EXPECT_EQ(asked, 2);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 
 #include "UiTestMain.h"
@@ -19,6 +20,7 @@
 #include "data/SqlBuilders.h"
 #include "store/IString.h"
 #include "store/StringIds.h"
+#include "ui/options/OptionDialogRunner.h"
 #include "ui/options/ZFourLinePage.h"
 #include "ui/options/ZOptionDlg.h"
 #include "ui/options/ZWorkingHourPage.h"
@@ -370,6 +372,35 @@ TEST_F(OptionDlg, ValuesReachTheFileAndTheNextWeekQuery) {
     EXPECT_EQ(FormatSqlTime(buckets[6].start), "2024-03-17 10:00:00");  // Sunday
     EXPECT_EQ(FormatSqlTime(buckets[6].end), "2024-03-17 16:00:59");
     EXPECT_EQ(FormatSqlTime(buckets[1].start), "2024-03-12 00:00:00");  // Tuesday unchanged
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(OptionDlg, TheWindowsRunnerAnswersWhetherTheUserConfirmed) {
+    OptionDialogRunner runner(&store_);
+    QWidget window;
+    // Confirms (or cancels) the dialog once it is up.
+    const auto answer = [](int button) {
+        QTimer::singleShot(0, [button] {
+            auto* dlg = qobject_cast<ZOptionDlg*>(QApplication::activeModalWidget());
+            ASSERT_NE(dlg, nullptr);
+            dlg->FourLinePage()->findChild<QLineEdit*>(QStringLiteral("id1019"))->setText("T");
+            QTest::mouseClick(dlg->findChild<QPushButton*>(QStringLiteral("id%1").arg(button)),
+                              Qt::LeftButton);
+        });
+    };
+    answer(2);
+    EXPECT_FALSE(runner.Run(&window, 4));
+    ChartSettings s;
+    store_.GetSettings(s, 4);
+    EXPECT_EQ(s.bar.title, "");
+    answer(1);
+    EXPECT_TRUE(runner.Run(&window, 4));
+    store_.GetSettings(s, 4);
+    EXPECT_EQ(s.bar.title, "T");
+    EXPECT_EQ(s.line.title, "T");
 }
 
 }  // namespace
