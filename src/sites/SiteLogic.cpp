@@ -62,6 +62,7 @@ int SiteLogic::Add(int counterType, Mode mode) {
     fields.counterType = counterType;
     if (!dialog_.Run(fields, SiteDialogPurpose::kNewSite)) return 0;
 
+    if (fields.connectionType == 3) fields.connectionType = kConnLocal;  // a database file
     scratch_.connectionType = fields.connectionType;
     switch (scratch_.connectionType) {
         case kConnLocal:

@@ -278,9 +278,14 @@ std::unique_ptr<QFileDialog> CSiteConnDlg::CreateBrowseDialog() {
 
 void CSiteConnDlg::OnBrowse() {
     std::unique_ptr<QFileDialog> dlg = CreateBrowseDialog();
-    if (!dlg || dlg->exec() != QDialog::Accepted) return;
-    const QStringList chosen = dlg->selectedFiles();
-    if (!chosen.isEmpty()) localPathEdit_->setText(QDir::toNativeSeparators(chosen.first()));
+    if (!dlg) return;
+    QString chosen;
+    if (browseRunner) {
+        chosen = browseRunner(*dlg);
+    } else if (dlg->exec() == QDialog::Accepted && !dlg->selectedFiles().isEmpty()) {
+        chosen = dlg->selectedFiles().first();
+    }
+    if (!chosen.isEmpty()) localPathEdit_->setText(QDir::toNativeSeparators(chosen));
 }
 
 void CSiteConnDlg::Message(unsigned id) {

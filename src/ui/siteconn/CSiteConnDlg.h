@@ -96,6 +96,9 @@ class CSiteConnDlg : public QDialog {
     // The dialog Browse.. opens for the current connection type (nullptr for the remote types
     // and for a counter type without a filter).
     std::unique_ptr<QFileDialog> CreateBrowseDialog();
+    // Runs the browse dialog and answers the chosen path (empty: none). Unset: the dialog runs
+    // modally. Tests answer for the user here.
+    std::function<QString(QFileDialog&)> browseRunner;
 
   public slots:
     void accept() override;

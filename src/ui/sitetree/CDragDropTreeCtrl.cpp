@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDrag>
 #include <QDragEnterEvent>
+#include <QHeaderView>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -56,9 +57,7 @@ class TreeItemDelegate : public QStyledItemDelegate {
         if (me->button() != Qt::LeftButton || !checkRect.contains(me->position().toPoint())) {
             return false;
         }
-        // Toggled on the press; the release and the double click that follow are the same
-        // click (a double click delivers two presses, and each toggles once).
-        if (type != QEvent::MouseButtonPress) return true;
+        if (type == QEvent::MouseButtonRelease) return true;  // toggled on the press
         const auto state = static_cast<Qt::CheckState>(value.toInt());
         return model->setData(index, state == Qt::Checked ? Qt::Unchecked : Qt::Checked,
                               Qt::CheckStateRole);
@@ -104,6 +103,9 @@ QByteArray BuildWidgetObjectPayload(const QString& text) {
 CDragDropTreeCtrl::CDragDropTreeCtrl(QWidget* parent) : QTreeWidget(parent) {
     setColumnCount(1);
     setHeaderHidden(true);
+    // Long site names scroll sideways instead of being cut.
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     setRootIsDecorated(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::EditKeyPressed);
@@ -358,16 +360,19 @@ void CDragDropTreeCtrl::mousePressEvent(QMouseEvent* event) {
 }
 
 void CDragDropTreeCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
-    // Both presses of a double click have been handled as clicks already (each toggles a check
-    // box and tells the owner). What a double click adds is the expanding or collapsing of an
-    // item with children when it is not on the check box.
-    if (event->button() != Qt::LeftButton) return;
+    // The second press of a double click arrives as this event alone: it is a click of its own
+    // (a check box toggles again and the owner hears of it, so the owner's records never miss
+    // a change). On the label of an item with children it also expands or collapses the item.
+    if (event->button() != Qt::LeftButton) {
+        mousePressEvent(event);
+        return;
+    }
     const QPoint point = event->position().toPoint();
     QTreeWidgetItem* item = itemAt(point);
-    if (item && item->childCount() > 0 && !OnCheckBox(item, point) &&
-        !OnExpandButton(item, point)) {
-        item->setExpanded(!item->isExpanded());
-    }
+    const bool toggleExpand =
+        item && item->childCount() > 0 && !OnCheckBox(item, point) && !OnExpandButton(item, point);
+    mousePressEvent(event);
+    if (toggleExpand && IsLiveItem(item)) item->setExpanded(!item->isExpanded());
 }
 
 bool CDragDropTreeCtrl::OnCheckBox(QTreeWidgetItem* item, QPoint point) const {
