@@ -225,13 +225,18 @@ void CReportDlg::BuildLayout() {
     row2->addWidget(label(kIdQueueTypeLabel));
     row2->addWidget(queueType_);
     row2->addStretch(1);
-    for (QPushButton* b : viewButtons_) row2->addWidget(b);
+
+    // The view switch under the result area, in one line with the buttons under the tree.
+    auto* views = new QHBoxLayout;
+    for (QPushButton* b : viewButtons_) views->addWidget(b);
+    views->addStretch(1);
 
     auto* right = new QVBoxLayout;
     right->addLayout(row1);
     right->addLayout(row2);
     results_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     right->addWidget(results_, 1);
+    right->addLayout(views);
 
     auto* main = new QHBoxLayout(this);
     main->addLayout(left, 0);
@@ -297,8 +302,29 @@ void CReportDlg::StartUp() {
     BuildColumnsAndTable();
     UpdateOutputButtons();
 
+    setMinimumSize(WidestFilterRow());
     resize(1180, 720);
-    setMinimumSize(minimumSizeHint());
+}
+
+QSize CReportDlg::WidestFilterRow() {
+    // The filter row is widest for the 3D people counter and for the queue monitor; the window
+    // never gets narrower than what both need.
+    const std::vector<std::vector<int>> rows{
+        {kIdDirectionLabel, kIdDirection, kIdHeightLabel, kIdHeight, kIdHeightLow, kIdHeightTo,
+         kIdHeightHigh, kIdHeightUnit},
+        {kIdRegionLabel, kIdRegion, kIdPeriodLabel, kIdPeriod, kIdQueueTypeLabel, kIdQueueType},
+    };
+    QSize wanted = minimumSizeHint();
+    for (const auto& row : rows) {
+        for (int id : kFilterControlIds) Control(id)->setVisible(false);
+        for (int id : row) Control(id)->setVisible(true);
+        layout()->invalidate();
+        layout()->activate();
+        wanted = wanted.expandedTo(minimumSizeHint());
+    }
+    ApplyFilterVisibility();
+    layout()->invalidate();
+    return wanted;
 }
 
 void CReportDlg::FillCombos() {

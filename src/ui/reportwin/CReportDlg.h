@@ -119,6 +119,7 @@ class CReportDlg : public QWidget {
     void SetCaptions();
     void FillCombos();
     void FillRegionList(RegionListKind kind);
+    QSize WidestFilterRow();
 
     void ApplyFilterVisibility();
     void ApplyFilterChange(const FilterChange& change);

@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QTableWidget>
+#include <algorithm>
 
 namespace {
 
@@ -29,6 +30,7 @@ void SetUpResultTable(QTableWidget* table, const QString& numberCaption, const Q
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->verticalHeader()->setVisible(false);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 8);
     table->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     table->horizontalHeader()->setHighlightSections(false);
     table->setColumnCount(2);
@@ -45,9 +47,13 @@ void SetValueColumns(QTableWidget* table, const std::vector<std::string>& captio
     const int old = table->columnCount();
     const int wanted = 2 + static_cast<int>(captions.size());
     table->setColumnCount(wanted);
+    QHeaderView* header = table->horizontalHeader();
     for (int c = 2; c < wanted; ++c) {
         SetCaption(table, c, QString::fromStdString(captions[static_cast<size_t>(c - 2)]));
-        if (c >= old) table->setColumnWidth(c, kValueColumnWidth);
+        // A new column is 83 pixels wide, or as wide as its caption needs (a height class
+        // such as "(110<=h<=150)" does not fit in 83).
+        if (c >= old || table->columnWidth(c) < header->sectionSizeHint(c))
+            table->setColumnWidth(c, std::max(kValueColumnWidth, header->sectionSizeHint(c)));
     }
     // Two-line captions make the header taller; one-line ones bring it back.
     table->horizontalHeader()->resizeSections(QHeaderView::Interactive);
@@ -64,6 +70,7 @@ void SetRows(QTableWidget* table, const std::vector<std::vector<std::string>>& r
                            Cell(QString::fromStdString(row[c])));
         }
     }
+    table->scrollToTop();
 }
 
 QStringList HeaderTexts(const QTableWidget* table) {
