@@ -4,6 +4,7 @@
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -473,6 +474,17 @@ void CDragDropTreeCtrl::mouseMoveEvent(QMouseEvent* event) {
         return;  // no rubber-band or drag selection of the standard handling
     }
     QTreeWidget::mouseMoveEvent(event);
+}
+
+void CDragDropTreeCtrl::keyPressEvent(QKeyEvent* event) {
+    // The space key toggles the current item's check box; the owner hears of it as of a click
+    // on the item, so its records follow the check boxes whichever way they change.
+    QTreeWidgetItem* item = currentItem();
+    const Qt::CheckState before = item ? item->checkState(0) : Qt::Unchecked;
+    QTreeWidget::keyPressEvent(event);
+    if (item && IsLiveItem(item) && item->checkState(0) != before) {
+        Post(Note::kLeft, item, visualItemRect(item).center());
+    }
 }
 
 // --- Dragging out (edit mode) -------------------------------------------------------------------

@@ -3,7 +3,8 @@
 // queued (after the click has been applied, so a toggled check box already shows its new state):
 //   treeRightClicked(item, point)   right button down without Ctrl and Shift
 //   treeLabelEditEnded(item, point) a label edit ended (point is (0, 0))
-//   treeLeftClicked(item, point)    left button down without Ctrl and Shift
+//   treeLeftClicked(item, point)    left button down without Ctrl and Shift, and the space key
+//                                   toggling the current item's check box
 // `item` is the item under the point or nullptr; points are in viewport (client) coordinates.
 // An item deleted before the notification arrives is reported as nullptr.
 // In edit mode (off unless EnterEditMode is called) selected items can be dragged out as
@@ -107,6 +108,7 @@ class CDragDropTreeCtrl : public QTreeWidget {
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;

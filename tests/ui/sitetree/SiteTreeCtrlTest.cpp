@@ -174,6 +174,11 @@ TEST_F(SiteTreeCtrl, CheckBoxHasItsNewStateWhenTheOwnerHears) {
                                                  Qt::Unchecked}));
     EXPECT_EQ(siteB->checkState(0), Qt::Unchecked);
     EXPECT_TRUE(siteB->isExpanded());  // on the check box: no expanding or collapsing
+    tree->setCurrentItem(camsA[2]);    // the space key toggles too, and is told as a click
+    QTest::keyClick(tree.get(), Qt::Key_Space);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(camsA[2]->checkState(0), Qt::Checked);
+    EXPECT_EQ(seen.size(), 5u);
     const QPoint label = tree->viewport()->mapTo(tree.get(), Label(siteB));
     QTest::mouseDClick(tree->windowHandle(), Qt::LeftButton, Qt::NoModifier, label);
     EXPECT_FALSE(siteB->isExpanded());
