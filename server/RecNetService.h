@@ -59,6 +59,9 @@ class RecNetService final : public v1::RecordDatabase::Service {
     grpc::Status ListDatabases(grpc::ServerContext* context,
                                const v1::ListDatabasesRequest* request,
                                v1::ListDatabasesReply* reply) override;
+    // One-pass report (SinglePass.cpp).
+    grpc::Status ExecBuckets(grpc::ServerContext* context, const v1::ExecBucketsRequest* request,
+                             v1::ExecBucketsReply* reply) override;
 
   private:
     std::shared_ptr<Session> SessionOf(grpc::ServerContext* context, grpc::Status* status);

@@ -33,6 +33,8 @@ RecNetClient* FamilyClient(const SiteRecord& site, QueryFamily family) {
     }
 }
 
+}  // namespace
+
 // A client whose server no longer answers is connected and logged in again, and the site's
 // database reopened, before the query.
 bool EnsureSession(RecNetClient* client, const SiteRecord& site) {
@@ -48,8 +50,6 @@ bool EnsureSession(RecNetClient* client, const SiteRecord& site) {
     }
     return client->OpenDatabase(site.localDB.c_str()) != 0;
 }
-
-}  // namespace
 
 int SqlColumnToInt(const char* text) {
     if (text == nullptr || *text == '\0') return 0;

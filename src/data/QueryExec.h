@@ -27,6 +27,10 @@ int SqlColumnToInt(const char* text);
 int ExecuteOnce(const SiteRecord& site, QueryFamily family, const std::string& sql,
                 std::vector<SqlRow>& rows);
 
+// The reconnection rule of ExecuteOnce alone: true when the client's session answers, or was
+// made again (Close, Connect, Login, OpenDatabase).
+bool EnsureSession(RecNetClient* client, const SiteRecord& site);
+
 // Three silent attempts; then one more attempt at a time, and after each failure the question
 // (caption string 0, text FailureMessage). Yes tries again; No (or no prompt) aborts the
 // progress and answers 0. 1 = the query ran; `rows` holds the rows of the attempt that ran.

@@ -49,4 +49,7 @@ struct QueryHooks {
     IRetryPrompt* prompt = nullptr;
     IRowSink* sink = nullptr;
     std::string* lastSql = nullptr;  // receives every SQL text as it is sent
+    // Ask for all buckets of a site in one pass when its handle can (data/SinglePass.h); the
+    // per-bucket statements remain the way when it cannot or the pass fails.
+    bool singlePass = false;
 };

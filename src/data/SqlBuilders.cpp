@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "data/SinglePass.h"
 #include "data/SqlText.h"
 #include "store/SiteRecord.h"
 
@@ -105,6 +106,10 @@ QueryPlan PlanGeneric(const std::string& selectExpression, const std::string& ca
 }
 
 int RunPlan(const SiteRecord& site, const QueryPlan& plan, const QueryHooks& hooks) {
+    if (hooks.singlePass) {
+        const int done = RunPlanSinglePass(site, plan, hooks);
+        if (done != kSinglePassUnusable) return done;
+    }
     for (const PlannedBucket& bucket : plan.buckets) {
         if (!RunBucket(site, plan, bucket, hooks)) return 0;
         if (bucket.stepAfter && hooks.progress && !hooks.progress->Step()) return 0;

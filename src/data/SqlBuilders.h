@@ -71,7 +71,9 @@ QueryPlan PlanGeneric(const std::string& selectExpression, const std::string& ca
 // when its (last) text returned a row whose first value is not negative; NULL counts as 0.
 // After each bucket marked stepAfter the progress steps; when it answers false the run stops.
 // 1 = every bucket ran; 0 = a query finally failed (the progress is then aborted) or the run
-// was cancelled.
+// was cancelled. With hooks.singlePass the site is first asked for all buckets in one pass
+// (data/SinglePass.h), with the same rows, steps and result; the per-bucket run follows when
+// that cannot be done or fails.
 int RunPlan(const SiteRecord& site, const QueryPlan& plan, const QueryHooks& hooks);
 
 // The builders: plan and run.

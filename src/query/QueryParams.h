@@ -22,6 +22,10 @@ struct QueryParams {
     std::array<int, 10> regionVisible{1, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     int queueType = 0;       // queue measure 0..3
     WorkingHourTable hours;  // entry k for Monday + k
+    // How the sites are asked: all buckets of a site in one pass where its handle can (else
+    // one statement per bucket), and up to siteThreads sites at once (1: one after another).
+    bool singlePass = true;
+    int siteThreads = 4;
 };
 
 // The working hours of the chart settings (entry k = Monday + k).

@@ -6,6 +6,7 @@
 #include "data/SqlText.h"
 #include "devlink/DevLink.h"
 #include "query/DeviceBuckets.h"
+#include "query/SiteRunner.h"
 
 namespace {
 
@@ -75,13 +76,13 @@ int RunPeopleQuery(const QueryParams& params, const std::vector<SiteRecord>& sit
     if (sites.empty()) return kQueryNoSites;
     ClearTables(tables);
     TableSink people(tables.people), threeD(tables.threeD);
-    QueryHooks hooks2D{progress, prompt, &people, nullptr};
-    QueryHooks hooks3D{progress, prompt, &threeD, nullptr};
     const int t1 = ThresholdToMillimetres(params.heightLow, params.heightUnit);
     const int t2 = ThresholdToMillimetres(params.heightHigh, params.heightUnit);
 
-    bool ok = true;
-    for (SiteRecord site : sites) {
+    const SiteJob job = [&](SiteRecord site, IQueryProgress* progress, IRetryPrompt* prompt,
+                            const SiteSinks& sinks) {
+        QueryHooks hooks2D{progress, prompt, sinks.people, nullptr, params.singlePass};
+        QueryHooks hooks3D{progress, prompt, sinks.threeD, nullptr, params.singlePass};
         // A client of the run's own in the handle of this copy; the site list's stays as it
         // is. Without a client the site's local object is used.
         RecNetClient** own = site.client2D   ? &site.client2D
@@ -89,12 +90,13 @@ int RunPeopleQuery(const QueryParams& params, const std::vector<SiteRecord>& sit
                                              : nullptr;
         if (own) ConnectOwnClient(own, site);
 
+        bool ok = true;
         const std::string filter2D = CameraFilter(CheckedCameras(site, false));
         const std::string filter3D = CameraFilter(CheckedCameras(site, true));
         if (!filter2D.empty()) {
             if (site.connectionType == kConnDevice)
                 ok = QueryDeviceCounts(site, params.range, params.startDate, params.hours, progress,
-                                       &people) != 0;
+                                       sinks.people) != 0;
             else
                 ok = Query2D(site, filter2D, params.range, params.startDate, params.hours,
                              hooks2D) != 0;
@@ -104,8 +106,11 @@ int RunPeopleQuery(const QueryParams& params, const std::vector<SiteRecord>& sit
                          params.hours, hooks3D) != 0;
 
         if (own) ReleaseOwnClient(own);
-        if (!ok) break;
-    }
+        return ok;
+    };
+    const bool atOnce = SitesMayRunAtOnce(sites, true, params.siteThreads);
+    const bool ok = RunSites(sites, atOnce, params.siteThreads, progress, prompt,
+                             SiteSinks{&people, &threeD}, job);
     return Conclude(ok, progress, tables);
 }
 
@@ -114,7 +119,6 @@ int RunGeneralQuery(const QueryParams& params, const std::vector<SiteRecord>& si
     if (sites.empty()) return kQueryNoSites;
     ClearTables(tables);
     TableSink people(tables.people);
-    QueryHooks hooks{progress, prompt, &people, nullptr};
     GenericRunParams run;
     run.counterType = params.counterType;
     run.range = params.range;
@@ -124,11 +128,14 @@ int RunGeneralQuery(const QueryParams& params, const std::vector<SiteRecord>& si
     run.queueMeasure = params.queueType;
     run.hours = params.hours;
 
-    bool ok = true;
-    for (const SiteRecord& site : sites) {
-        ok = RunGenericSite(site, run, hooks) != 0;
-        if (!ok) break;
-    }
+    const SiteJob job = [&](const SiteRecord& site, IQueryProgress* progress, IRetryPrompt* prompt,
+                            const SiteSinks& sinks) {
+        QueryHooks hooks{progress, prompt, sinks.people, nullptr, params.singlePass};
+        return RunGenericSite(site, run, hooks) != 0;
+    };
+    const bool atOnce = SitesMayRunAtOnce(sites, false, params.siteThreads);
+    const bool ok = RunSites(sites, atOnce, params.siteThreads, progress, prompt,
+                             SiteSinks{&people, nullptr}, job);
     return Conclude(ok, progress, tables);
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "recnet/RecNet.h"
+#include "recnet/RecNetSinglePass.h"
 
 namespace grpc {
 class Channel;
@@ -14,7 +15,7 @@ class ClientContext;
 
 namespace zl::recnet {
 
-class RemoteClient : public RecNetClient {
+class RemoteClient : public RecNetClient, public RecNetSinglePass {
   public:
     RemoteClient();
     ~RemoteClient() override;
@@ -33,6 +34,10 @@ class RemoteClient : public RecNetClient {
     int GetServerName(char* buffer, int capacity) override;
     int GetDatabaseCount() override;
     int GetDatabaseEntry(int index, int* counterType, char* path, int capacity) override;
+    // The whole report in one request (RemoteBuckets.cpp); -1 from a server without it, which
+    // is then not asked again on this connection.
+    int ExecBuckets(const BucketQuery& query, const std::function<bool()>& cancelled,
+                    BucketRows* rows, std::string* statement) override;
 
     // Why the last operation failed (empty after success).
     const std::string& LastError() const { return lastError_; }
@@ -54,6 +59,7 @@ class RemoteClient : public RecNetClient {
     std::vector<Entry> databases_;
     bool databasesFetched_ = false;
     std::string lastError_;
+    std::weak_ptr<grpc::Channel> noBucketsChannel_;  // the channel whose server lacks ExecBuckets
 };
 
 }  // namespace zl::recnet
