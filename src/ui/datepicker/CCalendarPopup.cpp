@@ -7,13 +7,16 @@
 #include "ui/datepicker/PickerDates.h"
 
 CCalendarPopup::CCalendarPopup(QWidget* parent)
-    : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint),
+    : QFrame(parent, Qt::Popup | Qt::FramelessWindowHint),
       selected_(GetSysTime()),
       constructed_(selected_) {
+    // A thin line sets the pop-up off from what lies under it.
+    setFrameShape(QFrame::Box);
+    setLineWidth(1);
     calendar_ = new CHighlightMonthCal(this);
     calendar_->setObjectName(QStringLiteral("id%1").arg(kCalendarId));
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setContentsMargins(1, 1, 1, 1);
     layout->addWidget(calendar_);
     connect(calendar_, &QCalendarWidget::clicked, this, &CCalendarPopup::PickDay);
     connect(calendar_, &QCalendarWidget::activated, this, &CCalendarPopup::PickDay);
@@ -41,5 +44,5 @@ void CCalendarPopup::keyPressEvent(QKeyEvent* event) {
         close();
         return;
     }
-    QWidget::keyPressEvent(event);
+    QFrame::keyPressEvent(event);
 }

@@ -3,13 +3,13 @@
 // (or Escape) closes it and leaves the selected date as it was.
 #pragma once
 
-#include <QWidget>
+#include <QFrame>
 
 #include "base/SysTime.h"
 
 class CHighlightMonthCal;
 
-class CCalendarPopup : public QWidget {
+class CCalendarPopup : public QFrame {
     Q_OBJECT
 
   public:
