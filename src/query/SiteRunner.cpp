@@ -40,21 +40,24 @@ class SharedProgress : public IQueryProgress {
     bool aborted_ = false;
 };
 
-// One question at a time; none once the run is aborted (the answer is then No).
+// One question at a time; none once the run is aborted or a No was given (the run is then
+// over: the site that heard it aborts it), the answer is then No.
 class SharedPrompt : public IRetryPrompt {
   public:
     SharedPrompt(IRetryPrompt* inner, const IQueryProgress* progress)
         : inner_(inner), progress_(progress) {}
     bool AskRetry(const std::string& caption, const std::string& message) override {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (!inner_ || progress_->Aborted()) return false;
-        return inner_->AskRetry(caption, message);
+        if (!inner_ || saidNo_ || progress_->Aborted()) return false;
+        saidNo_ = !inner_->AskRetry(caption, message);
+        return !saidNo_;
     }
 
   private:
     IRetryPrompt* inner_;
     const IQueryProgress* progress_;
     std::mutex mutex_;
+    bool saidNo_ = false;
 };
 
 class BufferSink : public IRowSink {
