@@ -25,9 +25,11 @@
 #include "base/Profile.h"
 #include "query/QueryWorker.h"
 #include "sites/SiteLogic.h"
+#include "store/ChartSettingsStore.h"
 #include "store/SiteListStore.h"
 #include "ui/chartview/WebBrowserHost.h"
 #include "ui/reportwin/CReportDlg.h"
+#include "ui/reportwin/ISettingsDialog.h"
 #include "ui/reportwin/ProgressDlg.h"
 #include "ui/reportwin/RetryPrompt.h"
 #include "ui/sitetree/CDragDropTreeCtrl.h"
@@ -213,6 +215,79 @@ class ReportWindowTest : public QObject {
         QCOMPARE(window_->Table()->horizontalHeaderItem(0)->text(), QStringLiteral("No."));
         QCOMPARE(window_->Table()->columnWidth(1), 280);
         QVERIFY(watcher.texts.isEmpty());
+
+        // The About entry.
+        auto* about = window_->findChild<QAction*>(QStringLiteral("aboutAction"));
+        QVERIFY(about);
+        about->trigger();
+        QCOMPARE(watcher.texts, QStringList{QStringLiteral("zelkoReporter , version 2021.03.03")});
+    }
+
+    void regionAndQueueListsFollowTheCounterType() {
+        ModalWatcher watcher;
+        QVERIFY(GenerateData(folder_->Path("data"), {3, 7}, 1, 60, 1, true));
+        folder_->WriteSiteList({LocalSite(folder_->Path("data"))});
+        OpenWindow();
+        auto* region = qobject_cast<QComboBox*>(window_->Control(kIdRegion));
+        auto* regionLabel = qobject_cast<QLabel*>(window_->Control(kIdRegionLabel));
+        ChooseCounterType(2);
+        QVERIFY(region->isVisible());
+        QCOMPARE(region->count(), 11);
+        QCOMPARE(region->itemText(0), QStringLiteral("Region A"));
+        QCOMPARE(region->itemText(10), QStringLiteral("All Regions"));
+        QCOMPARE(regionLabel->text(), QStringLiteral("Region"));
+        region->setCurrentIndex(10);
+        emit region->activated(10);
+        QCOMPARE(window_->Filters().RegionVisible(), RegionVisibleFor(10));
+
+        ChooseCounterType(6);
+        QCOMPARE(region->count(), 10);
+        QCOMPARE(region->itemText(1), QStringLiteral("Queue B"));
+        QCOMPARE(regionLabel->text(), QStringLiteral("Queue"));
+        QVERIFY(window_->Control(kIdQueueType)->isVisible());
+        auto* queue = qobject_cast<QComboBox*>(window_->Control(kIdQueueType));
+        QCOMPARE(queue->itemText(0), QStringLiteral("Waiting Events"));
+        queue->setCurrentIndex(2);
+        emit queue->activated(2);
+        QCOMPARE(window_->Filters().QueueType(), 2);
+        // The local site now reads the served-events file.
+        QVERIFY(QString::fromStdString(CSiteListStore::Instance()->Sites()[0].localDB)
+                    .startsWith(folder_->Path("data")));
+        QVERIFY(watcher.texts.isEmpty());
+    }
+
+    void theSettingsDialogRebuildsTheCaptions() {
+        // A settings dialog that renames the first line and is confirmed.
+        class Rename : public ISettingsDialog {
+          public:
+            int asked = 0;
+            bool Run(QWidget*, int counterType) override {
+                ++asked;
+                ChartSettings settings;
+                CChartSettingsStore::Instance()->GetSettings(settings, counterType);
+                settings.line.inTitle[0] = "Entries";
+                CChartSettingsStore::Instance()->SetSettings(settings, counterType);
+                return true;
+            }
+        } dialog;
+        ModalWatcher watcher;
+        QVERIFY(GenerateData(folder_->Path("data"), {1, 2}, 1, 60, 1, true));
+        folder_->WriteSiteList({LocalSite(folder_->Path("data"))});
+        OpenWindow();
+        window_->SetSettingsDialog(&dialog);
+        ChooseCounterType(0);
+        CheckFirstSite();
+        PressQuery();
+        PressButton(kIdSettings);
+        QCOMPARE(dialog.asked, 1);
+        QCOMPARE(window_->Table()->horizontalHeaderItem(2)->text(), QStringLiteral("Entries"));
+        QCOMPARE(window_->Chart().SeriesLabel(0), std::string("Entries"));
+        // A new counter type drops the result: nothing to print or export.
+        ChooseCounterType(1);
+        QCOMPARE(window_->HasResult(), 0);
+        QVERIFY(!window_->Control(kIdPrint)->isEnabled());
+        QVERIFY(!window_->Control(kIdExport)->isEnabled());
+        QVERIFY(watcher.texts.isEmpty());
     }
 
     void theShutdownWritesTheCounterTypeAndTheLists() {
@@ -363,8 +438,8 @@ class ReportWindowTest : public QObject {
 
     void aLongQueryIsCancelled() {
         ModalWatcher watcher;
-        // Minute records without an index: every day of the month is a slow scan.
-        QVERIFY(GenerateData(folder_->Path("data"), {1}, 40, 1, 16, false));
+        // Minute records of many cameras without an index: every query is a slow scan.
+        QVERIFY(GenerateData(folder_->Path("data"), {1}, 60, 1, 16, false));
         folder_->WriteSiteList({LocalSite(folder_->Path("data"))});
         OpenWindow();
         ChooseCounterType(0);
@@ -374,7 +449,7 @@ class ReportWindowTest : public QObject {
         QTimer poll;
         connect(&poll, &QTimer::timeout, this, [&] {
             auto* dlg = qobject_cast<CProgressDlg*>(QApplication::activeModalWidget());
-            if (!dlg || cancelled || dlg->StepsShown() < 1) return;
+            if (!dlg || cancelled || !dlg->isVisible()) return;
             cancelled = true;
             QTest::mouseClick(dlg->findChild<QPushButton*>(QStringLiteral("id2")), Qt::LeftButton);
         });

@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "base/ProgramFolder.h"
+#include "query/QueryWorker.h"
 #include "sites/SiteLogic.h"
 #include "store/ChartSettingsStore.h"
 #include "store/IString.h"
@@ -24,7 +25,8 @@
 #include "store/SiteListStore.h"
 #include "store/StringIds.h"
 #include "ui/chartview/WebBrowserHost.h"
-#include "ui/reportwin/DateEditPicker.h"
+#include "ui/datepicker/CalendarDatePicker.h"
+#include "ui/options/OptionDialogRunner.h"
 #include "ui/reportwin/ReportResources.h"
 #include "ui/reportwin/ResultTable.h"
 #include "ui/reportwin/RetryPrompt.h"
@@ -281,7 +283,18 @@ void CReportDlg::StartUp() {
     retryPrompt_ = new UiRetryPrompt(this);
     retryPrompt_->setParent(this);
 
-    SetDatePicker(std::make_unique<DateEditPicker>(pickerSlot_));
+    // The calendar picker asks the checked sites for the days that hold data.
+    SetDatePicker(std::make_unique<CalendarDatePicker>(
+        [this] {
+            DayMarksQuery query;
+            query.sites = CheckedSites(CSiteListStore::Instance()->Sites());
+            query.peopleMode = filters_.UsePeopleWorker() == 1;
+            query.counterType = filters_.CounterType();
+            return query;
+        },
+        pickerSlot_));
+    optionDialog_ = std::make_unique<OptionDialogRunner>();
+    SetSettingsDialog(optionDialog_.get());
     rangeButtons_[0]->setChecked(true);
     viewButtons_[kViewChart]->setChecked(true);
     results_->setCurrentWidget(host_);

@@ -54,10 +54,12 @@ class CReportDlg : public QWidget {
     // Runs the shutdown if closing has not run it.
     ~CReportDlg() override;
 
-    // The start-date control (the window starts with a plain date field).
+    // The start-date control (the window starts with the calendar picker; DateEditPicker is a
+    // plain date field).
     void SetDatePicker(std::unique_ptr<IDatePicker> picker);
     IDatePicker* DatePicker() const { return picker_.get(); }
-    // The dialog of the Settings button (not owned). Without one the button does nothing.
+    // The dialog of the Settings button (not owned; the window starts with its own settings
+    // dialog). Without one the button does nothing.
     void SetSettingsDialog(ISettingsDialog* dialog) { settingsDialog_ = dialog; }
 
     // Where Export asks for the file: given the filter and the default suffix, answers the
@@ -177,6 +179,7 @@ class CReportDlg : public QWidget {
     QTimer* resizeTimer_ = nullptr;
 
     std::unique_ptr<IDatePicker> picker_;
+    std::unique_ptr<ISettingsDialog> optionDialog_;
     ISettingsDialog* settingsDialog_ = nullptr;
 
     // The site logic and what it reaches the user through.

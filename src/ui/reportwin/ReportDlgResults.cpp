@@ -81,8 +81,9 @@ void CReportDlg::RunQuery() {
 
 void CReportDlg::WaitForWorker(QueryRun& run) {
     // After a cancel the worker may still be inside a query or waiting for an answer on this
-    // thread; events keep being served until it has ended.
-    while (!run.WaitFor(20)) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    // thread (answered No at once, the run being cancelled); events keep being served until it
+    // has ended, but not the user's: the sites it reads must not change under it.
+    while (!run.WaitFor(20)) QApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
     run.Wait();
 }
 
