@@ -1,0 +1,168 @@
+// The one-pass request through recnetd: pieces that would leave their place and statements the
+// server's own rules refuse are turned away, a cancel stops the server's statement, a server
+// without the request is answered -1 (and the engine falls back), and the answer equals the
+// local object's.
+#include <grpcpp/grpcpp.h>
+#include <gtest/gtest.h>
+
+#include "DataTestKit.h"
+#include "RecNetServer.h"
+#include "UserStore.h"
+#include "data/SinglePass.h"
+#include "data/SqlBuilders.h"
+#include "recnet/RecNetSinglePass.h"
+#include "recnet/RemoteClient.h"
+#include "recnet/proto/recnet.grpc.pb.h"
+#include "store/SiteRecord.h"
+
+namespace {
+
+using zl::recnet::BucketQuery;
+using zl::recnet::BucketRows;
+
+BucketQuery DayQuery(const std::string& select, const std::string& condition) {
+    BucketQuery q;
+    EXPECT_TRUE(BucketQueryOfPlan(PlanGeneric("SUM(AverageCount)", "Camera= 1", "StartTime",
+                                              kReportDay, Day(2024, 3, 5), 60, {}),
+                                  &q));
+    q.parts[0] = {select, condition};
+    return q;
+}
+
+class RemotePass : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        root_ = dir_.File("data");
+        file_ = root_ + "/ZoneCounterData/ZoneCounter.db";
+        ASSERT_TRUE(MakeDb(file_, {"CREATE TABLE records(StartTime TEXT, AverageCount INT, "
+                                   "Camera INT);",
+                                   "INSERT INTO records VALUES('2024-03-05 10:00:00',4,1),"
+                                   "('2024-03-05 10:59:59',7,1),('2024-03-05 10:59:59.5',9,1),"
+                                   "('2024-03-05 11:00:00',1,2);"}));
+        zl::recnetd::ServerConfig config;
+        config.address = "127.0.0.1";
+        config.port = 0;
+        config.dataRoots = {root_};
+        config.usersFile = dir_.File("users");
+        config.logLevel = zl::recnetd::LogLevel::Error;
+        config.limits.statementTimeoutMs = 60000;
+        std::string error;
+        ASSERT_TRUE(zl::recnetd::UserStore::AddUser(config.usersFile, "viewer", "pw", &error));
+        server_ = std::make_unique<zl::recnetd::RecNetServer>(config);
+        ASSERT_TRUE(server_->Start(&error)) << error;
+        ASSERT_TRUE(client_.Connect("127.0.0.1", server_->Port(), 5000));
+        ASSERT_TRUE(client_.Login("viewer", "pw"));
+        ASSERT_TRUE(client_.OpenDatabase(file_.c_str()));
+    }
+    void TearDown() override {
+        client_.Close();
+        if (server_) server_->Stop();
+    }
+
+    DataTempDir dir_;
+    std::string root_, file_;
+    std::unique_ptr<zl::recnetd::RecNetServer> server_;
+    zl::recnet::RemoteClient client_;
+};
+
+TEST_F(RemotePass, AnswersAsTheLocalObject) {
+    const BucketQuery q = DayQuery("SUM(AverageCount), COUNT(*)", "(Camera= 1)");
+    BucketRows remote, local;
+    std::string statement;
+    ASSERT_EQ(client_.ExecBuckets(q, nullptr, &remote, &statement), 1) << client_.LastError();
+    EXPECT_NE(statement.find("GROUP BY 1"), std::string::npos);
+    RecNetLocal* db = CreateRecNetLocal();
+    ASSERT_TRUE(db->Open(file_.c_str()));
+    ASSERT_EQ(dynamic_cast<RecNetSinglePass*>(db)->ExecBuckets(q, nullptr, &local, nullptr), 1);
+    DestroyRecNetLocal(&db);
+    ASSERT_EQ(remote.size(), 24u);
+    ASSERT_EQ(local.size(), 24u);
+    for (size_t b = 0; b < 24; ++b) {
+        ASSERT_EQ(remote[b].size(), 2u);
+        for (size_t c = 0; c < 2; ++c) {
+            EXPECT_EQ(remote[b][c].null, local[b][c].null) << b;
+            EXPECT_EQ(remote[b][c].text, local[b][c].text) << b;
+        }
+    }
+    EXPECT_EQ(remote[10][0].text, "11");  // 10:59:59.5 lies between two buckets
+    EXPECT_EQ(remote[10][1].text, "2");
+    EXPECT_TRUE(remote[11][0].null);  // only another camera's row: the sum of nothing
+    EXPECT_EQ(remote[11][1].text, "0");
+}
+
+TEST_F(RemotePass, RefusesWhatThePerBucketStatementsMayNotDoEither) {
+    const struct {
+        const char* name;
+        BucketQuery query;
+    } cases[] = {
+        {"select leaving its place", DayQuery("1 FROM sqlite_master --", "1")},
+        {"condition with a second statement", DayQuery("SUM(AverageCount)", "1; SELECT 1")},
+        {"condition joining another select", DayQuery("SUM(AverageCount)", "1 UNION SELECT 1")},
+        {"function the server refuses", DayQuery("SUM(AverageCount), printf('%d', 1)", "1")},
+        {"table the server refuses",
+         DayQuery("SUM(AverageCount)", "Camera IN (SELECT cid FROM pragma_table_info('records'))")},
+        {"no such column", DayQuery("SUM(Nothing)", "1")},
+    };
+    for (const auto& c : cases) {
+        BucketRows rows;
+        EXPECT_EQ(client_.ExecBuckets(c.query, nullptr, &rows, nullptr), 0) << c.name;
+        EXPECT_TRUE(rows.empty()) << c.name;
+        EXPECT_FALSE(client_.LastError().empty()) << c.name;
+    }
+    // A bad name never reaches SQL.
+    BucketQuery q = DayQuery("SUM(AverageCount)", "1");
+    q.table = "records WHERE 1";
+    BucketRows rows;
+    EXPECT_EQ(client_.ExecBuckets(q, nullptr, &rows, nullptr), 0);
+    EXPECT_NE(client_.LastError().find("refused"), std::string::npos) << client_.LastError();
+    // A select list that is no aggregate cannot be answered this way: -1, not a failure.
+    EXPECT_EQ(client_.ExecBuckets(DayQuery("AverageCount", "1"), nullptr, &rows, nullptr), -1);
+    // The session still works.
+    EXPECT_EQ(client_.ExecBuckets(DayQuery("COUNT(*)", "1"), nullptr, &rows, nullptr), 1);
+}
+
+TEST_F(RemotePass, CancelStopsTheServersStatement) {
+    // A condition that takes long: a count to ten million, once per statement.
+    const BucketQuery slow = DayQuery(
+        "SUM(AverageCount)",
+        "Camera < (WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
+        "10000000) SELECT max(i) FROM n)");
+    BucketRows rows;
+    int polls = 0;
+    EXPECT_EQ(client_.ExecBuckets(
+                  slow, [&] { return ++polls >= 2; }, &rows, nullptr),
+              0);
+    EXPECT_EQ(client_.LastError(), "cancelled");
+    EXPECT_TRUE(rows.empty());
+    EXPECT_EQ(client_.ExecBuckets(DayQuery("COUNT(*)", "1"), nullptr, &rows, nullptr), 1);
+}
+
+// A server that knows nothing but logging in: every other call is unimplemented.
+class LoginOnly : public zl::recnet::v1::RecordDatabase::Service {
+    grpc::Status Login(grpc::ServerContext*, const zl::recnet::v1::LoginRequest*,
+                       zl::recnet::v1::LoginReply* reply) override {
+        reply->set_session_token("t");
+        return grpc::Status::OK;
+    }
+};
+
+TEST(OldServer, WithoutTheRequestTheClientAnswersMinusOne) {
+    LoginOnly service;
+    grpc::ServerBuilder builder;
+    int port = 0;
+    builder.AddListeningPort("127.0.0.1:0", grpc::InsecureServerCredentials(), &port);
+    builder.RegisterService(&service);
+    std::unique_ptr<grpc::Server> server = builder.BuildAndStart();
+    ASSERT_TRUE(server);
+    zl::recnet::RemoteClient client;
+    ASSERT_TRUE(client.Connect("127.0.0.1", port, 5000));
+    ASSERT_TRUE(client.Login("a", "b"));
+    BucketRows rows;
+    EXPECT_EQ(client.ExecBuckets(DayQuery("COUNT(*)", "1"), nullptr, &rows, nullptr), -1);
+    EXPECT_EQ(client.ExecBuckets(DayQuery("COUNT(*)", "1"), nullptr, &rows, nullptr), -1);
+    EXPECT_EQ(client.LastError(), "the server has no ExecBuckets");
+    client.Close();
+    server->Shutdown();
+}
+
+}  // namespace
