@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QLoggingCategory>
 #include <cstdlib>
 
 #include "SingleInstance.h"
@@ -25,6 +26,8 @@ int main(int argc, char** argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zelkoReporter"));
+    // The browser engine's start-up report is of no use to the user.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
 
     SingleInstance instance(QStringLiteral("zelkoReporter"));
     if (!instance.Acquire()) {
