@@ -146,7 +146,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The options part holds no text of ours (its tooltip template has '<' on purpose); it is
     // compared as it is.
     auto split = [](const std::string& all, std::string* options) {
-        const size_t at = all.find("function LoadOption(){");
+        const size_t at = all.rfind("function LoadOption(){");
         ZL_FUZZ_CHECK(at != std::string::npos, "no LoadOption");
         *options = all.substr(at);
         return all.substr(0, at);

@@ -15,8 +15,15 @@ namespace zl::hardening {
 
 class TestFolder {
   public:
-    TestFolder() {
-        std::string templ = (std::filesystem::temp_directory_path() / "zl_hard_XXXXXX").string();
+    // inMemory: under /dev/shm when there is one (a save there costs no disk flush; a killed
+    // process leaves its files there just as on a disk).
+    explicit TestFolder(bool inMemory = false) {
+        std::error_code ec;
+        const bool shm = inMemory && std::filesystem::is_directory("/dev/shm", ec) &&
+                         ::access("/dev/shm", W_OK) == 0;
+        const std::filesystem::path base =
+            shm ? std::filesystem::path("/dev/shm") : std::filesystem::temp_directory_path();
+        std::string templ = (base / "zl_hard_XXXXXX").string();
         path_ = ::mkdtemp(templ.data()) ? templ : std::string();
     }
     ~TestFolder() {
