@@ -52,7 +52,7 @@ struct Writer {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-        std::string program = LIVE_WRITER_PROGRAM, path = db, m = mode, pause = "500";
+        std::string program = LIVE_WRITER_PROGRAM, path = db, m = mode, pause = "2000";
         char* argv[] = {program.data(), path.data(), m.data(), pause.data(), nullptr};
         const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv, environ);
         posix_spawn_file_actions_destroy(&actions);
