@@ -328,6 +328,7 @@ int main(int argc, char** argv) {
         if (!mkdtemp(pattern.data())) return 1;
         dir = pattern;
     }
+    std::filesystem::create_directories(dir);
     std::printf("data in %s\n", dir.c_str());
     std::string error;
     const std::string users = dir + "/users";
