@@ -66,6 +66,9 @@ class ProgressDlgTest : public QObject {
                 guard.start(5000);
                 dlg.RunFor(run);
                 QVERIFY2(!forced, "the dialog stayed open after the run ended");
+                // The worker closes the dialog just before it returns; the window waits for
+                // it the same way before it reads the tables.
+                QVERIFY(run.WaitFor(5000));
                 QVERIFY(run.Done());
             }
         }
