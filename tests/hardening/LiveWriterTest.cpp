@@ -35,6 +35,13 @@ constexpr const char* kUser = "viewer";
 constexpr const char* kPassword = "live writer";
 constexpr const char* kFile = "PeopleCounter.db";
 
+// The writer's pause between rows: 20 ms, far busier than a device (which writes a row per
+// camera and interval); ZL_LIVE_WRITER_PAUSE_US sets another (a stress run: 2000).
+std::string WriterPauseUs() {
+    const char* text = std::getenv("ZL_LIVE_WRITER_PAUSE_US");
+    return text && std::atoi(text) >= 0 ? std::to_string(std::atoi(text)) : "20000";
+}
+
 double SecondsPerMode() {
     const char* text = std::getenv("ZL_LIVE_WRITER_SECONDS");
     const double s = text ? std::atof(text) : 0.0;
@@ -52,7 +59,7 @@ struct Writer {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-        std::string program = LIVE_WRITER_PROGRAM, path = db, m = mode, pause = "2000";
+        std::string program = LIVE_WRITER_PROGRAM, path = db, m = mode, pause = WriterPauseUs();
         char* argv[] = {program.data(), path.data(), m.data(), pause.data(), nullptr};
         const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv, environ);
         posix_spawn_file_actions_destroy(&actions);
