@@ -3,8 +3,10 @@
 // truncation, zeroed or swapped pages, a wrong header or header field, an empty file, random
 // bytes, a directory in the file's place, a leftover journal or WAL file). On each copy the
 // site is connected as the program connects it (open, table detection, camera discovery), the
-// day marks are asked for and reports run (reporter-cli, in-process). Every run ends with rows
-// or a clear failure, and the damaged file and its folder are exactly as they were.
+// day marks are asked for and reports of every range run (reporter-cli, in-process). Every run
+// ends with rows, with nothing to report (the site gave no camera) or with a failure and its
+// message; never a crash, a hang or a sanitizer report; and the damaged file and its folder
+// are exactly as they were.
 #include <gtest/gtest.h>
 #include <sodium.h>
 #include <sys/stat.h>
