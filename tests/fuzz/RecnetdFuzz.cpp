@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -89,7 +90,7 @@ std::string FuzzName(zl::fuzz::Input& in) {
 }
 
 void OneCall(zl::fuzz::Input& in) {
-    const int call = in.Range(0, 7);
+    const int call = in.Range(0, 8);
     int tokenMode = in.Range(0, 3);
     // A text header value: gRPC itself refuses (and asserts on) anything but printable ASCII.
     std::string madeUp = in.Text(40);
@@ -161,6 +162,36 @@ void OneCall(zl::fuzz::Input& in) {
             status = g->stub->GetMonthDays(&context, request, &reply);
             if (status.ok())
                 ZL_FUZZ_CHECK(reply.flags().size() == request.day_count(), "flag count");
+            break;
+        }
+        case 8: {
+            v1::ExecBucketsRequest request;
+            static const char* const kPieces[] = {"SUM(Inward), SUM(Outward)",
+                                                  "COUNT(Camera)",
+                                                  "Camera= 1 OR Camera= 2",
+                                                  "1",
+                                                  "SUM(InOut)",
+                                                  "(SELECT 1)"};
+            request.set_table(FuzzName(in));
+            request.set_time_column(FuzzName(in));
+            for (int p = in.Range(0, 3); p > 0; --p) {
+                v1::BucketPart* part = request.add_parts();
+                part->set_select(in.Bool() ? std::string(in.Pick(kPieces)) : in.Text(60));
+                part->set_condition(in.Bool() ? std::string(in.Pick(kPieces)) : in.Text(60));
+            }
+            for (int b = in.Range(0, 30); b > 0; --b) {
+                v1::Bucket* bucket = request.add_buckets();
+                const int hour = in.Range(0, 23);
+                char from[32], to[32];
+                std::snprintf(from, sizeof from, "2024-03-05 %02d:00:00", hour);
+                std::snprintf(to, sizeof to, "2024-03-05 %02d:59:59", hour);
+                bucket->set_from(in.Bool() ? std::string(from) : in.Text(24));
+                bucket->set_to(in.Bool() ? std::string(to) : in.Text(24));
+            }
+            v1::ExecBucketsReply reply;
+            status = g->stub->ExecBuckets(&context, request, &reply);
+            if (status.ok())
+                ZL_FUZZ_CHECK(reply.rows_size() == request.buckets_size(), "rows per bucket");
             break;
         }
         default: {
