@@ -39,12 +39,18 @@ for t in "${targets[@]}"; do
   artifacts="$build/fuzz-artifacts/$t/"
   log="$build/fuzz-logs/$t.log"
   mkdir -p "$work" "$artifacts" "$(dirname "$log")"
+  # A private temporary folder (in memory when possible): a fuzzer ends without tidying up.
+  scratch_base=/dev/shm
+  [ -d "$scratch_base" ] && [ -w "$scratch_base" ] || scratch_base="$build"
+  scratch="$(mktemp -d "$scratch_base/zl-fuzz-$t.XXXXXX")"
   echo "== $t: ${seconds} s" >&2
   set +e
-  "$bin" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-    -artifact_prefix="$artifacts" "$work" "$here/tests/fuzz/corpus/$t" >"$log" 2>&1
+  TMPDIR="$scratch" "$bin" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    -print_final_stats=1 -artifact_prefix="$artifacts" "$work" "$here/tests/fuzz/corpus/$t" \
+    >"$log" 2>&1
   rc=$?
   set -e
+  rm -rf "$scratch"
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   took=$(sed -n 's/^Done [0-9]* runs in \([0-9]*\) second.*/\1/p' "$log" | tail -1)
   found=$(ls "$work" | wc -l)

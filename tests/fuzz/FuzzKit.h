@@ -96,13 +96,16 @@ class Scratch {
 
   private:
     Scratch() {
-        // Memory-backed when there is one: the stores flush every save to disk, which on a
-        // real disk would make each run wait for it.
+        // $TMPDIR when set (scripts/fuzz.sh gives each fuzzer one and removes it afterwards:
+        // a fuzzer may end without tidying up), else in memory when possible: the stores
+        // flush every save to disk, which on a real disk would make each run wait for it.
         std::error_code ec;
-        const std::filesystem::path base =
-            std::filesystem::is_directory("/dev/shm", ec) && ::access("/dev/shm", W_OK) == 0
-                ? std::filesystem::path("/dev/shm")
-                : std::filesystem::temp_directory_path();
+        const char* tmp = std::getenv("TMPDIR");
+        std::filesystem::path base = std::filesystem::temp_directory_path();
+        if (tmp && *tmp)
+            base = tmp;
+        else if (std::filesystem::is_directory("/dev/shm", ec) && ::access("/dev/shm", W_OK) == 0)
+            base = "/dev/shm";
         std::string templ = (base / "zl_fuzz_XXXXXX").string();
         if (!::mkdtemp(templ.data())) Fail("cannot make a scratch folder");
         path_ = templ;
