@@ -354,19 +354,23 @@ class ReportWindowTest : public QObject {
         // The chart as a bitmap: what the browser shows, 24 bits, rows padded to 4 bytes.
         PressButton(kIdViewChart);
         QTRY_VERIFY_WITH_TIMEOUT(window_->Host()->Navigated(), 30000);
-        QTest::qWait(300);
+        // The engine shows the drawing at its next frame: export until it is there.
         const QString bmp = folder_->Path("chart.bmp");
-        QVERIFY(ExportAs(bmp));
+        const auto colourCount = [](const QImage& image) {
+            QSet<QRgb> colours;
+            for (int y = 0; y < image.height(); y += 7)
+                for (int x = 0; x < image.width(); x += 7) colours.insert(image.pixel(x, y));
+            return colours.size();
+        };
+        QVERIFY(
+            QTest::qWaitFor([&] { return ExportAs(bmp) && colourCount(QImage(bmp)) > 4; }, 30000));
         const QByteArray bytes = ReadAll(bmp);
         QVERIFY(bytes.startsWith("BM"));
         const QImage image(bmp);
         QCOMPARE(image.size(), window_->Host()->size());
         const int row = (image.width() * 3 + 3) / 4 * 4;
         QCOMPARE(bytes.size(), 54 + row * image.height());
-        QSet<QRgb> colours;
-        for (int y = 0; y < image.height(); y += 7)
-            for (int x = 0; x < image.width(); x += 7) colours.insert(image.pixel(x, y));
-        QVERIFY2(colours.size() > 4, "the captured chart is blank");
+        QVERIFY2(colourCount(image) > 4, "the captured chart is blank");
 
         // The chart prints as a picture; the table with its totals.
         QPrinter printer;
@@ -518,16 +522,17 @@ class ReportWindowTest : public QObject {
         ModalWatcher watcher;
         OpenWindow();
         window_->resize(1200, 760);
-        QTest::qWait(50);
+        QTRY_COMPARE_WITH_TIMEOUT(window_->size(), QSize(1200, 760), 30000);
+        QCoreApplication::sendPostedEvents();  // the layouts apply the new size
         const QRect before = window_->Host()->geometry();
         const QRect queryBefore = window_->Control(kIdQuery)->geometry();
         const QRect addBefore = window_->Control(kIdAdd)->geometry();
         const QRect treeBefore = window_->Tree()->geometry();
         window_->resize(1400, 900);
-        QTest::qWait(50);
+        QTRY_COMPARE_WITH_TIMEOUT(window_->Host()->geometry().width() - before.width(), 200, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(window_->Host()->geometry().height() - before.height(), 140,
+                                  30000);
         const QRect after = window_->Host()->geometry();
-        QCOMPARE(after.width() - before.width(), 200);
-        QCOMPARE(after.height() - before.height(), 140);
         QCOMPARE(window_->Control(kIdQuery)->geometry().x() - queryBefore.x(), 200);
         QCOMPARE(window_->Control(kIdAdd)->geometry().y() - addBefore.y(), 140);
         QCOMPARE(window_->Tree()->geometry().height() - treeBefore.height(), 140);

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+#include <chrono>
 #include <memory>
 
 #include "ChartTestKit.h"
@@ -91,7 +92,7 @@ class ChartPageTest : public ::testing::Test {
             result = v;
             loop.quit();
         });
-        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        QTimer::singleShot(30000, &loop, &QEventLoop::quit);
         loop.exec();
         return result;
     }
@@ -323,23 +324,31 @@ TEST_F(ChartPageTest, CaptureAndRendererGiveRealPixels) {
     ChartSettings s = DefaultSettings(1);
     s.line.title = "Entrance";
     Show(DayRecords(), ChartSelection(), s);
-    QTimer::singleShot(300, [] {});
-    QEventLoop settle;
-    QTimer::singleShot(300, &settle, &QEventLoop::quit);
-    settle.exec();
 
+    // The page is loaded; the engine shows its pixels at its next frame, which on a loaded
+    // machine may take a while: capture until the drawing is there.
     const std::string bmp = tmp.Path() + "/chart.bmp";
-    ASSERT_TRUE(chart->SaveBitmap(bmp.c_str()));
+    const auto darkPixels = [](const QImage& image) {
+        int dark = 0;
+        for (int y = 0; y < image.height(); y += 2) {
+            for (int x = 0; x < image.width(); x += 2) dark += qGray(image.pixel(x, y)) < 128;
+        }
+        return dark;
+    };
+    QImage image;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    do {
+        QEventLoop frame;
+        QTimer::singleShot(50, &frame, &QEventLoop::quit);
+        frame.exec();
+        ASSERT_TRUE(chart->SaveBitmap(bmp.c_str()));
+        image = QImage(QString::fromStdString(bmp));
+        ASSERT_FALSE(image.isNull());
+    } while (darkPixels(image) <= 50 && std::chrono::steady_clock::now() < until);
     const std::string bytes = ReadFile(bmp);
     EXPECT_EQ(bytes.size(), 14u + 40u + 800u * 3u * 500u);
-    QImage image(QString::fromStdString(bmp));
-    ASSERT_FALSE(image.isNull());
     EXPECT_EQ(image.size(), QSize(800, 500));
-    int dark = 0;
-    for (int y = 0; y < image.height(); y += 2) {
-        for (int x = 0; x < image.width(); x += 2) dark += qGray(image.pixel(x, y)) < 128;
-    }
-    EXPECT_GT(dark, 50);  // title, axes, legend box
+    EXPECT_GT(darkPixels(image), 50);  // title, axes, legend box
 
     // Saving where no file can be made reports failure.
     EXPECT_FALSE(chart->SaveBitmap((tmp.Path() + "/missing/dir/chart.bmp").c_str()));

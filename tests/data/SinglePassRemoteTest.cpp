@@ -50,7 +50,7 @@ class RemotePass : public ::testing::Test {
         ASSERT_TRUE(zl::recnetd::UserStore::AddUser(config.usersFile, "viewer", "pw", &error));
         server_ = std::make_unique<zl::recnetd::RecNetServer>(config);
         ASSERT_TRUE(server_->Start(&error)) << error;
-        ASSERT_TRUE(client_.Connect("127.0.0.1", server_->Port(), 5000));
+        ASSERT_TRUE(client_.Connect("127.0.0.1", server_->Port(), 30000));
         ASSERT_TRUE(client_.Login("viewer", "pw"));
         ASSERT_TRUE(client_.OpenDatabase(file_.c_str()));
     }
@@ -155,7 +155,7 @@ TEST(OldServer, WithoutTheRequestTheClientAnswersMinusOne) {
     std::unique_ptr<grpc::Server> server = builder.BuildAndStart();
     ASSERT_TRUE(server);
     zl::recnet::RemoteClient client;
-    ASSERT_TRUE(client.Connect("127.0.0.1", port, 5000));
+    ASSERT_TRUE(client.Connect("127.0.0.1", port, 30000));
     ASSERT_TRUE(client.Login("a", "b"));
     BucketRows rows;
     EXPECT_EQ(client.ExecBuckets(DayQuery("COUNT(*)", "1"), nullptr, &rows, nullptr), -1);

@@ -121,7 +121,9 @@ class FakeDevice {
                 Send(fd, "this is not HTTP at all\r\n\r\n\x01\x02\x03");
                 break;
             case Mode::Silent:
-                for (int i = 0; i < 500 && !stop_; ++i) {  // at most 10 s
+                // Far longer than any time-out under test (teardown ends it at once), so a
+                // client that waits for the device instead of its time-out is seen.
+                for (int i = 0; i < 3000 && !stop_; ++i) {  // at most 60 s
                     pollfd p{fd, POLLIN, 0};
                     char c;
                     if (poll(&p, 1, 20) > 0 && recv(fd, &c, 1, 0) <= 0) break;
@@ -129,7 +131,7 @@ class FakeDevice {
                 break;
             case Mode::Trickle:
                 if (!Send(fd, "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n{")) break;
-                for (int i = 0; i < 200 && !stop_; ++i) {  // at most 10 s
+                for (int i = 0; i < 1200 && !stop_; ++i) {  // at most 60 s
                     std::this_thread::sleep_for(std::chrono::milliseconds(50));
                     if (!Send(fd, " ")) break;
                 }

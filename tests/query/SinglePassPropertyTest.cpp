@@ -408,7 +408,7 @@ class SinglePassProperty : public ::testing::Test {
         server_ = new zl::recnetd::RecNetServer(config);
         ASSERT_TRUE(server_->Start(&error)) << error;
         client_ = CreateRecNetClient();
-        ASSERT_TRUE(client_->Connect("127.0.0.1", server_->Port(), 5000));
+        ASSERT_TRUE(client_->Connect("127.0.0.1", server_->Port(), 30000));
         ASSERT_TRUE(client_->Login("viewer", "pw"));
     }
     static void TearDownTestSuite() {

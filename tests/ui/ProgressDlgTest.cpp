@@ -11,11 +11,31 @@
 #include <chrono>
 #include <thread>
 
+#include "Await.h"
 #include "query/QueryRun.h"
 #include "store/IString.h"
 #include "store/StringIds.h"
 #include "ui/reportwin/ProgressDlg.h"
 #include "ui/reportwin/RetryPrompt.h"
+
+using zl::testsupport::Flag;
+using zl::testsupport::ScopeExit;
+
+namespace {
+
+constexpr int kPatienceMs = 30000;
+
+// Ends the dialog (and a question open over it) if it is still up after the patience, so a
+// failed check shows as a failure instead of a hang.
+void CloseAfterPatience(QDialog& dlg) {
+    QTimer::singleShot(kPatienceMs, &dlg, [&dlg] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal != &dlg) modal->close();
+        dlg.done(QDialog::Rejected);
+    });
+}
+
+}  // namespace
 
 class ProgressDlgTest : public QObject {
     Q_OBJECT
@@ -40,7 +60,7 @@ class ProgressDlgTest : public QObject {
         t.start();
         QCOMPARE(dlg.RunFor(run), false);
         QVERIFY(!dlg.isVisible());
-        QVERIFY(t.elapsed() < 2000);
+        QVERIFY(t.elapsed() < kPatienceMs);  // returns at once, without a modal loop
     }
 
     void theEndOfTheRunClosesTheDialogWhateverTheTiming() {
@@ -63,12 +83,12 @@ class ProgressDlgTest : public QObject {
                     forced = true;
                     dlg.done(0);
                 });
-                guard.start(5000);
+                guard.start(kPatienceMs);
                 dlg.RunFor(run);
                 QVERIFY2(!forced, "the dialog stayed open after the run ended");
                 // The worker closes the dialog just before it returns; the window waits for
                 // it the same way before it reads the tables.
-                QVERIFY(run.WaitFor(5000));
+                QVERIFY(run.WaitFor(kPatienceMs));
                 QVERIFY(run.Done());
             }
         }
@@ -76,32 +96,47 @@ class ProgressDlgTest : public QObject {
 
     void stepsAdvanceTheAnimationAndReplaceTheText() {
         QueryRun run;
-        std::atomic<bool> release{false};
+        Flag attached, release;
+        // Declared after the run, so it lets the worker go before the run waits for it:
+        // a failed check below ends the test at once.
+        ScopeExit releaseWorker([&] { release.Set(); });
         run.Start([&](QueryRun& self) {
+            // The steps come once the dialog is attached; earlier ones have no display.
+            if (!attached.WaitFor()) return 0;
             self.Step(nullptr);
             self.Step("Site B");
-            while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            release.WaitFor();
             return 1;
         });
         CProgressDlg dlg;
-        QTimer::singleShot(0, &dlg, [&] {
-            QTRY_COMPARE_WITH_TIMEOUT(dlg.StepsShown(), 2, 5000);
-            QCOMPARE(dlg.Frame(), 2);
-            QCOMPARE(dlg.CurrentText(), QStringLiteral("Site B"));
-            release = true;
+        CloseAfterPatience(dlg);
+        int steps = -1, frame = -1;
+        QString text;
+        connect(&dlg, &CProgressDlg::displayAttached, &dlg, [&] {
+            attached.Set();
+            ScopeExit releaseOnAnyPath([&] { release.Set(); });
+            QTRY_COMPARE_WITH_TIMEOUT(dlg.StepsShown(), 2, kPatienceMs);
+            steps = dlg.StepsShown();
+            frame = dlg.Frame();
+            text = dlg.CurrentText();
         });
         dlg.RunFor(run);
-        QVERIFY(release);
+        QVERIFY(run.WaitFor(kPatienceMs));
+        QCOMPARE(steps, 2);
+        QCOMPARE(frame, 2);
+        QCOMPARE(text, QStringLiteral("Site B"));
     }
 
     void theTextBlinksItsDotOnTickZeroOfSixteen() {
         QueryRun run;
-        std::atomic<bool> release{false};
+        Flag release;
+        ScopeExit releaseWorker([&] { release.Set(); });
         run.Start([&](QueryRun&) {
-            while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            release.WaitFor();
             return 1;
         });
         CProgressDlg dlg;
+        CloseAfterPatience(dlg);
         const QString text = dlg.CurrentText();
         const QString dotted = text + QString(18, QLatin1Char(' ')) + QLatin1Char('.');
         QStringList seen;
@@ -110,11 +145,12 @@ class ProgressDlgTest : public QObject {
         connect(&probe, &QTimer::timeout, &dlg, [&] {
             seen << QStringLiteral("%1:%2").arg(dlg.Tick()).arg(dlg.ShownText() == dotted);
             if (dlg.Tick() == CProgressDlg::kTicks - 1) sawLast = true;
-            if (sawLast && dlg.Tick() == 0) release = true;
+            if (sawLast && dlg.Tick() == 0) release.Set();
         });
         QCOMPARE(dlg.ShownText(), dotted);  // tick 0 at the start
         probe.start(100);
         dlg.RunFor(run);
+        QVERIFY(release.IsSet());
         // Every sample agrees: the dot shows exactly on tick 0.
         for (const QString& s : seen) {
             const bool tickZero = s.startsWith(QLatin1String("0:"));
@@ -125,22 +161,25 @@ class ProgressDlgTest : public QObject {
 
     void cancelStopsTheRunAtItsNextStep() {
         QueryRun run;
+        ScopeExit stopWorker([&] { run.Cancel(); });
         std::atomic<int> steps{0};
         run.Start([&](QueryRun& self) {
             while (self.Step(nullptr)) {
                 ++steps;
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));  // a worker's pace
             }
             return 0;
         });
         CProgressDlg dlg;
-        QTimer::singleShot(200, &dlg, [&] {
+        CloseAfterPatience(dlg);
+        connect(&dlg, &CProgressDlg::displayAttached, &dlg, [&] {
             auto* cancel = dlg.findChild<QPushButton*>(QStringLiteral("id2"));
             QVERIFY(cancel);
+            QTRY_VERIFY_WITH_TIMEOUT(steps > 0, kPatienceMs);
             cancel->click();
         });
         QCOMPARE(dlg.RunFor(run), true);
-        QVERIFY(run.WaitFor(5000));
+        QVERIFY(run.WaitFor(kPatienceMs));
         QVERIFY(run.CancelledByUser());
         QVERIFY(steps > 0);
     }
@@ -152,12 +191,15 @@ class ProgressDlgTest : public QObject {
         prompt.SetRun(&run);
         std::atomic<bool> answer{true};
         Qt::HANDLE askedOn = nullptr;
+        QString asked;
         connect(&prompt, &UiRetryPrompt::aboutToAsk, this, [&](const QString& message) {
             askedOn = QThread::currentThreadId();
-            QCOMPARE(message, QStringLiteral("127.0.0.1 failed"));
-            QTimer::singleShot(50, [] {
-                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-                QVERIFY(box);
+            asked = message;
+            QTimer::singleShot(0, [] {
+                QMessageBox* box = nullptr;
+                QTRY_VERIFY_WITH_TIMEOUT(
+                    (box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())),
+                    kPatienceMs);
                 box->button(QMessageBox::No)->click();
             });
         });
@@ -166,9 +208,11 @@ class ProgressDlgTest : public QObject {
             return 1;
         });
         CProgressDlg dlg;
+        CloseAfterPatience(dlg);
         dlg.RunFor(run);
-        QVERIFY(run.WaitFor(5000));
+        QVERIFY(run.WaitFor(kPatienceMs));
         QCOMPARE(answer.load(), false);
+        QCOMPARE(asked, QStringLiteral("127.0.0.1 failed"));
         QCOMPARE(askedOn, QThread::currentThreadId());
         QCOMPARE(prompt.Asked(), 1);
     }

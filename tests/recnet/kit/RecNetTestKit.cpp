@@ -332,7 +332,8 @@ std::vector<std::string> TestServer::LogLines() const {
 RecNetClient* TestServer::NewClient(bool login) const {
     RecNetClient* client = CreateRecNetClient();
     if (!client) return nullptr;
-    if (!client->Connect("127.0.0.1", port_, 5000) || (login && !client->Login(kUser, kPassword))) {
+    if (!client->Connect("127.0.0.1", port_, 30000) ||
+        (login && !client->Login(kUser, kPassword))) {
         DestroyRecNetClient(&client);
     }
     return client;

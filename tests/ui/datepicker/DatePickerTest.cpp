@@ -37,7 +37,7 @@ class PickerTest : public ::testing::Test {
     }
     void Open() {
         QTest::mouseClick(picker_->Arrow(), Qt::LeftButton);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return picker_->IsCalendarOpen(); }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return picker_->IsCalendarOpen(); }, 30000));
         ASSERT_TRUE(QTest::qWaitForWindowExposed(picker_->Popup()));
     }
     CHighlightMonthCal* Cal() const { return picker_->Calendar(); }
@@ -51,7 +51,7 @@ class PickerTest : public ::testing::Test {
     }
     // Waits until the highlight pass has put the stored days on screen, then paints.
     void WaitForFrames() {
-        ASSERT_TRUE(QTest::qWaitFor([&] { return Cal()->FramesShown(); }, 3000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Cal()->FramesShown(); }, 30000));
         image_ = Cal()->grab().toImage();
     }
     bool BlueAtLeftEdge(QDate day) const {
@@ -117,7 +117,7 @@ TEST_F(PickerTest, AClickedDayIsSelectedAtOneSecondPastMidnight) {
     Open();
     Cal()->setCurrentPage(2024, 3);
     ClickDay(QDate(2024, 3, 14));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !picker_->IsCalendarOpen(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !picker_->IsCalendarOpen(); }, 30000));
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(picker_->Text(), QStringLiteral("2024/03/14"));
     SYSTEMTIME t;
@@ -132,7 +132,7 @@ TEST_F(PickerTest, AClickedDayIsSelectedAtOneSecondPastMidnight) {
     EXPECT_EQ(Cal()->selectedDate(), QDate(2024, 3, 14));
     const QDate february = Cal()->GridFirstDay();
     ClickDay(february);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !picker_->IsCalendarOpen(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !picker_->IsCalendarOpen(); }, 30000));
     picker_->Get_Select_Time(t);
     EXPECT_EQ(DateOf(t), february);
     EXPECT_EQ(t.wMonth, 2);
@@ -149,7 +149,7 @@ TEST_F(PickerTest, AClickElsewhereClosesTheCalendarAndKeepsTheDate) {
     // A click on another control of the window (it is above the picker, out of the pop-up's way).
     QTest::mouseClick(window_.windowHandle(), Qt::LeftButton, {},
                       other_->mapTo(&window_, other_->rect().center()));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !picker_->IsCalendarOpen(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !picker_->IsCalendarOpen(); }, 30000));
     SYSTEMTIME after;
     picker_->Get_Select_Time(after);
     EXPECT_EQ(after, before);
@@ -159,7 +159,7 @@ TEST_F(PickerTest, AClickElsewhereClosesTheCalendarAndKeepsTheDate) {
     // Escape closes it the same way.
     Open();
     QTest::keyClick(picker_->Popup(), Qt::Key_Escape);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !picker_->IsCalendarOpen(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !picker_->IsCalendarOpen(); }, 30000));
     picker_->Get_Select_Time(after);
     EXPECT_EQ(after, before);
 }
@@ -175,7 +175,7 @@ TEST_F(PickerTest, OpeningAndEveryMonthChangeAskForDaysOnce) {
     int requests = 0;
     QObject::connect(picker_, &ZPickCalendar::highlightRequested, [&] { ++requests; });
     Open();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return requests == 1; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return requests == 1; }, 30000));
     QTest::qWait(400);  // repaints while the request is open do not ask again
     EXPECT_EQ(requests, 1);
 
@@ -187,9 +187,9 @@ TEST_F(PickerTest, OpeningAndEveryMonthChangeAskForDaysOnce) {
 
     Cal()->showNextMonth();
     EXPECT_TRUE(Cal()->NeedsData());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return requests == 2; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return requests == 2; }, 30000));
     Cal()->showPreviousMonth();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return requests == 3; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return requests == 3; }, 30000));
 }
 
 TEST_F(PickerTest, FramesArePureBlueOneLineInsideTheCellsOfTheStoredDays) {
@@ -219,9 +219,12 @@ TEST_F(PickerTest, FramesArePureBlueOneLineInsideTheCellsOfTheStoredDays) {
 
     // An empty list takes the frames away.
     picker_->SetHighlight(nullptr, 0);
-    QTest::qWait(300);
-    image_ = Cal()->grab().toImage();
-    EXPECT_EQ(BluePixels(), 0);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            image_ = Cal()->grab().toImage();
+            return BluePixels() == 0;
+        },
+        30000));
 }
 
 TEST_F(PickerTest, OfFiftyDaysOnlyTheFirstFortyTwoAreKept) {
