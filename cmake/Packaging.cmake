@@ -157,10 +157,8 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 set(CPACK_DEBIAN_VIEWER_PACKAGE_NAME zelkoreporter)
 set(CPACK_DEBIAN_VIEWER_PACKAGE_SECTION misc)
-# The browser engine draws the chart in a helper process of its own package.
-set(CPACK_DEBIAN_VIEWER_PACKAGE_DEPENDS "libqt6webenginecore6-bin")
 set(CPACK_DEBIAN_VIEWER_PACKAGE_SUGGESTS "recnetd, zelkoreporter-tools")
-set(CPACK_COMPONENT_VIEWER_DESCRIPTION
+string(CONCAT CPACK_COMPONENT_VIEWER_DESCRIPTION
   "report viewer for counting devices\n"
   "zelkoReporter reads the databases of people, traffic and queue counting\n"
   "devices from a folder, a record-database server or the device itself and\n"
@@ -172,7 +170,7 @@ set(CPACK_DEBIAN_SERVER_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_SERVER_PACKAGE_DEPENDS "adduser")
 set(CPACK_DEBIAN_SERVER_PACKAGE_CONTROL_EXTRA
   "${zl_pkg_out}/recnetd/conffiles;${zl_pkg_out}/recnetd/postinst;${zl_pkg_out}/recnetd/prerm;${zl_pkg_out}/recnetd/postrm")
-set(CPACK_COMPONENT_SERVER_DESCRIPTION
+string(CONCAT CPACK_COMPONENT_SERVER_DESCRIPTION
   "read-only record-database server for counting databases\n"
   "recnetd serves the counting databases below its data roots to zelkoReporter\n"
   "and reporter-cli over gRPC, to users who log in with a password. It runs\n"
@@ -180,7 +178,7 @@ set(CPACK_COMPONENT_SERVER_DESCRIPTION
 
 set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME zelkoreporter-tools)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION utils)
-set(CPACK_COMPONENT_TOOLS_DESCRIPTION
+string(CONCAT CPACK_COMPONENT_TOOLS_DESCRIPTION
   "sample data and device simulator for zelkoReporter\n"
   "countgen writes sample counting databases of all seven counter types;\n"
   "devsim serves a database as a counting device does, for trying out\n"
