@@ -138,6 +138,33 @@ if(TARGET countgen OR TARGET devsim)
   zl_package_docs(tools zelkoreporter-tools ${zl_pkg_out}/copyright)
 endif()
 
+# ---- Checks of the packaging files (ctest) ------------------------------------------------------
+# The desktop entry and the AppStream metadata as the desktop tools read them, and the manual
+# pages as man formats them (any warning fails).
+find_program(ZL_DESKTOP_FILE_VALIDATE desktop-file-validate)
+find_program(ZL_APPSTREAMCLI appstreamcli)
+find_program(ZL_MAN man)
+if(TARGET zelkoReporter AND ZL_DESKTOP_FILE_VALIDATE)
+  add_test(NAME packaging_desktop_entry
+           COMMAND ${ZL_DESKTOP_FILE_VALIDATE} ${zl_pkg_src}/${ZL_APP_ID}.desktop)
+  set_tests_properties(packaging_desktop_entry PROPERTIES TIMEOUT 60 FAIL_REGULAR_EXPRESSION ".")
+endif()
+if(TARGET zelkoReporter AND ZL_APPSTREAMCLI)
+  add_test(NAME packaging_appstream
+           COMMAND ${ZL_APPSTREAMCLI} validate --no-net --pedantic
+                   ${zl_pkg_out}/${ZL_APP_ID}.metainfo.xml)
+  set_tests_properties(packaging_appstream PROPERTIES TIMEOUT 60)
+endif()
+if(ZL_MAN AND zl_man_outputs)
+  foreach(page ${zl_man_outputs})
+    get_filename_component(name ${page} NAME)
+    add_test(NAME packaging_man_${name}
+             COMMAND sh -c "LC_ALL=C.UTF-8 MANWIDTH=80 ${ZL_MAN} --warnings -E UTF-8 -l -Tutf8 -Z \"$1\" 2>&1 >/dev/null"
+                     sh ${page})
+    set_tests_properties(packaging_man_${name} PROPERTIES TIMEOUT 60 FAIL_REGULAR_EXPRESSION ".")
+  endforeach()
+endif()
+
 # ---- CPack: three Debian packages --------------------------------------------------------------
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zelkoreporter)
