@@ -14,6 +14,7 @@ pkgs=(
   libcpp-httplib-dev nlohmann-json3-dev libsodium-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libxml2-dev libxslt1-dev
   xvfb xauth fonts-dejavu-core stress-ng
+  desktop-file-utils appstream man-db
   nodejs
 )
 

@@ -5,6 +5,7 @@
 //   recnetd [--config FILE] --check             read the configuration and exit
 //   recnetd [--config FILE] --add-user NAME     add a user (or set a new password)
 //   recnetd [--config FILE] --remove-user NAME  remove a user
+//   recnetd --version                           print the version
 #include <sodium.h>
 #include <unistd.h>
 
@@ -18,6 +19,7 @@
 #include "ServerConfig.h"
 #include "UserStore.h"
 #include "base/ProgramFolder.h"
+#include "base/Version.h"
 
 namespace {
 
@@ -25,11 +27,22 @@ void Usage() {
     std::fprintf(stderr,
                  "usage: recnetd [--config FILE] [--check | --add-user NAME | --remove-user "
                  "NAME]\n"
-                 "  --config FILE       configuration (default: recnetd.ini beside recnetd)\n"
+                 "  --config FILE       configuration (default: recnetd.ini beside recnetd,\n"
+                 "                      else %srecnetd/recnetd.ini)\n"
                  "  --check             read the configuration, report and exit\n"
                  "  --add-user NAME     add NAME or set a new password; the password is read\n"
                  "                      from the terminal (no echo) or one line of stdin\n"
-                 "  --remove-user NAME  remove NAME\n");
+                 "  --remove-user NAME  remove NAME\n"
+                 "  --version           print the version and exit\n",
+                 zl::InstalledConfigFolder());
+}
+
+// recnetd.ini beside the program (a copy run from its build or a folder of its own), else
+// the one of an installed copy (/etc/recnetd/recnetd.ini).
+std::string DefaultConfigPath() {
+    const std::string beside = zl::ProgramFolder() + "recnetd.ini";
+    if (::access(beside.c_str(), F_OK) == 0) return beside;
+    return std::string(zl::InstalledConfigFolder()) + "recnetd/recnetd.ini";
 }
 
 int WaitForStopSignal(const sigset_t& signals) {
@@ -58,13 +71,16 @@ int main(int argc, char** argv) {
         } else if (arg == "--help" || arg == "-h") {
             Usage();
             return 0;
+        } else if (arg == "--version") {
+            std::fputs(zl::VersionText("recnetd").c_str(), stdout);
+            return 0;
         } else {
             std::fprintf(stderr, "recnetd: unknown or incomplete option %s\n", arg.c_str());
             Usage();
             return 2;
         }
     }
-    if (configPath.empty()) configPath = zl::ProgramFolder() + "recnetd.ini";
+    if (configPath.empty()) configPath = DefaultConfigPath();
     if (sodium_init() < 0) {
         std::fprintf(stderr, "recnetd: cannot initialise libsodium\n");
         return 1;

@@ -4,9 +4,11 @@
 
 #include <QApplication>
 #include <QLoggingCategory>
+#include <cstdio>
 #include <cstdlib>
 
 #include "SingleInstance.h"
+#include "base/Version.h"
 #include "base/ZCritSec.h"
 #include "ui/reportwin/CReportDlg.h"
 
@@ -22,10 +24,18 @@ void PrepareBrowserEngine() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Answered before anything needs a display.
+    if (zl::AsksForVersion(std::vector<std::string>(argv + 1, argv + argc))) {
+        std::fputs(zl::VersionText("zelkoReporter").c_str(), stdout);
+        return 0;
+    }
     PrepareBrowserEngine();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zelkoReporter"));
+    QApplication::setApplicationVersion(QString::fromUtf8(zl::ProjectVersion()));
+    // The desktop entry's name, so the window is matched to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.zelkoreporter.reporter"));
     // The browser engine's start-up report is of no use to the user.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
 

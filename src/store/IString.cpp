@@ -16,14 +16,14 @@ IString* IString::Instance() {
 }
 
 // Until Load chooses one, the language file is "English.ini".
-IString::IString() : file_(zl::ProgramFolder() + "LANG/English.ini") {}
+IString::IString() : file_(zl::DataFolder() + "LANG/English.ini") {}
 
 int IString::Load() {
     zl::ProfileFile settings(zl::DefaultSettingsFile());
     settings.Load();
     const std::string name =
         zl::ReadProfileText(settings, "LANGUAGE", "TYPE", "zelkoReporter_ENG.ini");
-    SetFile(zl::ProgramFolder() + "LANG/" + name);
+    SetFile(zl::DataFolder() + "LANG/" + name);
     return 1;
 }
 

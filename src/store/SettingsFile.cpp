@@ -11,7 +11,7 @@ constexpr const char* kKey = "CounterType";
 }  // namespace
 
 std::string DefaultSettingsFile() {
-    return ProgramFolder() + "Setting .ini";
+    return SettingsFolder() + "Setting .ini";
 }
 
 int LoadLastCounterType(const std::string& file) {

@@ -81,7 +81,7 @@ CSiteListStore* CSiteListStore::Instance() {
     return &store;
 }
 
-CSiteListStore::CSiteListStore() : file_(zl::ProgramFolder() + "SiteList.ini") {}
+CSiteListStore::CSiteListStore() : file_(zl::SettingsFolder() + "SiteList.ini") {}
 
 bool CSiteListStore::Load() {
     zl::ProfileFile file(file_);

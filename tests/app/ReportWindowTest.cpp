@@ -23,6 +23,7 @@
 #include "ReportTestKit.h"
 #include "UserStore.h"
 #include "base/Profile.h"
+#include "base/Version.h"
 #include "query/QueryWorker.h"
 #include "sites/SiteLogic.h"
 #include "store/ChartSettingsStore.h"
@@ -220,7 +221,9 @@ class ReportWindowTest : public QObject {
         auto* about = window_->findChild<QAction*>(QStringLiteral("aboutAction"));
         QVERIFY(about);
         about->trigger();
-        QCOMPARE(watcher.texts, QStringList{QStringLiteral("zelkoReporter , version 2021.03.03")});
+        // The project version of the build, e.g. "zelkoReporter , version 1.0".
+        QCOMPARE(watcher.texts, QStringList{QStringLiteral("zelkoReporter , version ") +
+                                            QString::fromUtf8(zl::ProjectVersion())});
     }
 
     void regionAndQueueListsFollowTheCounterType() {

@@ -45,7 +45,8 @@ const char* CountGenUsage() {
            "  --index                add an index on each table's time column\n"
            "  --regions N            access regions and queues, 1..10 (default 4)\n"
            "  --force                replace databases that already exist\n"
-           "  --quiet                print nothing but errors\n";
+           "  --quiet                print nothing but errors\n"
+           "  --version              print the version and exit\n";
 }
 
 int ParseCountGenArgs(const std::vector<std::string>& args, CountGenOptions* options, bool* quiet,

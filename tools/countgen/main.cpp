@@ -3,9 +3,14 @@
 
 #include "CountGen.h"
 #include "CountGenOptions.h"
+#include "base/Version.h"
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
+    if (zl::AsksForVersion(args)) {
+        std::fputs(zl::VersionText("countgen").c_str(), stdout);
+        return 0;
+    }
     CountGenOptions options;
     bool quiet = false;
     std::string error;

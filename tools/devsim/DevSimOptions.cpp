@@ -40,7 +40,8 @@ const char* DevSimUsage() {
            "  --password TEXT      the password itself (for tests; visible to other users)\n"
            "  --name NAME          device name (default devsim)\n"
            "  --cameras N          camera count 1..64 (default: largest camera in the database)\n"
-           "  --camera-name N=TEXT name of camera N; cameras without one report no name\n";
+           "  --camera-name N=TEXT name of camera N; cameras without one report no name\n"
+           "  --version            print the version and exit\n";
 }
 
 int ParseDevSimArgs(const std::vector<std::string>& args, DevSimConfig* config,

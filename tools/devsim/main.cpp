@@ -6,9 +6,14 @@
 
 #include "DevSim.h"
 #include "DevSimOptions.h"
+#include "base/Version.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (zl::AsksForVersion(args)) {
+        std::fputs(zl::VersionText("devsim").c_str(), stdout);
+        return 0;
+    }
     DevSimConfig config;
     std::string error;
     const int parsed = ParseDevSimArgs(args, &config, &error);

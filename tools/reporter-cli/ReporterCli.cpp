@@ -6,9 +6,11 @@
 #include <memory>
 
 #include "CliChart.h"
+#include "CliFiles.h"
 #include "CliOptions.h"
 #include "CliOutput.h"
 #include "base/AtomicFile.h"
+#include "base/Version.h"
 #include "data/CounterTypes.h"
 #include "data/QueryExec.h"
 #include "data/SqlText.h"
@@ -155,9 +157,13 @@ int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
         *io.err << kPrefix << why << " (see reporter-cli --help)\n";
         return kCliUsage;
     };
+    if (zl::AsksForVersion(args)) {
+        *io.out << zl::VersionText("reporter-cli");
+        return kCliDone;
+    }
     if (!ParseCliOptions(args, &o, &error)) return usageError(error);
     if (o.help) {
-        *io.out << CliUsage();
+        *io.out << CliUsage() << "       reporter-cli --version\n" << CliFileLocations();
         return kCliDone;
     }
     if (!o.chartDir.empty() && !CliCanWriteChart())

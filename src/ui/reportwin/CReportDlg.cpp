@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "base/ProgramFolder.h"
+#include "base/Version.h"
 #include "query/QueryWorker.h"
 #include "sites/SiteLogic.h"
 #include "store/ChartSettingsStore.h"
@@ -260,14 +261,14 @@ void CReportDlg::BuildMenu() {
 void CReportDlg::StartUp() {
     setWindowIcon(ReportAppIcon());
 
-    // Language strings, chart settings and the site list of the program folder.
+    // Language strings, chart settings and the site list (base/ProgramFolder.h says where).
     IString::Instance()->Load();
     CChartSettingsStore* settings = CChartSettingsStore::Instance();
     settings->SetFile(zl::DefaultSettingsFile());
     settings->Load();
     CSiteListStore* list = CSiteListStore::Instance();
     list->Clear();
-    list->SetFile(zl::ProgramFolder() + "SiteList.ini");
+    list->SetFile(zl::SettingsFolder() + "SiteList.ini");
     list->Load();
 
     // The child controls: the tree with its look and its site logic.
@@ -396,7 +397,9 @@ void CReportDlg::SetDatePicker(std::unique_ptr<IDatePicker> picker) {
 }
 
 void CReportDlg::ShowAbout() {
-    QMessageBox::about(this, QString::fromUtf8(kResAboutTitle), QString::fromUtf8(kResAboutText));
+    QMessageBox::about(
+        this, QString::fromUtf8(kResAboutTitle),
+        QString::fromUtf8(kResAboutText).arg(QString::fromUtf8(zl::ProjectVersion())));
 }
 
 void CReportDlg::closeEvent(QCloseEvent* event) {

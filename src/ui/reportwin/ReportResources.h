@@ -3,8 +3,8 @@
 
 #include <QIcon>
 
-// The About box: its text, its title, and the entry that opens it.
-inline constexpr const char* kResAboutText = "zelkoReporter , version 2021.03.03";
+// The About box: its text (%1: the project version), its title, and the entry that opens it.
+inline constexpr const char* kResAboutText = "zelkoReporter , version %1";
 inline constexpr const char* kResAboutTitle = "About";
 inline constexpr const char* kResAboutMenu = "About zelkoReporter(&A)...";
 inline constexpr const char* kResHelpMenu = "&Help";
