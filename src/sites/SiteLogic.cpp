@@ -212,9 +212,28 @@ int SiteLogic::FindSiteOfItem(SiteTreeItem item) const {
     return -1;
 }
 
+bool SiteLogic::ConfirmDelete(const std::vector<int>& indexes) {
+    if (indexes.empty()) return false;
+    IString* strings = IString::Instance();
+    std::string text;
+    if (indexes.size() == 1) {
+        text = strings->LoadStringA(kStrDeleteOneSite);
+    } else {
+        text = strings->LoadStringA(kStrDeleteManySites);
+        const size_t at = text.find("%1");
+        if (at != std::string::npos) text.replace(at, 2, std::to_string(indexes.size()));
+    }
+    text += "\n";
+    // In list order, whatever order the caller found them in.
+    std::vector<int> ordered = indexes;
+    std::sort(ordered.begin(), ordered.end());
+    for (int index : ordered) text += "\n" + sites_[static_cast<size_t>(index)].name;
+    return prompt_.AskText(text, PromptButtons::kOkCancel) == kAnswerOk;
+}
+
 void SiteLogic::DeleteSite(SiteTreeItem item) {
     const int index = FindSiteOfItem(item);
-    if (index < 0) return;
+    if (index < 0 || !ConfirmDelete({index})) return;
     ReleaseSiteHandles(sites_[static_cast<size_t>(index)]);
     sites_.erase(sites_.begin() + index);
     FillTreeByMode();
@@ -239,6 +258,7 @@ int SiteLogic::RemoveCheckedSites() {
             doomed.push_back(index);
         }
     }
+    if (!ConfirmDelete(doomed)) return 0;
     std::sort(doomed.rbegin(), doomed.rend());
     for (int index : doomed) {
         ReleaseSiteHandles(sites_[static_cast<size_t>(index)]);

@@ -56,10 +56,12 @@ class SiteLogic {
     // The + button and the menu's add entry: the add of the current mode and counter type.
     int AddSiteByMode();
 
-    // Removes the site whose tree item is `item`, with its connections; rebuilds the tree.
+    // Removes the site whose tree item is `item`, with its connections, once the user has
+    // confirmed it; rebuilds the tree.
     void DeleteSite(SiteTreeItem item);
     // The - button: removes every site whose root item is checked, and the site of the last
-    // clicked item when that is a site item without cameras. Returns how many were removed.
+    // clicked item when that is a site item without cameras, once the user has confirmed the
+    // question that names them all. Returns how many were removed (0 after Cancel).
     int RemoveCheckedSites();
     // Takes the item's label into the name of its site or camera.
     void RenameTreeItem(SiteTreeItem item);
@@ -102,6 +104,8 @@ class SiteLogic {
     void ReadChecksBack();
     int FindSiteOfItem(SiteTreeItem item) const;
     void Tell(unsigned stringId);
+    // Asks before sites go: names them (in list order) and says how many. True on OK.
+    bool ConfirmDelete(const std::vector<int>& indexes);
 
     std::vector<SiteRecord>& sites_;
     ISiteTree& tree_;

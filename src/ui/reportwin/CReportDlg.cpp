@@ -97,6 +97,7 @@ CReportDlg::CReportDlg(QWidget* parent) : QWidget(parent) {
     BuildControls();
     BuildLayout();
     BuildMenu();
+    BuildShortcuts();
     Connect();
     StartUp();
 }
@@ -165,6 +166,16 @@ void CReportDlg::BuildControls() {
     table_ = Add(kIdResultTable, new QTableWidget(results_));
     results_->addWidget(host_);
     results_->addWidget(table_);
+    hint_ = new QLabel(results_);
+    hint_->setObjectName(QStringLiteral("resultHint"));
+    hint_->setAlignment(Qt::AlignCenter);
+    hint_->setWordWrap(true);
+    hint_->setMargin(24);
+    QFont hintFont = hint_->font();
+    hintFont.setPointSizeF(hintFont.pointSizeF() * 1.3);
+    hint_->setFont(hintFont);
+    hint_->setForegroundRole(QPalette::PlaceholderText);
+    results_->addWidget(hint_);
     host_->installEventFilter(this);
     chart_.SetHost(host_);
 
@@ -293,11 +304,11 @@ void CReportDlg::StartUp() {
             return query;
         },
         pickerSlot_));
+    SetTabOrder();
     optionDialog_ = std::make_unique<OptionDialogRunner>();
     SetSettingsDialog(optionDialog_.get());
     rangeButtons_[0]->setChecked(true);
     viewButtons_[kViewChart]->setChecked(true);
-    results_->setCurrentWidget(host_);
     SetUpResultTable(table_, Str(kStrColumnNumber), Str(kStrColumnTime),
                      {Str(kStrDirectionIn), Str(kStrDirectionOut)});
     FillCombos();
@@ -313,10 +324,12 @@ void CReportDlg::StartUp() {
     if (picker_) picker_->RefreshDataDays();
     SetCaptions();
     BuildColumnsAndTable();
-    UpdateOutputButtons();
+    ClearResult(kStrHintStart);
 
-    setMinimumSize(WidestFilterRow());
-    resize(1180, 720);
+    // The window is laid out for its creation size; it never gets smaller than that (nor than
+    // its widest filter row needs).
+    setMinimumSize(WidestFilterRow().expandedTo(kCreationSize));
+    resize(kCreationSize);
 }
 
 QSize CReportDlg::WidestFilterRow() {

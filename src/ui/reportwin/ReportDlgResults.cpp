@@ -2,7 +2,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTableWidget>
@@ -23,7 +25,16 @@
 #include "ui/reportwin/IDatePicker.h"
 #include "ui/reportwin/ProgressDlg.h"
 #include "ui/reportwin/ResultTable.h"
+#include "ui/reportwin/QueryReadiness.h"
 #include "ui/reportwin/RetryPrompt.h"
+
+namespace {
+
+QString Str(unsigned id) {
+    return QString::fromUtf8(IString::Instance()->LoadStringA(id));
+}
+
+}  // namespace
 
 void CReportDlg::ReadControls() {
     directionIndex_ = direction_->currentIndex() < 0 ? 0 : direction_->currentIndex();
@@ -34,6 +45,15 @@ void CReportDlg::ReadControls() {
 }
 
 void CReportDlg::RunQuery() {
+    // Nothing to run: say what is missing rather than come back empty.
+    if (const unsigned missing = MissingForQuery(counterType_->currentIndex() >= 0,
+                                                 CSiteListStore::Instance()->Sites())) {
+        QMessageBox box(QMessageBox::Information, Str(kStrAppCaption), Str(missing),
+                        QMessageBox::Ok, this);
+        box.setObjectName(QStringLiteral("missingMessage"));
+        box.exec();
+        return;
+    }
     queryRange_ = filters_.Range();
     ReadControls();
 
@@ -72,9 +92,12 @@ void CReportDlg::RunQuery() {
     ApplyChart();
     BuildColumnsAndTable();
     FillChartFromReport();
-    if (hasResult_ == 0) {
+    // Print and Export need rows; a query without any shows why the area is empty.
+    if (!CReportTable::Instance()->Records().empty()) {
         hasResult_ = 1;
         SwitchView(view_);
+    } else {
+        ClearResult(lastOutcome_ == kQueryDone ? kStrHintNoRows : kStrHintStart);
     }
     emit queryFinished(lastOutcome_);
 }
@@ -132,13 +155,26 @@ void CReportDlg::SwitchView(int view) {
     if (view < kViewChart || view > kViewTable) return;
     view_ = view;
     viewButtons_[view]->setChecked(true);
-    if (view == kViewTable) {
-        results_->setCurrentWidget(table_);
-    } else {
-        results_->setCurrentWidget(host_);
+    if (view != kViewTable) {
         ApplyChart();
         if (hasResult_ == 1) chart_.WritePage();
     }
+    ShowResultArea();
+    UpdateOutputButtons();
+}
+
+void CReportDlg::ShowResultArea() {
+    if (hasResult_ != 1)
+        results_->setCurrentWidget(hint_);
+    else
+        results_->setCurrentWidget(view_ == kViewTable ? static_cast<QWidget*>(table_) : host_);
+}
+
+void CReportDlg::ClearResult(unsigned hintId) {
+    hasResult_ = 0;
+    table_->setRowCount(0);
+    hint_->setText(Str(hintId));
+    ShowResultArea();
     UpdateOutputButtons();
 }
 
