@@ -15,6 +15,9 @@ public:
     // timeOutMs: how long to wait for the channel to become ready.
     virtual int Connect(const char* ip, int port, int timeOutMs) = 0;
     virtual int Login(const char* user, const char* password) = 0;
+    // After a Login that failed: 1 when the server answered and refused the user or password,
+    // 0 when no answer came (nothing listening, not a record-database server, time-out).
+    virtual int LoginRefused() const { return 1; }
     virtual int Close() = 0;
     virtual int IsConnected() = 0;
     virtual int OpenDatabase(const char* serverPath) = 0;

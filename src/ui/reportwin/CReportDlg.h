@@ -10,6 +10,7 @@
 
 #include <QPointer>
 #include <QSize>
+#include <QStringList>
 #include <QString>
 #include <QWidget>
 #include <array>
@@ -102,8 +103,11 @@ class CReportDlg : public QWidget {
     // The export after the file dialog: writes `path` by its extension. False when a file
     // could not be written (the user was told why) or nothing was written.
     bool ExportTo(const QString& path);
-    // Prints what the view shows on `printer`.
+    // Prints what the view shows on `printer`, under the report's heading.
     bool PrintTo(QPrinter& printer);
+    // The heading of printed reports and exported pictures: sites, counter type, range and
+    // dates, the filters shown, the time now.
+    QStringList HeadingLines() const;
 
     // Shutdown: the counter type into "Setting .ini", the site list and the chart settings
     // saved, every site's connections closed. Runs once.

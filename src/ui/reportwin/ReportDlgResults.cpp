@@ -16,6 +16,7 @@
 #include "query/QueryParams.h"
 #include "query/QueryRun.h"
 #include "query/QueryWorker.h"
+#include "sites/SiteLogic.h"
 #include "store/ChartSettingsStore.h"
 #include "store/IString.h"
 #include "store/SiteListStore.h"
@@ -72,8 +73,14 @@ void CReportDlg::RunQuery() {
     ChartSettings settings;
     CChartSettingsStore::Instance()->GetSettings(settings, params.counterType);
     params.hours = WorkingHoursOf(settings);
+    // Sites that could not be reached are tried again first; those still out are told about
+    // (by name) and left out of this query.
+    siteLogic_->RetryUnreachable();
     // The worker takes copies: nothing it reads can change under it.
-    const std::vector<SiteRecord> sites = CheckedSites(CSiteListStore::Instance()->Sites());
+    std::vector<SiteRecord> sites;
+    for (const SiteRecord& site : CheckedSites(CSiteListStore::Instance()->Sites()))
+        if (!siteLogic_->IsUnreachable(site)) sites.push_back(site);
+    if (sites.empty()) return;
 
     {
         QueryRun run;

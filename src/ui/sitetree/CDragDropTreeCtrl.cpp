@@ -26,6 +26,11 @@ constexpr int kAutoScrollMargin = 10;
 class CSiteTreeItem : public QTreeWidgetItem {
   public:
     CSiteTreeItem() : QTreeWidgetItem(kSiteTreeItemType) {}
+    // The whole text is the tool tip: a long name is shown elided in the middle.
+    QVariant data(int column, int role) const override {
+        if (role == Qt::ToolTipRole && column == 0) return text(0);
+        return QTreeWidgetItem::data(column, role);
+    }
     std::unique_ptr<CSiteTreeData> data;
 };
 
@@ -104,9 +109,13 @@ QByteArray BuildWidgetObjectPayload(const QString& text) {
 CDragDropTreeCtrl::CDragDropTreeCtrl(QWidget* parent) : QTreeWidget(parent) {
     setColumnCount(1);
     setHeaderHidden(true);
-    // Long site names scroll sideways instead of being cut.
-    header()->setStretchLastSection(false);
-    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    // The one column is as wide as the tree; a long site name is elided in the middle (where
+    // generated names differ least: their start names the server, their end the time), and
+    // its whole text is the item's tool tip. No sideways scrolling.
+    header()->setStretchLastSection(true);
+    header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    setTextElideMode(Qt::ElideMiddle);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setRootIsDecorated(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::EditKeyPressed);
