@@ -313,8 +313,10 @@ void SiteLogic::RenameTreeItem(SiteTreeItem item) {
     const int index = FindSiteOfItem(item);
     if (index >= 0) {
         // The mark of an unconnected site is no part of its name.
-        const std::string mark = std::string(" ") + IString::Instance()->LoadStringA(kStrNotConnectedMark);
-        if (text.size() >= mark.size() && text.compare(text.size() - mark.size(), mark.size(), mark) == 0)
+        const std::string mark =
+            std::string(" ") + IString::Instance()->LoadStringA(kStrNotConnectedMark);
+        if (text.size() >= mark.size() &&
+            text.compare(text.size() - mark.size(), mark.size(), mark) == 0)
             text.resize(text.size() - mark.size());
         sites_[static_cast<size_t>(index)].name = text;
         return;

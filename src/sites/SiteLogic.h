@@ -82,7 +82,8 @@ class SiteLogic {
     // connected (without cameras).
     void RefreshPeopleSites(int counterType);
     void RefreshSites(int counterType);
-    // Rebuilds the tree from the site list: a site is shown when it has a connection.
+    // Rebuilds the tree from the site list: a site is shown when it has a connection, or,
+    // marked "(not connected)", when the last re-connection could not reach it.
     // Tries the sites left unconnected by the last re-connection again (before a query), tells
     // what still fails and rebuilds the tree. Returns how many are still not connected.
     int RetryUnreachable();

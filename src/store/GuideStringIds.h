@@ -11,19 +11,19 @@ constexpr unsigned kStrDeleteOneSite = 500;    // "Delete this site ...?" then t
 constexpr unsigned kStrDeleteManySites = 501;  // "%1": how many; then the names
 
 // --- Empty result area and Query with nothing to run -------------------------------------------
-constexpr unsigned kStrHintStart = 510;          // before the first query
+constexpr unsigned kStrHintStart = 510;  // before the first query
 constexpr unsigned kStrMissingCounterType = 511;
 constexpr unsigned kStrMissingSite = 512;
 constexpr unsigned kStrMissingCamera = 513;
-constexpr unsigned kStrHintNoRows = 514;         // a query that gave no rows
-constexpr unsigned kStrHintTypeChanged = 515;    // after a counter type change
+constexpr unsigned kStrHintNoRows = 514;       // a query that gave no rows
+constexpr unsigned kStrHintTypeChanged = 515;  // after a counter type change
 
 // --- Site errors -------------------------------------------------------------------------------
-constexpr unsigned kStrSiteError = 520;           // "%1": the site, "%2": the cause
-constexpr unsigned kStrCauseUnreachable = 521;    // nothing answered at the address
-constexpr unsigned kStrCauseLoginRefused = 522;   // the server refused the user or password
-constexpr unsigned kStrCauseNoDatabase = 523;     // no database or camera table
-constexpr unsigned kStrNotConnectedMark = 524;    // appended to the name of an unconnected site
+constexpr unsigned kStrSiteError = 520;          // "%1": the site, "%2": the cause
+constexpr unsigned kStrCauseUnreachable = 521;   // nothing answered at the address
+constexpr unsigned kStrCauseLoginRefused = 522;  // the server refused the user or password
+constexpr unsigned kStrCauseNoDatabase = 523;    // no database or camera table
+constexpr unsigned kStrNotConnectedMark = 524;   // appended to the name of an unconnected site
 
 // --- Heading of printed and exported reports ---------------------------------------------------
 constexpr unsigned kStrHeadingSites = 530;    // "Sites:"

@@ -1,10 +1,10 @@
 // Adding and re-connecting sites with a scripted user on real data: countgen databases as local
 // folders and files, an in-process recnetd on 127.0.0.1 and an in-process devsim.
+#include <grpcpp/grpcpp.h>
 #include <gtest/gtest.h>
 
-#include <grpcpp/grpcpp.h>
-
 #include <regex>
+#include <thread>
 
 #include "CountGen.h"
 #include "DevSim.h"
@@ -477,10 +477,29 @@ TEST_F(ServerFlow, ALogInWithoutAnAnswerIsNoRefusal) {
     // the way, and the user is told the site cannot be reached instead of being asked for a
     // password again.
     int port = 0;
-    grpc::ServerBuilder builder;  // a gRPC server that offers no service at all
+    // A gRPC server of no service at all: every call is answered UNIMPLEMENTED from its
+    // completion queue.
+    grpc::ServerBuilder builder;
     builder.AddListeningPort("127.0.0.1:0", grpc::InsecureServerCredentials(), &port);
+    std::unique_ptr<grpc::ServerCompletionQueue> queue = builder.AddCompletionQueue();
     const std::unique_ptr<grpc::Server> stranger = builder.BuildAndStart();
     ASSERT_TRUE(stranger);
+    std::thread poller([&queue] {
+        void* tag = nullptr;
+        bool ok = false;
+        while (queue->Next(&tag, &ok)) {
+        }
+    });
+    struct Stop {
+        grpc::Server& server;
+        grpc::ServerCompletionQueue& queue;
+        std::thread& poller;
+        ~Stop() {
+            server.Shutdown(std::chrono::system_clock::now());
+            queue.Shutdown();
+            poller.join();
+        }
+    } stop{*stranger, *queue, poller};
     ASSERT_GT(port, 0);
     SiteHarness h;
     h.dialog.Ok(RemoteAnswer(kConnServer, port, TestServer::kUser, TestServer::kPassword));
@@ -488,7 +507,6 @@ TEST_F(ServerFlow, ALogInWithoutAnAnswerIsNoRefusal) {
     EXPECT_EQ(h.prompt.Ids(), (std::vector<unsigned>{110}));
     EXPECT_EQ(h.dialog.seen.size(), 1u);
     EXPECT_TRUE(h.sites.empty());
-    stranger->Shutdown();
 }
 
 }  // namespace

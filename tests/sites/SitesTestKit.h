@@ -46,9 +46,9 @@ inline void UseTestStrings() {
     static SitesTempDir* dir = [] {
         auto* d = new SitesTempDir;
         std::ofstream(*d / "lang.ini") << "[STRING]\n0=Reporter\n34=Unnamed\n56=Local\n"
-                                       "500=Delete this site?\n501=Delete %1 sites?\n"
-                                       "520=Site \"%1\": %2\n521=no answer\n522=refused\n"
-                                       "523=no database\n524=(not connected)\n";
+                                          "500=Delete this site?\n501=Delete %1 sites?\n"
+                                          "520=Site \"%1\": %2\n521=no answer\n522=refused\n"
+                                          "523=no database\n524=(not connected)\n";
         IString::Instance()->SetFile(*d / "lang.ini");
         return d;
     }();
@@ -158,7 +158,8 @@ class ScriptedPrompt : public IUserPrompt {
         texts.push_back(text);
         asked.push_back({0, buttons});
         if (buttons == PromptButtons::kOk) return kAnswerOk;
-        if (textAnswers.empty()) return buttons == PromptButtons::kOkCancel ? kAnswerCancel : kAnswerNo;
+        if (textAnswers.empty())
+            return buttons == PromptButtons::kOkCancel ? kAnswerCancel : kAnswerNo;
         const int a = textAnswers.front();
         textAnswers.pop_front();
         return a;

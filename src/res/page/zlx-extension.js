@@ -47,7 +47,13 @@
 		}
 		return n;
 	}
-	Chart.helpers.zlxLabelStep = labelStep;
+
+	// The distance between neighbouring x positions, as calculateX spaces them.
+	function xSlot(scale) {
+		var inner = scale.width - (scale.xScalePaddingLeft + scale.xScalePaddingRight);
+		return inner / Math.max(scale.valuesCount - (scale.offsetGridLines ? 0 : 1), 1);
+	}
+	Chart.helpers.zlxXSlot = xSlot;
 
 	// Replaces the library's rotation of crowded x labels: the labels stay horizontal and the
 	// scale draws every xLabelStep-th of them.
@@ -66,9 +72,9 @@
 		if (this.display) {
 			this.xLabelWidth = helpers.longestText(this.ctx, this.font, this.xLabels);
 			if (count > 1) {
-				// 3 pixels either side of a label, as the library keeps.
-				this.xLabelStep = labelStep(this.xLabelWidth + 6,
-					this.calculateX(1) - this.calculateX(0));
+				// 3 pixels either side of a label, as the library keeps; the slot unrounded, as
+				// calculateX rounds each position on its own.
+				this.xLabelStep = labelStep(this.xLabelWidth + 6, xSlot(this));
 			}
 		} else {
 			this.xLabelWidth = 0;

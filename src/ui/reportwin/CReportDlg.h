@@ -10,8 +10,8 @@
 
 #include <QPointer>
 #include <QSize>
-#include <QStringList>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <functional>

@@ -15,7 +15,8 @@
 
 void CReportDlg::BuildShortcuts() {
     // Only while the button is enabled: without rows there is nothing to print or export.
-    const auto add = [this](const QKeySequence& keys, QPushButton* button, void (CReportDlg::*run)()) {
+    const auto add = [this](const QKeySequence& keys, QPushButton* button,
+                            void (CReportDlg::*run)()) {
         auto* shortcut = new QShortcut(keys, this);
         shortcut->setContext(Qt::WindowShortcut);
         connect(shortcut, &QShortcut::activated, this, [this, button, run] {
@@ -33,10 +34,9 @@ void CReportDlg::SetTabOrder() {
     std::vector<QWidget*> order{tree_, counterType_, picker_ ? picker_->Widget() : pickerSlot_};
     for (QRadioButton* r : rangeButtons_) order.push_back(r);
     order.push_back(query_);
-    for (QWidget* w : std::initializer_list<QWidget*>{direction_, height_, heightLow_, heightHigh_,
-                                                      heightUnit_, region_, period_, queueType_,
-                                                      table_, add_, remove_, settings_, print_,
-                                                      export_})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             direction_, height_, heightLow_, heightHigh_, heightUnit_, region_, period_,
+             queueType_, table_, add_, remove_, settings_, print_, export_})
         order.push_back(w);
     for (QPushButton* b : viewButtons_) order.push_back(b);
     for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);

@@ -13,8 +13,8 @@
 #include "query/CountTable.h"
 #include "query/QueryWorker.h"
 #include "query/ReportColumns.h"
-#include "store/SiteListStore.h"
 #include "store/IString.h"
+#include "store/SiteListStore.h"
 #include "store/StringIds.h"
 #include "ui/chartview/WebBrowserHost.h"
 #include "ui/reportwin/CReportDlg.h"
@@ -107,7 +107,9 @@ QStringList CReportDlg::HeadingLines() const {
     for (const SiteRecord& site : CheckedSites(CSiteListStore::Instance()->Sites()))
         f.sites << QString::fromStdString(site.name);
     f.counterType = counterType_->currentText();
-    f.range = Str(queryRange_ == 2 ? kStrRangeMonth : queryRange_ == 1 ? kStrRangeWeek : kStrRangeDay);
+    f.range = Str(queryRange_ == 2   ? kStrRangeMonth
+                  : queryRange_ == 1 ? kStrRangeWeek
+                                     : kStrRangeDay);
     const std::vector<CountRecord>& records = CReportTable::Instance()->Records();
     if (!records.empty()) {
         const auto day = [](const SYSTEMTIME& t) {
@@ -128,8 +130,7 @@ QStringList CReportDlg::HeadingLines() const {
         QString text = combo->currentText();
         if (combo == height_ && heightLow_->isVisibleTo(this)) {
             text += QStringLiteral(" ") + heightLow_->text();
-            if (heightHigh_->isVisibleTo(this))
-                text += QStringLiteral(" - ") + heightHigh_->text();
+            if (heightHigh_->isVisibleTo(this)) text += QStringLiteral(" - ") + heightHigh_->text();
             text += QStringLiteral(" ") + heightUnit_->currentText();
         }
         const auto* label = qobject_cast<QLabel*>(Control(labelId));

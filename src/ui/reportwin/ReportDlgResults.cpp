@@ -25,8 +25,8 @@
 #include "ui/reportwin/CReportDlg.h"
 #include "ui/reportwin/IDatePicker.h"
 #include "ui/reportwin/ProgressDlg.h"
-#include "ui/reportwin/ResultTable.h"
 #include "ui/reportwin/QueryReadiness.h"
+#include "ui/reportwin/ResultTable.h"
 #include "ui/reportwin/RetryPrompt.h"
 
 namespace {

@@ -6,14 +6,15 @@
 
 QStringList ReportHeadingLines(const ReportHeadingFields& f) {
     QString dates = f.firstDay;
-    if (!f.lastDay.isEmpty() && f.lastDay != f.firstDay)
-        dates += QStringLiteral(" - ") + f.lastDay;
+    if (!f.lastDay.isEmpty() && f.lastDay != f.firstDay) dates += QStringLiteral(" - ") + f.lastDay;
     QStringList lines;
-    lines << QStringLiteral("%1 - %2 %3 %4").arg(f.counterType, f.rangeCaption, f.range, dates)
+    lines << QStringLiteral("%1 - %2 %3 %4")
+                 .arg(f.counterType, f.rangeCaption, f.range, dates)
                  .trimmed();
     lines << QStringLiteral("%1 %2").arg(f.sitesCaption, f.sites.join(QStringLiteral(", ")));
     if (!f.filters.isEmpty())
-        lines << QStringLiteral("%1 %2").arg(f.filtersCaption, f.filters.join(QStringLiteral("; ")));
+        lines << QStringLiteral("%1 %2").arg(f.filtersCaption,
+                                             f.filters.join(QStringLiteral("; ")));
     lines << QStringLiteral("%1 %2").arg(f.madeCaption,
                                          f.madeAt.toString(QStringLiteral("yyyy/MM/dd HH:mm")));
     return lines;
@@ -34,7 +35,8 @@ QImage WithHeading(const QImage& image, const QStringList& lines) {
     painter.setPen(Qt::black);
     int y = margin + metrics.ascent();
     for (const QString& line : lines) {
-        painter.drawText(margin, y, metrics.elidedText(line, Qt::ElideRight, image.width() - 2 * margin));
+        painter.drawText(margin, y,
+                         metrics.elidedText(line, Qt::ElideRight, image.width() - 2 * margin));
         y += lineHeight;
     }
     painter.setPen(QColor(190, 190, 190));

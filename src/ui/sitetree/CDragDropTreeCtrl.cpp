@@ -26,11 +26,6 @@ constexpr int kAutoScrollMargin = 10;
 class CSiteTreeItem : public QTreeWidgetItem {
   public:
     CSiteTreeItem() : QTreeWidgetItem(kSiteTreeItemType) {}
-    // The whole text is the tool tip: a long name is shown elided in the middle.
-    QVariant data(int column, int role) const override {
-        if (role == Qt::ToolTipRole && column == 0) return text(0);
-        return QTreeWidgetItem::data(column, role);
-    }
     std::unique_ptr<CSiteTreeData> data;
 };
 
@@ -116,6 +111,9 @@ CDragDropTreeCtrl::CDragDropTreeCtrl(QWidget* parent) : QTreeWidget(parent) {
     header()->setSectionResizeMode(0, QHeaderView::Stretch);
     setTextElideMode(Qt::ElideMiddle);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    connect(this, &QTreeWidget::itemChanged, this, [](QTreeWidgetItem* item, int column) {
+        if (column == 0 && item->toolTip(0) != item->text(0)) item->setToolTip(0, item->text(0));
+    });
     setRootIsDecorated(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::EditKeyPressed);
@@ -219,6 +217,7 @@ QTreeWidgetItem* CDragDropTreeCtrl::InsertItem(const QString& text, int image, i
                                                QTreeWidgetItem* parent) {
     auto* item = new CSiteTreeItem();
     item->setText(0, text);
+    item->setToolTip(0, text);
     item->setData(0, kImageRole, image);
     item->setData(0, kSelectedImageRole, selectedImage);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable |
