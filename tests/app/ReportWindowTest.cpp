@@ -624,16 +624,20 @@ class ReportWindowTest : public QObject {
         QCOMPARE(window_->LastOutcome(), 0);
 
         // A query with rows: the chart in place of the hint, the keys print and export.
-        window_->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
         CheckFirstSite();
         QTest::keyClick(window_->Control(kIdDay), Qt::Key_Enter);
         QCOMPARE(window_->HasResult(), 1);
         QVERIFY(!hint->isVisible());
         QVERIFY(window_->Host()->isVisible());
-        QTest::keySequence(window_.get(), QKeySequence(Qt::CTRL | Qt::Key_E));
-        QTest::keySequence(window_.get(), QKeySequence(Qt::CTRL | Qt::Key_S));
-        QTest::keySequence(window_.get(), QKeySequence(Qt::CTRL | Qt::Key_P));
+        // The shortcuts belong to the window: it has to be the active one.
+        QApplication::setActiveWindow(window_.get());
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        QWidget* focus = window_->Control(kIdQuery);
+        focus->setFocus();
+        QTRY_VERIFY(focus->hasFocus());
+        QTest::keyClick(focus, Qt::Key_E, Qt::ControlModifier);
+        QTest::keyClick(focus, Qt::Key_S, Qt::ControlModifier);
+        QTest::keyClick(focus, Qt::Key_P, Qt::ControlModifier);
         QCOMPARE(exports, 2);
         QCOMPARE(prints, 1);
 

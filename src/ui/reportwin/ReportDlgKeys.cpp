@@ -31,7 +31,12 @@ void CReportDlg::BuildShortcuts() {
 void CReportDlg::SetTabOrder() {
     // Reading order: the site tree at the top left, the query rows left to right, then the
     // buttons under the tree and the view switch under the result area.
-    std::vector<QWidget*> order{tree_, counterType_, picker_ ? picker_->Widget() : pickerSlot_};
+    // The date picker takes the focus through its text field (setTabOrder ignores a widget
+    // that takes no focus itself).
+    QWidget* date = picker_ ? picker_->Widget() : nullptr;
+    if (date && date->focusProxy()) date = date->focusProxy();
+    std::vector<QWidget*> order{tree_, counterType_};
+    if (date) order.push_back(date);
     for (QRadioButton* r : rangeButtons_) order.push_back(r);
     order.push_back(query_);
     for (QWidget* w : std::initializer_list<QWidget*>{
