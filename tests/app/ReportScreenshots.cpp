@@ -59,6 +59,8 @@ int main(int argc, char** argv) {
     GenerateData(folder.Path("data"), {1, 2, 3, 4, 5, 6, 7}, 7, 15, 4, true);
     TestSite site;
     site.localDB = folder.Path("data").toStdString();
+    // A generated name, longer than the tree is wide: shown elided in the middle.
+    site.name = "Local - demo-data2 - 2026/12/08 22:27:33";
     folder.WriteSiteList({site});
 
     CReportDlg w;

@@ -9,8 +9,8 @@
  *                      and the scale labels are always drawn.
  *
  * The x labels stay horizontal: where they do not all fit, only every n-th is drawn (the
- * scale's xLabelStep, the least of 1, 2, 3, 4, 6, 8, 12, 16, 24, ... that leaves a gap between
- * neighbours), so that they never overlap. Values drawn with scaleShowValue are kept inside the
+ * scale's xLabelStep, the least step of labelSteps that leaves a gap between neighbours), so
+ * that they never overlap. Values drawn with scaleShowValue are kept inside the
  * drawing area: right of the y axis, left of the canvas's right edge, below its top.
  */
 (function () {
@@ -28,20 +28,39 @@
 	helpers.extend(Chart.defaults.Line, extraDefaults);
 	helpers.extend(Chart.defaults.Bar, extraDefaults);
 
-	// Label steps that keep hours, quarter days and days together on the usual bucket counts.
-	var niceSteps = [1, 2, 3, 4, 6, 8, 12, 16, 24];
+	// The label steps tried, least first, for `count` labels. A day of periods shorter than an
+	// hour (48, 96, 288 labels) steps within the hour by its divisors, then by whole hours, so
+	// that the labels drawn are hours; other counts take 1, 2, 3, 4, 6, 8, 12, 16, 24. No step
+	// is more than twice the one before.
+	function labelSteps(count) {
+		var perHour = (count > 24 && count % 24 === 0) ? count / 24 : 1,
+			steps = [],
+			hours = [1, 2, 3, 4, 6, 8, 12, 16, 24],
+			i;
+		for (i = 1; i < perHour; ++i) {
+			if (perHour % i === 0) {
+				steps.push(i);
+			}
+		}
+		for (i = 0; i < hours.length; ++i) {
+			steps.push(hours[i] * perHour);
+		}
+		return steps;
+	}
 
-	// The least nice step n for which n slots of `slot` pixels hold a label `needed` wide.
-	function labelStep(needed, slot) {
+	// The least step n for which n slots of `slot` pixels hold a label `needed` wide.
+	function labelStep(needed, slot, count) {
+		var steps = labelSteps(count),
+			n;
 		if (!(slot > 0)) {
 			return 1;
 		}
-		for (var i = 0; i < niceSteps.length; ++i) {
-			if (niceSteps[i] * slot >= needed) {
-				return niceSteps[i];
+		for (var i = 0; i < steps.length; ++i) {
+			if (steps[i] * slot >= needed) {
+				return steps[i];
 			}
 		}
-		var n = niceSteps[niceSteps.length - 1];
+		n = steps[steps.length - 1];
 		while (n * slot < needed) {
 			n *= 2;
 		}
@@ -74,7 +93,7 @@
 			if (count > 1) {
 				// 3 pixels either side of a label, as the library keeps; the slot unrounded, as
 				// calculateX rounds each position on its own.
-				this.xLabelStep = labelStep(this.xLabelWidth + 6, xSlot(this));
+				this.xLabelStep = labelStep(this.xLabelWidth + 6, xSlot(this), count);
 			}
 		} else {
 			this.xLabelWidth = 0;
