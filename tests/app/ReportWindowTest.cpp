@@ -144,6 +144,19 @@ class ReportWindowTest : public QObject {
         QVERIFY2(all > 0, "the sample day has no counts");
     }
 
+    // A record-database server on 127.0.0.1 (a free port) over `root`, with the user "viewer"
+    // (password "secret").
+    bool ServerConfigFor(const QString& root, const char* name, zl::recnetd::ServerConfig* config) {
+        config->address = "127.0.0.1";
+        config->port = 0;
+        config->serverName = name;
+        config->dataRoots = {root.toStdString()};
+        config->usersFile = folder_->Path("users").toStdString();
+        config->logLevel = zl::recnetd::LogLevel::Error;
+        std::string error;
+        return zl::recnetd::UserStore::AddUser(config->usersFile, "viewer", "secret", &error);
+    }
+
     // Exports through the Export button with the path the "dialog" answers.
     bool ExportAs(const QString& path) {
         QString askedFilter;
@@ -486,14 +499,8 @@ class ReportWindowTest : public QObject {
         const QString root = folder_->Path("served");
         QVERIFY(GenerateData(root, {1}, 2, 60, 2, true));
         zl::recnetd::ServerConfig config;
-        config.address = "127.0.0.1";
-        config.port = 0;
-        config.serverName = "test-server";
-        config.dataRoots = {root.toStdString()};
-        config.usersFile = folder_->Path("users").toStdString();
-        config.logLevel = zl::recnetd::LogLevel::Error;
+        QVERIFY(ServerConfigFor(root, "test-server", &config));
         std::string error;
-        QVERIFY(zl::recnetd::UserStore::AddUser(config.usersFile, "viewer", "secret", &error));
         zl::recnetd::RecNetServer server(config);
         QVERIFY2(server.Start(&error), error.c_str());
 
@@ -670,14 +677,8 @@ class ReportWindowTest : public QObject {
         int port = 0;
         {
             zl::recnetd::ServerConfig config;
-            config.address = "127.0.0.1";
-            config.port = 0;
-            config.serverName = "gone";
-            config.dataRoots = {folder_->Path().toStdString()};
-            config.usersFile = folder_->Path("users").toStdString();
-            config.logLevel = zl::recnetd::LogLevel::Error;
+            QVERIFY(ServerConfigFor(folder_->Path(), "gone", &config));
             std::string error;
-            QVERIFY(zl::recnetd::UserStore::AddUser(config.usersFile, "viewer", "secret", &error));
             zl::recnetd::RecNetServer server(config);
             QVERIFY2(server.Start(&error), error.c_str());
             port = server.Port();
