@@ -520,7 +520,8 @@ class ReportWindowTest : public QObject {
         PressQuery();
         QCOMPARE(window_->RetryPrompt()->Asked(), 1);
         QCOMPARE(watcher.texts.size(), 1);
-        QVERIFY2(watcher.texts[0].startsWith(QStringLiteral("127.0.0.1")),
+        // Named by the site, then the worker's text with the address.
+        QVERIFY2(watcher.texts[0].startsWith(QStringLiteral("Site \"Test site\": 127.0.0.1")),
                  qPrintable(watcher.texts[0]));
         QVERIFY(watcher.texts[0].contains(QStringLiteral("Do you want to try again?")));
         QCOMPARE(window_->LastOutcome(), static_cast<int>(kQueryFailed));

@@ -293,6 +293,18 @@ void CReportDlg::StartUp() {
     siteLogic_->FillPeopleSiteTree();
     retryPrompt_ = new UiRetryPrompt(this);
     retryPrompt_->setParent(this);
+    // The worker's question starts with the address of the failing site; the user knows the
+    // site by its name.
+    retryPrompt_->SetDescriber([](const QString& message) {
+        for (const SiteRecord& site : CSiteListStore::Instance()->Sites()) {
+            const QString address = QString::fromStdString(site.ipAddress);
+            if (site.connectionType == kConnLocal || address.isEmpty() ||
+                !message.startsWith(address + QLatin1Char(' ')))
+                continue;
+            return Str(kStrSiteError).arg(QString::fromStdString(site.name), message);
+        }
+        return message;
+    });
 
     // The calendar picker asks the checked sites for the days that hold data.
     SetDatePicker(std::make_unique<CalendarDatePicker>(
