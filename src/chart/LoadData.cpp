@@ -97,13 +97,18 @@ std::string BuildLoadData(const CHtmlChart& chart, bool* anySeries) {
     out += "],\r\n";
     out += "\t\tdatasets : [\r\n";
 
+    // A series hidden by a filter (Direction "In" hides the out series) is left out, legend
+    // entry and all: the page shows what the table shows.
+    const auto written = [&chart](int i) {
+        return !chart.Series(i).points.empty() && chart.SeriesEnabled(i) != 0;
+    };
     int last = -1;
     for (int i = 0; i < kChartSeriesCount; ++i) {
-        if (!chart.Series(i).points.empty()) last = i;
+        if (written(i)) last = i;
     }
     for (int i = 0; i <= last; ++i) {
         const CChartSeries& s = chart.Series(i);
-        if (s.points.empty()) continue;
+        if (!written(i)) continue;
         const COLORREF c = chart.SeriesColor(i);
         out += "\t\t\t{\r\n";
         AppendQuotedLine(out, "\t\t\t\tlabel : \"", chart.SeriesLabel(i));

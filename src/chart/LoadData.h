@@ -6,8 +6,8 @@
 
 class CHtmlChart;
 
-// The file's text, every line ending in CR LF. *anySeries (when given) says whether at least
-// one series has points (only such series are written).
+// The file's text, every line ending in CR LF. Only series that have points and are enabled
+// are written; *anySeries (when given) says whether there is at least one.
 std::string BuildLoadData(const CHtmlChart& chart, bool* anySeries = nullptr);
 
 // `text` as the inside of a double-quoted JavaScript string literal: backslash, double quote

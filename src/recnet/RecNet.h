@@ -10,11 +10,14 @@ using RecNetRowCallback = int (*)(void* context, int columnCount, char** columnT
                                   char** columnNames);
 
 class RecNetClient {
-public:
+  public:
     virtual ~RecNetClient() = default;
     // timeOutMs: how long to wait for the channel to become ready.
     virtual int Connect(const char* ip, int port, int timeOutMs) = 0;
     virtual int Login(const char* user, const char* password) = 0;
+    // After a Login that failed: 1 when the server answered and refused the user or password,
+    // 0 when no answer came (nothing listening, not a record-database server, time-out).
+    virtual int LoginRefused() const { return 1; }
     virtual int Close() = 0;
     virtual int IsConnected() = 0;
     virtual int OpenDatabase(const char* serverPath) = 0;
@@ -30,7 +33,7 @@ public:
 };
 
 class RecNetLocal {
-public:
+  public:
     virtual ~RecNetLocal() = default;
     virtual int Open(const char* filePath) = 0;
     virtual int Exec(const char* sql, RecNetRowCallback callback, void* context) = 0;

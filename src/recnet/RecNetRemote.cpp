@@ -105,6 +105,7 @@ int RemoteClient::Login(const char* user, const char* password) {
     grpc::ClientContext context;
     token_.clear();
     databasesFetched_ = false;
+    loginRefused_ = false;
     if (!Prepare(&context, kUnaryDeadlineMs)) return 0;
     v1::LoginRequest request;
     request.set_user(user ? user : "");
@@ -113,6 +114,10 @@ int RemoteClient::Login(const char* user, const char* password) {
     const grpc::Status status = stub_->stub->Login(&context, request, &reply);
     if (!status.ok() || reply.session_token().empty()) {
         lastError_ = status.ok() ? "no session" : status.error_message();
+        // Only the server's own answer is a refusal; a call that failed on the way (no server,
+        // a server of another kind, a time-out) is not.
+        loginRefused_ = status.ok() || status.error_code() == grpc::StatusCode::UNAUTHENTICATED ||
+                        status.error_code() == grpc::StatusCode::PERMISSION_DENIED;
         return 0;
     }
     token_ = reply.session_token();

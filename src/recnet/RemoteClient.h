@@ -24,6 +24,7 @@ class RemoteClient : public RecNetClient, public RecNetSinglePass {
 
     int Connect(const char* ip, int port, int timeOutMs) override;
     int Login(const char* user, const char* password) override;
+    int LoginRefused() const override { return loginRefused_ ? 1 : 0; }
     int Close() override;
     int IsConnected() override;
     int OpenDatabase(const char* serverPath) override;
@@ -59,6 +60,7 @@ class RemoteClient : public RecNetClient, public RecNetSinglePass {
     std::vector<Entry> databases_;
     bool databasesFetched_ = false;
     std::string lastError_;
+    bool loginRefused_ = false;
     std::weak_ptr<grpc::Channel> noBucketsChannel_;  // the channel whose server lacks ExecBuckets
 };
 

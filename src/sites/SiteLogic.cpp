@@ -17,6 +17,24 @@ int PortNumber(const std::string& port) {
     return std::atoi(port.c_str());
 }
 
+// Who a site is to the user: its name, else where it reads from.
+std::string ShownName(const SiteRecord& site) {
+    if (!site.name.empty()) return site.name;
+    if (site.connectionType == kConnLocal) return site.localDB;
+    return site.ipAddress + ":" + site.port;
+}
+
+// What tells two sites apart, also after the list changed around them.
+std::string SiteKey(const SiteRecord& site) {
+    return std::to_string(site.connectionType) + '|' + site.ipAddress + '|' + site.port + '|' +
+           site.localDB;
+}
+
+void ReplaceFirst(std::string& text, const char* what, const std::string& with) {
+    const size_t at = text.find(what);
+    if (at != std::string::npos) text.replace(at, 2, with);
+}
+
 void CloseServerClients(SiteRecord& site) {
     RecNetClose(&site.client2D);
     RecNetClose(&site.client3D);
@@ -36,6 +54,21 @@ void SiteLogic::SetCounterType(int counterType, int usePeopleWorker) {
 
 void SiteLogic::Tell(unsigned stringId) {
     prompt_.ShowMessage(stringId, PromptButtons::kOk);
+}
+
+std::string SiteLogic::SiteErrorText(const SiteRecord& site, unsigned message) {
+    IString* strings = IString::Instance();
+    const unsigned cause = message == kMsgCannotConnect  ? kStrCauseUnreachable
+                           : message == kMsgLoginRefused ? kStrCauseLoginRefused
+                                                         : kStrCauseNoDatabase;
+    std::string text = strings->LoadStringA(kStrSiteError);
+    ReplaceFirst(text, "%1", ShownName(site));
+    ReplaceFirst(text, "%2", strings->LoadStringA(cause));
+    return text;
+}
+
+bool SiteLogic::IsUnreachable(const SiteRecord& site) const {
+    return unreachable_.count(SiteKey(site)) != 0;
 }
 
 // --- Adding -------------------------------------------------------------------------------------
@@ -126,6 +159,12 @@ bool SiteLogic::ConnectServer(SiteRecord& site, SiteDialogFields& fields, int co
     RecNetClient* client = *handle;
     SiteDialogFields accepted = fields;
     while (client->Login(accepted.userName.c_str(), accepted.password.c_str()) != 1) {
+        // No answer to the log-in is no refusal: asking for the password again cannot help.
+        if (!client->LoginRefused()) {
+            Tell(kStrConnectFailed);
+            CloseServerClients(site);
+            return false;
+        }
         if (prompt_.ShowMessage(kStrLoginRefused, PromptButtons::kYesNo) != kAnswerYes) {
             CloseServerClients(site);
             return false;
@@ -212,9 +251,28 @@ int SiteLogic::FindSiteOfItem(SiteTreeItem item) const {
     return -1;
 }
 
+bool SiteLogic::ConfirmDelete(const std::vector<int>& indexes) {
+    if (indexes.empty()) return false;
+    IString* strings = IString::Instance();
+    std::string text;
+    if (indexes.size() == 1) {
+        text = strings->LoadStringA(kStrDeleteOneSite);
+    } else {
+        text = strings->LoadStringA(kStrDeleteManySites);
+        const size_t at = text.find("%1");
+        if (at != std::string::npos) text.replace(at, 2, std::to_string(indexes.size()));
+    }
+    text += "\n";
+    // In list order, whatever order the caller found them in.
+    std::vector<int> ordered = indexes;
+    std::sort(ordered.begin(), ordered.end());
+    for (int index : ordered) text += "\n" + sites_[static_cast<size_t>(index)].name;
+    return prompt_.AskText(text, PromptButtons::kOkCancel) == kAnswerOk;
+}
+
 void SiteLogic::DeleteSite(SiteTreeItem item) {
     const int index = FindSiteOfItem(item);
-    if (index < 0) return;
+    if (index < 0 || !ConfirmDelete({index})) return;
     ReleaseSiteHandles(sites_[static_cast<size_t>(index)]);
     sites_.erase(sites_.begin() + index);
     FillTreeByMode();
@@ -239,6 +297,7 @@ int SiteLogic::RemoveCheckedSites() {
             doomed.push_back(index);
         }
     }
+    if (!ConfirmDelete(doomed)) return 0;
     std::sort(doomed.rbegin(), doomed.rend());
     for (int index : doomed) {
         ReleaseSiteHandles(sites_[static_cast<size_t>(index)]);
@@ -250,9 +309,15 @@ int SiteLogic::RemoveCheckedSites() {
 
 void SiteLogic::RenameTreeItem(SiteTreeItem item) {
     if (!item || !tree_.Contains(item)) return;
-    const std::string text = tree_.GetItemText(item);
+    std::string text = tree_.GetItemText(item);
     const int index = FindSiteOfItem(item);
     if (index >= 0) {
+        // The mark of an unconnected site is no part of its name.
+        const std::string mark =
+            std::string(" ") + IString::Instance()->LoadStringA(kStrNotConnectedMark);
+        if (text.size() >= mark.size() &&
+            text.compare(text.size() - mark.size(), mark.size(), mark) == 0)
+            text.resize(text.size() - mark.size());
         sites_[static_cast<size_t>(index)].name = text;
         return;
     }
@@ -353,13 +418,33 @@ void SiteLogic::RefreshSites(int counterType) {
 
 void SiteLogic::Refresh(int counterType, Mode mode) {
     SetCounterType(counterType, mode == Mode::kPeople ? 1 : 0);
-    for (size_t i = 0; i < sites_.size(); ++i) {
-        scratch_ = sites_[i];
-        const SiteConnectResult r = ReconnectSite(scratch_, counterType, queueMeasure_);
-        sites_[i] = scratch_;
-        if (r.message) Tell(r.message);
-    }
+    for (size_t i = 0; i < sites_.size(); ++i) Reconnect(i);
     Fill(mode);
+}
+
+void SiteLogic::Reconnect(size_t i) {
+    scratch_ = sites_[i];
+    const SiteConnectResult r = ReconnectSite(scratch_, counterType_, queueMeasure_);
+    sites_[i] = scratch_;
+    // A server or device that could not be reached (or refused us) stays in the tree, marked,
+    // and is tried again before the next query.
+    const bool remote = scratch_.connectionType != kConnLocal;
+    if (remote && (r.message == kMsgCannotConnect || r.message == kMsgLoginRefused))
+        unreachable_.insert(SiteKey(scratch_));
+    else
+        unreachable_.erase(SiteKey(scratch_));
+    if (r.message) prompt_.AskText(SiteErrorText(scratch_, r.message), PromptButtons::kOk);
+}
+
+int SiteLogic::RetryUnreachable() {
+    if (unreachable_.empty()) return 0;
+    for (size_t i = 0; i < sites_.size(); ++i) {
+        if (IsUnreachable(sites_[i])) Reconnect(i);
+    }
+    FillTreeByMode();
+    int left = 0;
+    for (const SiteRecord& site : sites_) left += IsUnreachable(site) ? 1 : 0;
+    return left;
 }
 
 void SiteLogic::FillPeopleSiteTree() {
@@ -381,9 +466,16 @@ void SiteLogic::Fill(Mode mode) {
         const bool connected = site.client2D || site.client3D || site.localDb || site.deviceLink ||
                                (mode == Mode::kOther && site.clientOther);
         if (!connected) {
-            // Not shown: no item of the old tree may stay attached to it.
-            site.treeItem = nullptr;
             for (CameraSlot& slot : site.cameras) slot.treeItem = nullptr;
+            site.treeItem = nullptr;
+            // Not shown (no item of the old tree may stay attached to it), unless it is a site
+            // of this type that could not be reached: that one shows, marked, without cameras.
+            if (IsUnreachable(site)) {
+                site.treeItem = tree_.InsertItem(
+                    site.name + " " + IString::Instance()->LoadStringA(kStrNotConnectedMark),
+                    kImageSite, kImageSiteSelected, nullptr);
+                if (site.checked == 1) tree_.SetCheck(site.treeItem, true);
+            }
             continue;
         }
         site.treeItem = tree_.InsertItem(site.name, kImageSite, kImageSiteSelected, nullptr);

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -56,10 +57,12 @@ class SiteLogic {
     // The + button and the menu's add entry: the add of the current mode and counter type.
     int AddSiteByMode();
 
-    // Removes the site whose tree item is `item`, with its connections; rebuilds the tree.
+    // Removes the site whose tree item is `item`, with its connections, once the user has
+    // confirmed it; rebuilds the tree.
     void DeleteSite(SiteTreeItem item);
     // The - button: removes every site whose root item is checked, and the site of the last
-    // clicked item when that is a site item without cameras. Returns how many were removed.
+    // clicked item when that is a site item without cameras, once the user has confirmed the
+    // question that names them all. Returns how many were removed (0 after Cancel).
     int RemoveCheckedSites();
     // Takes the item's label into the name of its site or camera.
     void RenameTreeItem(SiteTreeItem item);
@@ -74,10 +77,17 @@ class SiteLogic {
     SiteTreeItem LastClickedItem() const { return lastClicked_; }
 
     // Re-connects every site for a new counter type, without dialogs, and rebuilds the tree.
-    // Failures are told one by one (messages 110, 111, 113).
+    // Failures are told one by one, each naming its site and the cause. A server or device
+    // that cannot be reached or refuses the stored log-in stays in the tree, marked as not
+    // connected (without cameras).
     void RefreshPeopleSites(int counterType);
     void RefreshSites(int counterType);
-    // Rebuilds the tree from the site list: a site is shown when it has a connection.
+    // Rebuilds the tree from the site list: a site is shown when it has a connection, or,
+    // marked "(not connected)", when the last re-connection could not reach it.
+    // Tries the sites left unconnected by the last re-connection again (before a query), tells
+    // what still fails and rebuilds the tree. Returns how many are still not connected.
+    int RetryUnreachable();
+    bool IsUnreachable(const SiteRecord& site) const;
     void FillPeopleSiteTree();
     void FillSiteTree();
     void FillTreeByMode();
@@ -102,6 +112,11 @@ class SiteLogic {
     void ReadChecksBack();
     int FindSiteOfItem(SiteTreeItem item) const;
     void Tell(unsigned stringId);
+    void Reconnect(size_t index);
+    // "Site "<name>": <cause>" for a failure of ReconnectSite (message 110, 111 or 113).
+    static std::string SiteErrorText(const SiteRecord& site, unsigned message);
+    // Asks before sites go: names them (in list order) and says how many. True on OK.
+    bool ConfirmDelete(const std::vector<int>& indexes);
 
     std::vector<SiteRecord>& sites_;
     ISiteTree& tree_;
@@ -115,5 +130,6 @@ class SiteLogic {
     int queueMeasure_ = 0;
     int has3DCameras_ = 0;
     SiteTreeItem lastClicked_ = nullptr;
+    std::set<std::string> unreachable_;  // SiteKey of the sites that could not be reached
     SiteRecord scratch_;
 };

@@ -5,6 +5,8 @@
 
 #include <array>
 
+#include "store/GuideStringIds.h"
+
 // --- Every window and message box -------------------------------------------------------------
 constexpr unsigned kStrAppCaption = 0;  // main window title; caption of every message box
 
@@ -260,4 +262,22 @@ inline constexpr std::array kAllStringIds{
     kStrLocalSite,
     kStrLoginRefused,
     kStrNoCameraDatabase,
+    // The guiding texts of store/GuideStringIds.h.
+    kStrDeleteOneSite,
+    kStrDeleteManySites,
+    kStrHintStart,
+    kStrMissingCounterType,
+    kStrMissingSite,
+    kStrMissingCamera,
+    kStrHintNoRows,
+    kStrHintTypeChanged,
+    kStrSiteError,
+    kStrCauseUnreachable,
+    kStrCauseLoginRefused,
+    kStrCauseNoDatabase,
+    kStrNotConnectedMark,
+    kStrHeadingSites,
+    kStrHeadingRange,
+    kStrHeadingFilters,
+    kStrHeadingPrinted,
 };

@@ -30,6 +30,7 @@
 #include "store/SiteListStore.h"
 #include "ui/chartview/WebBrowserHost.h"
 #include "ui/reportwin/CReportDlg.h"
+#include "ui/reportwin/IDatePicker.h"
 #include "ui/reportwin/ISettingsDialog.h"
 #include "ui/reportwin/ProgressDlg.h"
 #include "ui/reportwin/RetryPrompt.h"
@@ -142,6 +143,19 @@ class ReportWindowTest : public QObject {
             QCOMPARE(TextOf(table, expectedRows, 2 + static_cast<int>(c)),
                      QString::number(totals[shown[c]].toInteger()));
         QVERIFY2(all > 0, "the sample day has no counts");
+    }
+
+    // A record-database server on 127.0.0.1 (a free port) over `root`, with the user "viewer"
+    // (password "secret").
+    bool ServerConfigFor(const QString& root, const char* name, zl::recnetd::ServerConfig* config) {
+        config->address = "127.0.0.1";
+        config->port = 0;
+        config->serverName = name;
+        config->dataRoots = {root.toStdString()};
+        config->usersFile = folder_->Path("users").toStdString();
+        config->logLevel = zl::recnetd::LogLevel::Error;
+        std::string error;
+        return zl::recnetd::UserStore::AddUser(config->usersFile, "viewer", "secret", &error);
     }
 
     // Exports through the Export button with the path the "dialog" answers.
@@ -370,7 +384,16 @@ class ReportWindowTest : public QObject {
         const QByteArray bytes = ReadAll(bmp);
         QVERIFY(bytes.startsWith("BM"));
         const QImage image(bmp);
-        QCOMPARE(image.size(), window_->Host()->size());
+        // The chart under the report's heading.
+        QCOMPARE(image.width(), window_->Host()->width());
+        QVERIFY(image.height() > window_->Host()->height() + 40);
+        const QStringList heading = window_->HeadingLines();
+        QCOMPARE(heading.size(), 4);
+        QCOMPARE(heading[0], QStringLiteral("2D People Counter - Range: Day ") +
+                                 QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+        QCOMPARE(heading[1], QStringLiteral("Sites: Test site"));
+        QCOMPARE(heading[2], QStringLiteral("Filters: Direction: In and Out"));
+        QVERIFY(heading[3].startsWith(QStringLiteral("Printed: ")));
         const int row = (image.width() * 3 + 3) / 4 * 4;
         QCOMPARE(bytes.size(), 54 + row * image.height());
         QVERIFY2(colourCount(image) > 4, "the captured chart is blank");
@@ -409,6 +432,11 @@ class ReportWindowTest : public QObject {
             Today(),  "--direction", "2",       "--site-list", folder_->Path("SiteList.ini")};
         CompareTableWithCli(cli, 24, {1});
         QCOMPARE(table->horizontalHeaderItem(2)->text(), QStringLiteral("Outward"));
+        // The chart page holds the shown series only, so its legend matches the table.
+        const std::string page = window_->Chart().LoadDataText();
+        QVERIFY(page.find("label : \"Outward\"") != std::string::npos);
+        QVERIFY(page.find("label : \"Inward\"") == std::string::npos);
+        QVERIFY(window_->HeadingLines()[2].endsWith(QStringLiteral("Direction: Out")));
         // The export writes the shown column under its own title, as the command line does.
         CompareExportsWithCli(cli, QStringLiteral("out"));
         QVERIFY(watcher.texts.isEmpty());
@@ -478,14 +506,8 @@ class ReportWindowTest : public QObject {
         const QString root = folder_->Path("served");
         QVERIFY(GenerateData(root, {1}, 2, 60, 2, true));
         zl::recnetd::ServerConfig config;
-        config.address = "127.0.0.1";
-        config.port = 0;
-        config.serverName = "test-server";
-        config.dataRoots = {root.toStdString()};
-        config.usersFile = folder_->Path("users").toStdString();
-        config.logLevel = zl::recnetd::LogLevel::Error;
+        QVERIFY(ServerConfigFor(root, "test-server", &config));
         std::string error;
-        QVERIFY(zl::recnetd::UserStore::AddUser(config.usersFile, "viewer", "secret", &error));
         zl::recnetd::RecNetServer server(config);
         QVERIFY2(server.Start(&error), error.c_str());
 
@@ -505,7 +527,8 @@ class ReportWindowTest : public QObject {
         PressQuery();
         QCOMPARE(window_->RetryPrompt()->Asked(), 1);
         QCOMPARE(watcher.texts.size(), 1);
-        QVERIFY2(watcher.texts[0].startsWith(QStringLiteral("127.0.0.1")),
+        // Named by the site, then the worker's text with the address.
+        QVERIFY2(watcher.texts[0].startsWith(QStringLiteral("Site \"Test site\": 127.0.0.1")),
                  qPrintable(watcher.texts[0]));
         QVERIFY(watcher.texts[0].contains(QStringLiteral("Do you want to try again?")));
         QCOMPARE(window_->LastOutcome(), static_cast<int>(kQueryFailed));
@@ -521,21 +544,197 @@ class ReportWindowTest : public QObject {
         server.Stop();
     }
 
+    void deletingSitesAsksFirstAndCancelKeepsThemAll() {
+        QVERIFY(GenerateData(folder_->Path("a"), {1}, 1, 60, 1, true));
+        QVERIFY(GenerateData(folder_->Path("b"), {1}, 1, 60, 1, true));
+        TestSite a = LocalSite(folder_->Path("a"));
+        a.name = "Front door";
+        TestSite b = LocalSite(folder_->Path("b"));
+        b.name = "Back door";
+        folder_->WriteSiteList({a, b});
+        ModalWatcher watcher;
+        OpenWindow();
+        ChooseCounterType(0);
+        CDragDropTreeCtrl* tree = window_->Tree();
+        QCOMPARE(tree->topLevelItemCount(), 2);
+        for (int i = 0; i < 2; ++i) {
+            tree->topLevelItem(i)->setCheckState(0, Qt::Checked);
+            emit tree->treeLeftClicked(tree->topLevelItem(i), QPoint());
+        }
+        watcher.answer = QMessageBox::Cancel;
+        PressButton(kIdRemove);
+        QCOMPARE(watcher.texts.size(), 1);
+        QVERIFY2(watcher.texts[0].contains(QStringLiteral("these 2 sites")),
+                 qPrintable(watcher.texts[0]));
+        QVERIFY(watcher.texts[0].contains(QStringLiteral("Front door")));
+        QVERIFY(watcher.texts[0].contains(QStringLiteral("Back door")));
+        QCOMPARE(CSiteListStore::Instance()->Sites().size(), size_t(2));
+        QCOMPARE(tree->topLevelItemCount(), 2);
+
+        watcher.answer = QMessageBox::Ok;
+        PressButton(kIdRemove);
+        QTRY_COMPARE_WITH_TIMEOUT(watcher.texts.size(), 2, 30000);
+        QCOMPARE(CSiteListStore::Instance()->Sites().size(), size_t(0));
+        QCOMPARE(tree->topLevelItemCount(), 0);
+    }
+
+    void theCreationSizeIsTheLeastAndTheDateStaysReadable() {
+        ModalWatcher watcher;
+        OpenWindow();
+        QCOMPARE(window_->size(), CReportDlg::kCreationSize);
+        QVERIFY(window_->minimumWidth() >= 1180);
+        QVERIFY(window_->minimumHeight() >= 720);
+        window_->resize(1032, 600);
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(window_->width() >= 1180);
+        QVERIFY(window_->height() >= 720);
+        QWidget* date = window_->Control(kIdDatePicker);
+        const int text = date->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00"));
+        QVERIFY2(date->width() > text, qPrintable(QString::number(date->width())));
+        QVERIFY(date->isVisible());
+        // Typed, the date is what the next query reads.
+        auto* field = date->findChild<QLineEdit*>(QStringLiteral("id10202"));
+        QVERIFY(field && !field->isReadOnly());
+        field->selectAll();
+        QTest::keyClicks(field, QStringLiteral("2026/02/03"));
+        const SYSTEMTIME day = window_->DatePicker()->Get_Select_Time();
+        QCOMPARE(QDate(day.wYear, day.wMonth, day.wDay), QDate(2026, 2, 3));
+    }
+
+    void emptyStatesSayWhatToDoAndKeysWork() {
+        QVERIFY(GenerateData(folder_->Path("data"), {1, 3}, 1, 60, 1, true));
+        folder_->WriteSiteList({LocalSite(folder_->Path("data"))});
+        ModalWatcher watcher;
+        OpenWindow();
+        QLabel* hint = window_->Hint();
+        QVERIFY(hint->isVisible());
+        QCOMPARE(hint->text(),
+                 QStringLiteral("Choose a counter type, check sites and cameras, press Query."));
+        QVERIFY(!window_->Host()->isVisible());
+        // Enter on a control that does not use it runs Query; with nothing chosen it says what
+        // is missing, runs nothing and leaves Print and Export off.
+        int exports = 0, prints = 0;
+        window_->chooseExportPath = [&](const QString&, const QString&) {
+            ++exports;
+            return QString();
+        };
+        window_->choosePrinter = [&](QPrinter&) {
+            ++prints;
+            return false;
+        };
+        QTest::keyClick(window_->Control(kIdDay), Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(watcher.texts.size(), 1, 30000);
+        QVERIFY2(watcher.texts[0].contains(QStringLiteral("choose a counter type")),
+                 qPrintable(watcher.texts[0]));
+        ChooseCounterType(0);
+        PressButton(kIdQuery);
+        QTRY_COMPARE_WITH_TIMEOUT(watcher.texts.size(), 2, 30000);
+        QVERIFY2(watcher.texts[1].contains(QStringLiteral("check at least one site")),
+                 qPrintable(watcher.texts[1]));
+        QVERIFY(!window_->Control(kIdPrint)->isEnabled());
+        QVERIFY(!window_->Control(kIdExport)->isEnabled());
+        QTest::keySequence(window_.get(), QKeySequence(Qt::CTRL | Qt::Key_E));
+        QTest::keySequence(window_.get(), QKeySequence::Print);
+        QCOMPARE(exports + prints, 0);
+        QCOMPARE(window_->LastOutcome(), 0);
+
+        // A query with rows: the chart in place of the hint, the keys print and export.
+        CheckFirstSite();
+        QTest::keyClick(window_->Control(kIdDay), Qt::Key_Enter);
+        QCOMPARE(window_->HasResult(), 1);
+        QVERIFY(!hint->isVisible());
+        QVERIFY(window_->Host()->isVisible());
+        // The shortcuts belong to the window: it has to be the active one.
+        QApplication::setActiveWindow(window_.get());
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        QWidget* focus = window_->Control(kIdQuery);
+        focus->setFocus();
+        QTRY_VERIFY_WITH_TIMEOUT(focus->hasFocus(), 30000);
+        QTest::keyClick(focus, Qt::Key_E, Qt::ControlModifier);
+        QTest::keyClick(focus, Qt::Key_S, Qt::ControlModifier);
+        QTest::keyClick(focus, Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(exports, 2);
+        QCOMPARE(prints, 1);
+
+        // Another counter type clears the result at once.
+        ChooseCounterType(2);
+        QCOMPARE(window_->HasResult(), 0);
+        QCOMPARE(window_->Table()->rowCount(), 0);
+        QVERIFY(hint->isVisible());
+        QVERIFY(hint->text().contains(QStringLiteral("counter type changed")));
+        QVERIFY(!window_->Control(kIdExport)->isEnabled());
+        QCOMPARE(watcher.texts.size(), 2);
+
+        // Tab walks the query row in reading order.
+        QWidget* order[] = {window_->Control(kIdCounterType), window_->Control(kIdDatePicker),
+                            window_->Control(kIdDay),         window_->Control(kIdWeek),
+                            window_->Control(kIdMonth),       window_->Control(kIdQuery)};
+        for (size_t i = 1; i < std::size(order); ++i) {
+            QWidget* next = order[i - 1]->focusProxy() ? order[i - 1]->focusProxy() : order[i - 1];
+            next = next->nextInFocusChain();
+            while (next &&
+                   (next->window() != window_.get() || !(next->focusPolicy() & Qt::TabFocus)))
+                next = next->nextInFocusChain();
+            QWidget* want = order[i]->focusProxy() ? order[i]->focusProxy() : order[i];
+            QCOMPARE(next, want);
+        }
+    }
+
+    void aSiteWhoseServerIsDownStaysInTheTreeAndIsNamed() {
+        ModalWatcher watcher;
+        int port = 0;
+        {
+            zl::recnetd::ServerConfig config;
+            QVERIFY(ServerConfigFor(folder_->Path(), "gone", &config));
+            std::string error;
+            zl::recnetd::RecNetServer server(config);
+            QVERIFY2(server.Start(&error), error.c_str());
+            port = server.Port();
+            server.Stop();
+        }
+        TestSite site;
+        site.connectionType = 0;
+        site.port = std::to_string(port);
+        site.user = "viewer";
+        site.password = "secret";
+        site.name = "Main entrance";
+        folder_->WriteSiteList({site});
+        OpenWindow();
+        ChooseCounterType(0);
+        QCOMPARE(watcher.texts.size(), 1);
+        QVERIFY2(
+            watcher.texts[0].startsWith(QStringLiteral("Site \"Main entrance\": cannot connect")),
+            qPrintable(watcher.texts[0]));
+        CDragDropTreeCtrl* tree = window_->Tree();
+        QCOMPARE(tree->topLevelItemCount(), 1);
+        QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("Main entrance (not connected)"));
+        // Checked and queried, it is tried again and named again; no query runs without it.
+        tree->topLevelItem(0)->setCheckState(0, Qt::Checked);
+        emit tree->treeLeftClicked(tree->topLevelItem(0), QPoint());
+        PressQuery();
+        QCOMPARE(watcher.texts.size(), 2);
+        QVERIFY(watcher.texts[1].startsWith(QStringLiteral("Site \"Main entrance\"")));
+        QCOMPARE(window_->HasResult(), 0);
+        QCOMPARE(tree->topLevelItemCount(), 1);
+        QCOMPARE(CSiteListStore::Instance()->Sites().size(), size_t(1));
+    }
+
     void resizingKeepsTheResultAreaFilling() {
         ModalWatcher watcher;
         OpenWindow();
         window_->resize(1200, 760);
         QTRY_COMPARE_WITH_TIMEOUT(window_->size(), QSize(1200, 760), 30000);
         QCoreApplication::sendPostedEvents();  // the layouts apply the new size
-        const QRect before = window_->Host()->geometry();
+        // Before a query the result area shows its hint.
+        QVERIFY(window_->Hint()->isVisible());
+        const QRect before = window_->Hint()->geometry();
         const QRect queryBefore = window_->Control(kIdQuery)->geometry();
         const QRect addBefore = window_->Control(kIdAdd)->geometry();
         const QRect treeBefore = window_->Tree()->geometry();
         window_->resize(1400, 900);
-        QTRY_COMPARE_WITH_TIMEOUT(window_->Host()->geometry().width() - before.width(), 200, 30000);
-        QTRY_COMPARE_WITH_TIMEOUT(window_->Host()->geometry().height() - before.height(), 140,
+        QTRY_COMPARE_WITH_TIMEOUT(window_->Hint()->geometry().width() - before.width(), 200, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(window_->Hint()->geometry().height() - before.height(), 140,
                                   30000);
-        const QRect after = window_->Host()->geometry();
         QCOMPARE(window_->Control(kIdQuery)->geometry().x() - queryBefore.x(), 200);
         QCOMPARE(window_->Control(kIdAdd)->geometry().y() - addBefore.y(), 140);
         QCOMPARE(window_->Tree()->geometry().height() - treeBefore.height(), 140);

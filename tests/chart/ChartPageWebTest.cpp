@@ -276,7 +276,7 @@ TEST_F(ChartPageTest, ShowValueDrawsEveryValue) {
             })())")
                             .toBool());
         }
-        // Bars carry their value 8 pixels above their top.
+        // Bars carry their value 8 pixels above their top, or as high as the canvas lets it.
         if (view == 1) {
             EXPECT_TRUE(Js(R"((function () {
               var c = zlxPage.chart, ctx = c.chart.ctx, at = [], fillText = ctx.fillText;
@@ -284,11 +284,118 @@ TEST_F(ChartPageTest, ShowValueDrawsEveryValue) {
               c.draw();
               ctx.fillText = fillText;
               var bar = c.datasets[0].bars[1];
-              return at.some(function (a) { return a[0] === '30' && a[1] === bar.x && a[2] === bar.y - 8; });
+              var y = Math.max(bar.y - 8, c.options.scaleFontSize + 1);
+              return at.some(function (a) { return a[0] === '30' && a[1] === bar.x && a[2] === y; });
             })())")
                             .toBool());
         }
         ExpectNoScriptErrors();
+    }
+}
+
+TEST_F(ChartPageTest, UnderADirectionThePageShowsOnlyItsSeries) {
+    const QString legend = "zlxPage.legend.map(function(e){return e.text;})";
+    const QStringList expected[3] = {{"Inward", "Outward"}, {"Inward"}, {"Outward"}};
+    for (int direction : {1, 2, 0}) {
+        ChartSelection sel;
+        sel.direction = direction;
+        Show(DayRecords(), sel, DefaultSettings(1));
+        EXPECT_EQ(JsList(legend), expected[direction]) << "direction " << direction;
+        EXPECT_EQ(Js("zlxPage.chart.datasets.length").toInt(), expected[direction].size());
+        // The values drawn are those of the shown series: Out has 9 at 09, In has 30.
+        EXPECT_EQ(Js("zlxPage.chart.datasets[0].points[1].value").toInt(), direction == 2 ? 9 : 30);
+        ExpectNoScriptErrors();
+    }
+}
+
+// Buckets of one day (`minutes` long) or of a month's days, with values up to five digits.
+std::vector<CountRecord> Buckets(int count) {
+    std::vector<CountRecord> records;
+    if (count == 31) {
+        for (int d = 1; d <= 31; ++d)
+            records.push_back(Record(2024, 1, d, 0, 0, {uint32_t(29503 - d * 7), 3}));
+        return records;
+    }
+    const int minutes = 1440 / count;
+    for (int i = 0; i < count; ++i) {
+        const uint32_t v = i == count - 1 ? 29503u : uint32_t((i * 37) % 900 + 100);
+        records.push_back(
+            Record(2024, 3, 4, i * minutes / 60, i * minutes % 60, {v, 12000}, minutes));
+    }
+    return records;
+}
+
+// For every drawn x label and value: its box along x, from the draw calls of one redraw.
+const char* kTextBoxes = R"((function () {
+  var c = zlxPage.chart, ctx = c.chart.ctx, labels = [], values = [], tx = 0;
+  var fillText = ctx.fillText, translate = ctx.translate, save = ctx.save, restore = ctx.restore;
+  ctx.save = function () { tx = 0; return save.apply(this, arguments); };
+  ctx.translate = function (x) { tx = x; return translate.apply(this, arguments); };
+  ctx.restore = function () { tx = 0; return restore.apply(this, arguments); };
+  ctx.fillText = function (t, x, y) {
+    var w = ctx.measureText(String(t)).width, box;
+    if (tx > 0) {
+      labels.push({t: String(t), l: tx - w / 2, r: tx + w / 2});
+    } else if (ctx.textAlign === 'center' && ctx.textBaseline === 'bottom') {
+      values.push({t: String(t), l: x - w / 2, r: x + w / 2, top: y - c.options.scaleFontSize});
+    }
+    return fillText.apply(this, arguments);
+  };
+  c.options.scaleShowValue = true;
+  c.draw();
+  ctx.fillText = fillText; ctx.translate = translate; ctx.save = save; ctx.restore = restore;
+  return {labels: labels, values: values, step: c.scale.xLabelStep,
+          axis: Math.round(c.scale.xScalePaddingLeft), width: c.chart.width,
+          rotation: c.scale.xLabelRotation};
+})())";
+
+TEST_F(ChartPageTest, LabelsThinToWhatFitsAndValuesStayInside) {
+    // The chart area of the window at its least size, and a small one.
+    for (const QSize size : {QSize(830, 560), QSize(420, 280)}) {
+        host->resize(size);
+        for (int count : {24, 31, 48, 96, 288}) {
+            ChartSelection sel;
+            sel.range = count == 31 ? 2 : 0;
+            Show(Buckets(count), sel, DefaultSettings(1));
+            const QVariantMap drawn = Js(kTextBoxes).toMap();
+            const QVariantList labels = drawn["labels"].toList();
+            const int step = drawn["step"].toInt();
+            const QString where = QString("%1 buckets at %2x%3, step %4")
+                                      .arg(count)
+                                      .arg(size.width())
+                                      .arg(size.height())
+                                      .arg(step);
+            SCOPED_TRACE(where.toStdString());
+            EXPECT_EQ(drawn["rotation"].toInt(), 0);
+            // Every step-th label, from the first; at least two, none overlapping.
+            EXPECT_EQ(labels.size(), (count + step - 1) / step);
+            EXPECT_GE(labels.size(), 2);
+            for (int i = 1; i < labels.size(); ++i) {
+                EXPECT_GT(labels[i].toMap()["l"].toDouble(),
+                          labels[i - 1].toMap()["r"].toDouble() + 1)
+                    << labels[i].toMap()["t"].toString().toStdString();
+            }
+            // A day of short periods shows whole hours once it cannot show every label.
+            if (count % 24 == 0 && step >= count / 24) EXPECT_EQ(step % (count / 24), 0);
+            // The step is the least that fits: half of it would leave no gap.
+            if (step > 1) {
+                const double slot = Js("Chart.helpers.zlxXSlot(zlxPage.chart.scale)").toDouble();
+                const double needed = Js("zlxPage.chart.scale.xLabelWidth + 6").toDouble();
+                EXPECT_LT((step / 2) * slot, needed);
+            }
+            // Every value inside the drawing area: right of the axis, inside the canvas, below
+            // the top; the five-digit last value whole.
+            const QVariantList values = drawn["values"].toList();
+            EXPECT_EQ(values.size(), 2 * count);
+            for (const QVariant& v : values) {
+                const QVariantMap box = v.toMap();
+                EXPECT_GT(box["l"].toDouble(), drawn["axis"].toDouble())
+                    << box["t"].toString().toStdString();
+                EXPECT_LE(box["r"].toDouble(), drawn["width"].toDouble());
+                EXPECT_GE(box["top"].toDouble(), 0);
+            }
+            ExpectNoScriptErrors();
+        }
     }
 }
 

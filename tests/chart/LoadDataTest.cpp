@@ -94,6 +94,30 @@ TEST_F(LoadDataTest, DayResultOfThe2DCounter) {
     EXPECT_TRUE(any);
 }
 
+TEST_F(LoadDataTest, ADirectionWritesOnlyTheSeriesTheTableShows) {
+    const std::vector<CountRecord> records{Record(2024, 3, 4, 8, 0, {12, 5}),
+                                           Record(2024, 3, 4, 9, 0, {7, 9})};
+    const auto head = Head("Entrance", "", "line", "\"08\",\"09\"");
+    ChartSettings s = DefaultSettings(1);
+    s.line.title = "Entrance";
+    // Each direction in turn on the same chart, as the window switches it after a query.
+    CHtmlChart chart;
+    ChartSelection sel;
+    sel.direction = 1;  // In
+    Show(chart, records, s, sel);
+    EXPECT_EQ(BuildLoadData(chart),
+              Join({head, Dataset("Inward", 3, "255,0,0", "12,7", false), Tail(0, 1, 0)}));
+    sel.direction = 2;  // Out: the first series is left out, the second is the last one
+    ApplyChartSettings(chart, s, sel, "Seconds", nullptr);
+    EXPECT_EQ(BuildLoadData(chart),
+              Join({head, Dataset("Outward", 3, "0,128,255", "5,9", false), Tail(0, 1, 0)}));
+    sel.direction = 0;  // both again
+    ApplyChartSettings(chart, s, sel, "Seconds", nullptr);
+    EXPECT_EQ(BuildLoadData(chart),
+              Join({head, Dataset("Inward", 3, "255,0,0", "12,7", true),
+                    Dataset("Outward", 3, "0,128,255", "5,9", false), Tail(0, 1, 0)}));
+}
+
 TEST_F(LoadDataTest, WeekResultAsBarChart) {
     CHtmlChart chart;
     ChartSettings s = DefaultSettings(1);

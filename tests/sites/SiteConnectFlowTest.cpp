@@ -1,8 +1,10 @@
 // Adding and re-connecting sites with a scripted user on real data: countgen databases as local
 // folders and files, an in-process recnetd on 127.0.0.1 and an in-process devsim.
+#include <grpcpp/grpcpp.h>
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <thread>
 
 #include "CountGen.h"
 #include "DevSim.h"
@@ -432,14 +434,79 @@ TEST_F(ServerFlow, ReconnectionTellsEachFailureAndGoesOn) {
     good.localDB = Root();
     h.sites = {refused, unreachable, empty, good};
 
+    h.sites[1].name = "Door";
     h.logic.RefreshPeopleSites(1);
-    EXPECT_EQ(h.prompt.Ids(), (std::vector<unsigned>{111, 110, 113}));
+    // Each failure names its site (its name, else its address or folder) and the cause.
+    const std::string port = std::to_string(server_->Port());
+    EXPECT_EQ(h.prompt.texts,
+              (std::vector<std::string>{"Site \"127.0.0.1:" + port + "\": refused",
+                                        "Site \"Door\": no answer",
+                                        "Site \"" + dir_.Path() + "\": no database"}));
     for (const auto& a : h.prompt.asked) EXPECT_EQ(a.buttons, PromptButtons::kOk);
     EXPECT_EQ(h.sites[0].client2D, nullptr);
     EXPECT_EQ(h.sites[1].client2D, nullptr);
     EXPECT_EQ(UsedCameras(h.sites[3]), (std::vector<int>{1, 2, 3}));
-    // The empty folder's database cannot be opened: still shown as a local site.
-    EXPECT_EQ(h.tree.Roots().size(), 2u);
+    // The servers that failed stay in the tree, marked; the empty folder's database cannot be
+    // opened: still shown as a local site.
+    EXPECT_TRUE(h.logic.IsUnreachable(h.sites[0]));
+    EXPECT_TRUE(h.logic.IsUnreachable(h.sites[1]));
+    EXPECT_FALSE(h.logic.IsUnreachable(h.sites[2]));
+    ASSERT_EQ(h.tree.Roots().size(), 4u);
+    EXPECT_EQ(h.tree.RootTexts()[1], "Door (not connected)");
+    EXPECT_TRUE(h.tree.Roots()[1]->children.empty());
+
+    // Renaming a marked site keeps the mark out of its name.
+    h.tree.SetItemText(h.tree.Roots()[1], "Back door (not connected)");
+    h.logic.RenameTreeItem(h.tree.Roots()[1]);
+    EXPECT_EQ(h.sites[1].name, "Back door");
+
+    // The next try (before a query) reaches the one whose password is right now, and tells the
+    // other again.
+    h.sites[0].password = TestServer::kPassword;
+    h.prompt.texts.clear();
+    EXPECT_EQ(h.logic.RetryUnreachable(), 1);
+    EXPECT_EQ(h.prompt.texts, (std::vector<std::string>{"Site \"Back door\": no answer"}));
+    EXPECT_NE(h.sites[0].client2D, nullptr);
+    EXPECT_EQ(UsedCameras(h.sites[0]), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(h.tree.RootTexts()[1], "Back door (not connected)");
+    EXPECT_EQ(h.tree.Roots()[0]->children.size(), 3u);
+}
+
+TEST_F(ServerFlow, ALogInWithoutAnAnswerIsNoRefusal) {
+    // Something listens at the address but is no record-database server: the log-in fails on
+    // the way, and the user is told the site cannot be reached instead of being asked for a
+    // password again.
+    int port = 0;
+    // A gRPC server of no service at all: every call is answered UNIMPLEMENTED from its
+    // completion queue.
+    grpc::ServerBuilder builder;
+    builder.AddListeningPort("127.0.0.1:0", grpc::InsecureServerCredentials(), &port);
+    std::unique_ptr<grpc::ServerCompletionQueue> queue = builder.AddCompletionQueue();
+    const std::unique_ptr<grpc::Server> stranger = builder.BuildAndStart();
+    ASSERT_TRUE(stranger);
+    std::thread poller([&queue] {
+        void* tag = nullptr;
+        bool ok = false;
+        while (queue->Next(&tag, &ok)) {
+        }
+    });
+    struct Stop {
+        grpc::Server& server;
+        grpc::ServerCompletionQueue& queue;
+        std::thread& poller;
+        ~Stop() {
+            server.Shutdown(std::chrono::system_clock::now());
+            queue.Shutdown();
+            poller.join();
+        }
+    } stop{*stranger, *queue, poller};
+    ASSERT_GT(port, 0);
+    SiteHarness h;
+    h.dialog.Ok(RemoteAnswer(kConnServer, port, TestServer::kUser, TestServer::kPassword));
+    EXPECT_EQ(h.logic.AddPeopleSite(1), 0);
+    EXPECT_EQ(h.prompt.Ids(), (std::vector<unsigned>{110}));
+    EXPECT_EQ(h.dialog.seen.size(), 1u);
+    EXPECT_TRUE(h.sites.empty());
 }
 
 }  // namespace

@@ -186,7 +186,15 @@ TEST_F(SiteTreeLogic, MenuCommandsRenameDeleteAndAdd) {
     ASSERT_EQ(h.tree.edited.size(), 1u);
     EXPECT_EQ(h.tree.edited[0], cam);
 
+    // Delete asks first, naming the site; Cancel keeps it.
     h.menu.choose = kCmdDeleteSite;
+    h.logic.OnTreeContextMenu(Site(0), 3, 3);
+    ASSERT_EQ(h.prompt.texts.size(), 1u);
+    EXPECT_EQ(h.prompt.texts[0], "Delete this site?\n\nA");
+    EXPECT_EQ(h.prompt.asked.back().buttons, PromptButtons::kOkCancel);
+    EXPECT_EQ(h.sites.size(), 2u);
+    EXPECT_EQ(h.tree.RootTexts(), (std::vector<std::string>{"A", "B"}));
+    h.prompt.textAnswers = {kAnswerOk};
     h.logic.OnTreeContextMenu(Site(0), 3, 3);
     ASSERT_EQ(h.sites.size(), 1u);
     EXPECT_EQ(h.sites[0].name, "B");
@@ -210,7 +218,15 @@ TEST_F(SiteTreeLogic, MinusRemovesCheckedSitesAndTheLastClickedEmptySite) {
     Click(Site(0));
     Click(Site(2));
     h.logic.OnTreeContextMenu(Site(3), 1, 1);  // D: a site without cameras, last clicked
-    // Every removal rebuilds the tree, so the sites must be found before the first one goes.
+    // One question names all three in list order and counts them; Cancel keeps every site.
+    EXPECT_EQ(h.logic.RemoveCheckedSites(), 0);
+    ASSERT_EQ(h.prompt.texts.size(), 1u);
+    EXPECT_EQ(h.prompt.texts[0], "Delete 3 sites?\n\nA\nC\nD");
+    EXPECT_EQ(h.sites.size(), 5u);
+    EXPECT_EQ(h.tree.RootTexts(), (std::vector<std::string>{"A", "B", "C", "D", "E"}));
+    // The tree was left alone, so the same three are still chosen; OK removes them. Every
+    // removal rebuilds the tree, so the sites must be found before the first one goes.
+    h.prompt.textAnswers = {kAnswerOk};
     EXPECT_EQ(h.logic.RemoveCheckedSites(), 3);
     std::vector<std::string> left;
     for (const SiteRecord& s : h.sites) left.push_back(s.name);
@@ -218,9 +234,11 @@ TEST_F(SiteTreeLogic, MinusRemovesCheckedSitesAndTheLastClickedEmptySite) {
     EXPECT_EQ(h.tree.RootTexts(), left);
 
     // The last clicked item counts only while it is a site without cameras.
+    // Nothing chosen: no question at all.
     h.logic.OnTreeContextMenu(Site(0), 1, 1);
     EXPECT_EQ(h.logic.RemoveCheckedSites(), 0);
     EXPECT_EQ(h.sites.size(), 2u);
+    EXPECT_EQ(h.prompt.texts.size(), 2u);
 }
 
 TEST_F(SiteTreeLogic, DeleteOfAnUnknownItemChangesNothing) {
@@ -231,6 +249,7 @@ TEST_F(SiteTreeLogic, DeleteOfAnUnknownItemChangesNothing) {
     h.logic.DeleteSite(nullptr);  // must not match the hidden site, whose item is 0
     h.logic.DeleteSite(Camera(0, 0));
     EXPECT_EQ(h.sites.size(), 2u);
+    EXPECT_TRUE(h.prompt.texts.empty());
 }
 
 TEST_F(SiteTreeLogic, CloseAllSitesReleasesEveryHandle) {

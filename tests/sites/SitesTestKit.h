@@ -45,7 +45,10 @@ class SitesTempDir {
 inline void UseTestStrings() {
     static SitesTempDir* dir = [] {
         auto* d = new SitesTempDir;
-        std::ofstream(*d / "lang.ini") << "[STRING]\n0=Reporter\n34=Unnamed\n56=Local\n";
+        std::ofstream(*d / "lang.ini") << "[STRING]\n0=Reporter\n34=Unnamed\n56=Local\n"
+                                          "500=Delete this site?\n501=Delete %1 sites?\n"
+                                          "520=Site \"%1\": %2\n521=no answer\n522=refused\n"
+                                          "523=no database\n524=(not connected)\n";
         IString::Instance()->SetFile(*d / "lang.ini");
         return d;
     }();
@@ -149,13 +152,27 @@ class ScriptedPrompt : public IUserPrompt {
         answers.pop_front();
         return a;
     }
+    // Composed questions: recorded with their text; answered from `textAnswers` (default:
+    // Cancel, the answer that keeps everything).
+    int AskText(const std::string& text, PromptButtons buttons) override {
+        texts.push_back(text);
+        asked.push_back({0, buttons});
+        if (buttons == PromptButtons::kOk) return kAnswerOk;
+        if (textAnswers.empty())
+            return buttons == PromptButtons::kOkCancel ? kAnswerCancel : kAnswerNo;
+        const int a = textAnswers.front();
+        textAnswers.pop_front();
+        return a;
+    }
     std::vector<unsigned> Ids() const {
         std::vector<unsigned> ids;
         for (const Asked& a : asked) ids.push_back(a.id);
         return ids;
     }
     std::deque<int> answers;
+    std::deque<int> textAnswers;
     std::vector<Asked> asked;
+    std::vector<std::string> texts;
 };
 
 // Each call takes the next scripted step; it sees the prefilled fields and may fill them in

@@ -7,6 +7,11 @@
  *                      every bar 8 pixels above the bar.
  *   scaleStepGridLines draw only every n-th grid line (1: every line). The axes, the tick marks
  *                      and the scale labels are always drawn.
+ *
+ * The x labels stay horizontal: where they do not all fit, only every n-th is drawn (the
+ * scale's xLabelStep, the least step of labelSteps that leaves a gap between neighbours), so
+ * that they never overlap. Values drawn with scaleShowValue are kept inside the
+ * drawing area: right of the y axis, left of the canvas's right edge, below its top.
  */
 (function () {
 	"use strict";
@@ -22,6 +27,80 @@
 	};
 	helpers.extend(Chart.defaults.Line, extraDefaults);
 	helpers.extend(Chart.defaults.Bar, extraDefaults);
+
+	// The label steps tried, least first, for `count` labels. A day of periods shorter than an
+	// hour (48, 96, 288 labels) steps within the hour by its divisors, then by whole hours, so
+	// that the labels drawn are hours; other counts take 1, 2, 3, 4, 6, 8, 12, 16, 24. No step
+	// is more than twice the one before.
+	function labelSteps(count) {
+		var perHour = (count > 24 && count % 24 === 0) ? count / 24 : 1,
+			steps = [],
+			hours = [1, 2, 3, 4, 6, 8, 12, 16, 24],
+			i;
+		for (i = 1; i < perHour; ++i) {
+			if (perHour % i === 0) {
+				steps.push(i);
+			}
+		}
+		for (i = 0; i < hours.length; ++i) {
+			steps.push(hours[i] * perHour);
+		}
+		return steps;
+	}
+
+	// The least step n for which n slots of `slot` pixels hold a label `needed` wide.
+	function labelStep(needed, slot, count) {
+		var steps = labelSteps(count),
+			n;
+		if (!(slot > 0)) {
+			return 1;
+		}
+		for (var i = 0; i < steps.length; ++i) {
+			if (steps[i] * slot >= needed) {
+				return steps[i];
+			}
+		}
+		n = steps[steps.length - 1];
+		while (n * slot < needed) {
+			n *= 2;
+		}
+		return n;
+	}
+
+	// The distance between neighbouring x positions, as calculateX spaces them.
+	function xSlot(scale) {
+		var inner = scale.width - (scale.xScalePaddingLeft + scale.xScalePaddingRight);
+		return inner / Math.max(scale.valuesCount - (scale.offsetGridLines ? 0 : 1), 1);
+	}
+	Chart.helpers.zlxXSlot = xSlot;
+
+	// Replaces the library's rotation of crowded x labels: the labels stay horizontal and the
+	// scale draws every xLabelStep-th of them.
+	Chart.Scale.prototype.calculateXLabelRotation = function () {
+		var count = this.xLabels.length,
+			firstWidth,
+			lastWidth;
+		this.ctx.font = this.font;
+		firstWidth = count ? this.ctx.measureText(this.xLabels[0]).width : 0;
+		lastWidth = count ? this.ctx.measureText(this.xLabels[count - 1]).width : 0;
+		this.xScalePaddingRight = lastWidth / 2 + 3;
+		this.xScalePaddingLeft = (firstWidth / 2 > this.yLabelWidth + 10) ?
+			firstWidth / 2 : this.yLabelWidth + 10;
+		this.xLabelRotation = 0;
+		this.xLabelStep = 1;
+		if (this.display) {
+			this.xLabelWidth = helpers.longestText(this.ctx, this.font, this.xLabels);
+			if (count > 1) {
+				// 3 pixels either side of a label, as the library keeps; the slot unrounded, as
+				// calculateX rounds each position on its own.
+				this.xLabelStep = labelStep(this.xLabelWidth + 6, xSlot(this), count);
+			}
+		} else {
+			this.xLabelWidth = 0;
+			this.xScalePaddingRight = this.padding;
+			this.xScalePaddingLeft = this.padding;
+		}
+	};
 
 	function gridStep(options) {
 		var n = parseInt(options.scaleStepGridLines, 10);
@@ -116,6 +195,9 @@
 			ctx.stroke();
 			ctx.closePath();
 
+			if (index % (this.xLabelStep || 1) !== 0) {
+				return;
+			}
 			ctx.save();
 			ctx.translate(xPos, (isRotated) ? this.endPoint + 12 : this.endPoint + 8);
 			ctx.rotate(toRadians(this.xLabelRotation) * -1);
@@ -154,9 +236,23 @@
 		ctx.textBaseline = "bottom";
 	}
 
-	// A value with a light outline, so that it stays readable where it crosses a line.
-	function drawValue(ctx, value, x, y) {
-		var text = formatValue(value);
+	// Where values may be drawn: right of the y axis, inside the canvas, below its top.
+	function valueArea(chart) {
+		var scale = chart.scale;
+		return {
+			left: Math.round(scale.xScalePaddingLeft) + 2,
+			right: chart.chart.width - 1,
+			top: chart.options.scaleFontSize + 1
+		};
+	}
+
+	// A value with a light outline, so that it stays readable where it crosses a line. Centred
+	// on x with its bottom at y, moved as little as needed to stay inside `area`.
+	function drawValue(ctx, value, x, y, area) {
+		var text = formatValue(value),
+			half = ctx.measureText(text).width / 2;
+		x = Math.min(Math.max(x, area.left + half), area.right - half);
+		y = Math.max(y, area.top);
 		ctx.strokeText(text, x, y);
 		ctx.fillText(text, x, y);
 	}
@@ -170,6 +266,7 @@
 		if (this.options.scaleShowValue) {
 			var ctx = this.chart.ctx,
 				lineHeight = this.options.scaleFontSize + 1,
+				area = valueArea(this),
 				columns = [];
 			helpers.each(this.datasets, function (dataset) {
 				helpers.each(dataset.points, function (point, index) {
@@ -189,7 +286,7 @@
 				helpers.each(points, function (point) {
 					var radius = point.display ? point.radius : 0,
 						y = Math.min(point.y - radius - 4, limit);
-					drawValue(ctx, point.value, point.x, y);
+					drawValue(ctx, point.value, point.x, y, area);
 					limit = y - lineHeight;
 				});
 			});
@@ -203,13 +300,14 @@
 	Chart.types.Bar.prototype.draw = function () {
 		var result = barDraw.apply(this, arguments);
 		if (this.options.scaleShowValue) {
-			var ctx = this.chart.ctx;
+			var ctx = this.chart.ctx,
+				area = valueArea(this);
 			ctx.save();
 			valueStyle(ctx, this.options);
 			helpers.each(this.datasets, function (dataset) {
 				helpers.each(dataset.bars, function (bar) {
 					if (bar.hasValue()) {
-						drawValue(ctx, bar.value, bar.x, bar.y - 8);
+						drawValue(ctx, bar.value, bar.x, bar.y - 8, area);
 					}
 				});
 			});

@@ -1,6 +1,8 @@
 #include "ui/datepicker/ZPickCalendar.h"
 
 #include <QLineEdit>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QToolButton>
 #include <algorithm>
 #include <cstdio>
@@ -12,12 +14,20 @@
 ZPickCalendar::ZPickCalendar(QWidget* parent) : QWidget(parent) {
     text_ = new QLineEdit(this);
     text_->setObjectName(QStringLiteral("id%1").arg(kTextId));
-    // The date is chosen in the calendar only; typed text would never be read.
-    text_->setReadOnly(true);
+    // The date can be typed as well as picked: digits and separators only, taken as soon as
+    // they make a whole valid date; text that does not is put back when the field is left.
+    text_->setMaxLength(10);
+    text_->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{0,4}([/.-][0-9]{0,2}([/.-][0-9]{0,2})?)?")),
+        text_));
+    connect(text_, &QLineEdit::textEdited, this, &ZPickCalendar::OnTextEdited);
+    connect(text_, &QLineEdit::editingFinished, this, &ZPickCalendar::ShowSelected);
     arrow_ = new QToolButton(this);
     arrow_->setObjectName(QStringLiteral("id%1").arg(kArrowId));
     arrow_->setArrowType(Qt::DownArrow);
     arrow_->setFocusPolicy(Qt::NoFocus);
+    setFocusProxy(text_);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     popup_ = new CCalendarPopup(this);
     connect(arrow_, &QToolButton::clicked, this, [this] {
         QMetaObject::invokeMethod(this, &ZPickCalendar::ShowCalendar, Qt::QueuedConnection);
@@ -81,7 +91,33 @@ void ZPickCalendar::OnDayPicked() {
     emit dateChanged();
 }
 
+QDate ZPickCalendar::ParseDate(const QString& text) {
+    static const QRegularExpression whole(
+        QStringLiteral("^([0-9]{4})[/.-]([0-9]{1,2})[/.-]([0-9]{1,2})$"));
+    const QRegularExpressionMatch m = whole.match(text.trimmed());
+    if (!m.hasMatch()) return {};
+    const QDate day(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    return day.isValid() && day.year() >= 1970 ? day : QDate();
+}
+
+void ZPickCalendar::OnTextEdited(const QString& text) {
+    const QDate day = ParseDate(text);
+    SetTextValid(day.isValid());
+    if (!day.isValid()) return;
+    selected_ = SysTimeOf(day, 0, 0, 1);  // as a day picked in the calendar
+    popup_->SetSelectedTime(selected_);
+    emit dateChanged();
+}
+
+void ZPickCalendar::SetTextValid(bool valid) {
+    // Red text while what is typed is no date yet.
+    QPalette palette = text_->palette();
+    palette.setColor(QPalette::Text, valid ? QPalette().color(QPalette::Text) : QColor(200, 0, 0));
+    text_->setPalette(palette);
+}
+
 void ZPickCalendar::ShowSelected() {
+    SetTextValid(true);
     char text[32];
     std::snprintf(text, sizeof text, "%04d/%02d/%02d", selected_.wYear, selected_.wMonth,
                   selected_.wDay);
@@ -94,8 +130,14 @@ QString ZPickCalendar::Text() const {
 
 QSize ZPickCalendar::sizeHint() const {
     const QSize edit = text_->sizeHint();
+    // The widest date text with the field's frame and margins, and the arrow's square.
     const int width = text_->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00")) + 16;
     return QSize(width + edit.height(), edit.height());
+}
+
+QSize ZPickCalendar::minimumSizeHint() const {
+    // A layout short of room must not squeeze the date: it never gets narrower than its text.
+    return sizeHint();
 }
 
 void ZPickCalendar::resizeEvent(QResizeEvent* event) {

@@ -1,9 +1,13 @@
 // The start-date picker of the report window: a text field showing the chosen date as
 // "%04d/%02d/%02d" and a drop-down arrow that opens the pop-up month calendar under the control.
+// The date can also be typed ("2026/12/08", "-" or "." as separators too): a whole valid date is
+// taken at once (as a picked day, 00:00:01), other text shows red and is replaced by the
+// selected date when the field is left.
 // Days that hold data are framed in the calendar; the window supplies them (SetHighlight) when
 // the picker asks for them (highlightRequested()).
 #pragma once
 
+#include <QDate>
 #include <QWidget>
 #include <vector>
 
@@ -50,6 +54,10 @@ class ZPickCalendar : public QWidget {
     QToolButton* Arrow() const { return arrow_; }
 
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+    // The day of a typed text "yyyy/m/d" (separators "/", "-" or "."); invalid when it is none.
+    static QDate ParseDate(const QString& text);
 
   signals:
     // The open calendar needs the days that hold data.
@@ -63,6 +71,8 @@ class ZPickCalendar : public QWidget {
   private:
     void ShowSelected();
     void OnDayPicked();
+    void OnTextEdited(const QString& text);
+    void SetTextValid(bool valid);
 
     QLineEdit* text_;
     QToolButton* arrow_;

@@ -98,6 +98,7 @@ CReportDlg::CReportDlg(QWidget* parent) : QWidget(parent) {
     BuildControls();
     BuildLayout();
     BuildMenu();
+    BuildShortcuts();
     Connect();
     StartUp();
 }
@@ -166,6 +167,16 @@ void CReportDlg::BuildControls() {
     table_ = Add(kIdResultTable, new QTableWidget(results_));
     results_->addWidget(host_);
     results_->addWidget(table_);
+    hint_ = new QLabel(results_);
+    hint_->setObjectName(QStringLiteral("resultHint"));
+    hint_->setAlignment(Qt::AlignCenter);
+    hint_->setWordWrap(true);
+    hint_->setMargin(24);
+    QFont hintFont = hint_->font();
+    hintFont.setPointSizeF(hintFont.pointSizeF() * 1.3);
+    hint_->setFont(hintFont);
+    hint_->setForegroundRole(QPalette::PlaceholderText);
+    results_->addWidget(hint_);
     host_->installEventFilter(this);
     chart_.SetHost(host_);
 
@@ -283,6 +294,18 @@ void CReportDlg::StartUp() {
     siteLogic_->FillPeopleSiteTree();
     retryPrompt_ = new UiRetryPrompt(this);
     retryPrompt_->setParent(this);
+    // The worker's question starts with the address of the failing site; the user knows the
+    // site by its name.
+    retryPrompt_->SetDescriber([](const QString& message) {
+        for (const SiteRecord& site : CSiteListStore::Instance()->Sites()) {
+            const QString address = QString::fromStdString(site.ipAddress);
+            if (site.connectionType == kConnLocal || address.isEmpty() ||
+                !message.startsWith(address + QLatin1Char(' ')))
+                continue;
+            return Str(kStrSiteError).arg(QString::fromStdString(site.name), message);
+        }
+        return message;
+    });
 
     // The calendar picker asks the checked sites for the days that hold data.
     SetDatePicker(std::make_unique<CalendarDatePicker>(
@@ -294,11 +317,11 @@ void CReportDlg::StartUp() {
             return query;
         },
         pickerSlot_));
+    SetTabOrder();
     optionDialog_ = std::make_unique<OptionDialogRunner>();
     SetSettingsDialog(optionDialog_.get());
     rangeButtons_[0]->setChecked(true);
     viewButtons_[kViewChart]->setChecked(true);
-    results_->setCurrentWidget(host_);
     SetUpResultTable(table_, Str(kStrColumnNumber), Str(kStrColumnTime),
                      {Str(kStrDirectionIn), Str(kStrDirectionOut)});
     FillCombos();
@@ -314,10 +337,12 @@ void CReportDlg::StartUp() {
     if (picker_) picker_->RefreshDataDays();
     SetCaptions();
     BuildColumnsAndTable();
-    UpdateOutputButtons();
+    ClearResult(kStrHintStart);
 
-    setMinimumSize(WidestFilterRow());
-    resize(1180, 720);
+    // The window is laid out for its creation size; it never gets smaller than that (nor than
+    // its widest filter row needs).
+    setMinimumSize(WidestFilterRow().expandedTo(kCreationSize));
+    resize(kCreationSize);
 }
 
 QSize CReportDlg::WidestFilterRow() {

@@ -9,7 +9,9 @@
 #pragma once
 
 #include <QPointer>
+#include <QSize>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -48,6 +50,9 @@ class CReportDlg : public QWidget {
     Q_OBJECT
 
   public:
+    // The size the window is created with, which is also its least size.
+    static constexpr QSize kCreationSize{1180, 720};
+
     // Builds the window and runs its start-up: language strings, chart settings and site list
     // from the program folder, the controls and their captions, the last counter type.
     explicit CReportDlg(QWidget* parent = nullptr);
@@ -79,7 +84,10 @@ class CReportDlg : public QWidget {
 
     int CounterType() const { return filters_.CounterType(); }
     int View() const { return view_; }
+    // 1 while the result area shows a result with rows (Print and Export work on it).
     int HasResult() const { return hasResult_; }
+    // The hint the result area shows while there is no result (object name "resultHint").
+    QLabel* Hint() const { return hint_; }
     const std::array<int, 10>& LineVisible() const { return lineVisible_; }
     // Outcome of the last query (QueryOutcome), and whether the user cancelled it.
     int LastOutcome() const { return lastOutcome_; }
@@ -95,8 +103,11 @@ class CReportDlg : public QWidget {
     // The export after the file dialog: writes `path` by its extension. False when a file
     // could not be written (the user was told why) or nothing was written.
     bool ExportTo(const QString& path);
-    // Prints what the view shows on `printer`.
+    // Prints what the view shows on `printer`, under the report's heading.
     bool PrintTo(QPrinter& printer);
+    // The heading of printed reports and exported pictures: sites, counter type, range and
+    // dates, the filters shown, the time now.
+    QStringList HeadingLines() const;
 
     // Shutdown: the counter type into "Setting .ini", the site list and the chart settings
     // saved, every site's connections closed. Runs once.
@@ -107,6 +118,8 @@ class CReportDlg : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    // Enter (on any control that does not take it itself) runs Query.
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -116,6 +129,8 @@ class CReportDlg : public QWidget {
     void BuildControls();
     void BuildLayout();
     void BuildMenu();
+    void BuildShortcuts();
+    void SetTabOrder();
     void Connect();
     void StartUp();
     void SetCaptions();
@@ -145,6 +160,10 @@ class CReportDlg : public QWidget {
     void FillChartFromReport();
     void RenderPage();
     void UpdateOutputButtons();
+    // The result area: the hint without a result, else the view's chart or table.
+    void ShowResultArea();
+    // Drops the result: no rows, the hint `hintId` in the result area, Print and Export off.
+    void ClearResult(unsigned hintId);
     void WaitForWorker(QueryRun& run);
     void ShowError(const QString& text);
 
@@ -156,6 +175,7 @@ class CReportDlg : public QWidget {
     CWebBrowserHost* host_ = nullptr;
     QTableWidget* table_ = nullptr;
     QStackedWidget* results_ = nullptr;
+    QLabel* hint_ = nullptr;
     QComboBox* counterType_ = nullptr;
     QComboBox* direction_ = nullptr;
     QComboBox* height_ = nullptr;

@@ -17,10 +17,14 @@ bool PrintImage(QPrinter& printer, const QImage& image) {
     return painter.end();
 }
 
-QString TableHtml(const QString& title, const QStringList& headers,
+QString TableHtml(const QStringList& heading, const QStringList& headers,
                   const std::vector<QStringList>& rows) {
     QString html = QStringLiteral("<html><body>");
-    if (!title.isEmpty()) html += QStringLiteral("<h3>%1</h3>").arg(title.toHtmlEscaped());
+    for (int i = 0; i < heading.size(); ++i) {
+        html += (i == 0 ? QStringLiteral("<h3>%1</h3>") : QStringLiteral("<div>%1</div>"))
+                    .arg(heading[i].toHtmlEscaped());
+    }
+    if (heading.size() > 1) html += QStringLiteral("<br>");
     html += QStringLiteral(
         "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" style=\"border-collapse:"
         "collapse\"><thead><tr>");
@@ -42,10 +46,10 @@ QString TableHtml(const QString& title, const QStringList& headers,
     return html;
 }
 
-bool PrintTable(QPrinter& printer, const QString& title, const QStringList& headers,
+bool PrintTable(QPrinter& printer, const QStringList& heading, const QStringList& headers,
                 const std::vector<QStringList>& rows) {
     QTextDocument document;
-    document.setHtml(TableHtml(title, headers, rows));
+    document.setHtml(TableHtml(heading, headers, rows));
     document.print(&printer);
     return printer.printerState() != QPrinter::Error;
 }

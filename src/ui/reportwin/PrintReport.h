@@ -11,9 +11,10 @@ class QPrinter;
 
 // False when the image is empty or the printer cannot be started.
 bool PrintImage(QPrinter& printer, const QImage& image);
-// `title` above the table; header captions may hold a line feed (printed on two lines).
-bool PrintTable(QPrinter& printer, const QString& title, const QStringList& headers,
+// `heading` above the table (its first line as the title); header captions may hold a line
+// feed (printed on two lines).
+bool PrintTable(QPrinter& printer, const QStringList& heading, const QStringList& headers,
                 const std::vector<QStringList>& rows);
 // The HTML the table is printed from.
-QString TableHtml(const QString& title, const QStringList& headers,
+QString TableHtml(const QStringList& heading, const QStringList& headers,
                   const std::vector<QStringList>& rows);

@@ -9,9 +9,11 @@
 
 #include "chart/HtmlChart.h"
 #include "data/QueueDatabase.h"
+#include "query/CountTable.h"
 #include "sites/SiteLogic.h"
 #include "store/IString.h"
 #include "store/SiteListStore.h"
+#include "store/StringIds.h"
 #include "ui/reportwin/CReportDlg.h"
 #include "ui/reportwin/IDatePicker.h"
 #include "ui/reportwin/ISettingsDialog.h"
@@ -74,12 +76,13 @@ void CReportDlg::SelectCounterType(int index) {
     if (counterType_->currentIndex() != index) counterType_->setCurrentIndex(index);
     const CounterTypeChange change = filters_.SelectCounterType(index);
     if (!change.refreshPeopleSites && !change.refreshOtherSites) return;
-    hasResult_ = 0;
+    // The previous type's report is no report of this one: the area is cleared at once.
+    CReportTable::Instance()->Clear();
+    ClearResult(kStrHintTypeChanged);
     lineVisible_.fill(1);
     for (int i = 0; i < 10; ++i) chart_.SetSeriesEnabled(i, 1);
     FillRegionList(change.regionList);
     ApplyFilterVisibility();
-    UpdateOutputButtons();
     siteLogic_->SetQueueMeasure(filters_.QueueType());
     if (change.refreshOtherSites)
         siteLogic_->RefreshSites(filters_.CounterType());

@@ -1,5 +1,8 @@
 // The report window's export and print.
+#include <QComboBox>
 #include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -7,12 +10,16 @@
 
 #include "export/CsvExporter.h"
 #include "export/XmlExporter.h"
+#include "query/CountTable.h"
+#include "query/QueryWorker.h"
 #include "query/ReportColumns.h"
 #include "store/IString.h"
+#include "store/SiteListStore.h"
 #include "store/StringIds.h"
 #include "ui/chartview/WebBrowserHost.h"
 #include "ui/reportwin/CReportDlg.h"
 #include "ui/reportwin/PrintReport.h"
+#include "ui/reportwin/ReportHeading.h"
 #include "ui/reportwin/ResultTable.h"
 
 namespace {
@@ -58,7 +65,8 @@ bool CReportDlg::ExportTo(const QString& path) {
     const ExportKind kind = ExportKindOfPath(file);
     if (kind == ExportKind::None) return false;
     if (kind == ExportKind::Bmp) {
-        if (chart_.SaveBitmap(file.c_str())) return true;
+        // The picture says what it shows: the heading above the chart.
+        if (SaveImageAsBmp(WithHeading(host_->Capture(), HeadingLines()), file)) return true;
         ShowError(tr("The picture of the chart could not be written to %1.").arg(path));
         return false;
     }
@@ -90,8 +98,50 @@ void CReportDlg::Print() {
 
 bool CReportDlg::PrintTo(QPrinter& printer) {
     if (view_ == kViewTable)
-        return PrintTable(printer, windowTitle(), HeaderTexts(table_), CellTexts(table_));
-    return PrintImage(printer, host_->Capture());
+        return PrintTable(printer, HeadingLines(), HeaderTexts(table_), CellTexts(table_));
+    return PrintImage(printer, WithHeading(host_->Capture(), HeadingLines()));
+}
+
+QStringList CReportDlg::HeadingLines() const {
+    ReportHeadingFields f;
+    for (const SiteRecord& site : CheckedSites(CSiteListStore::Instance()->Sites()))
+        f.sites << QString::fromStdString(site.name);
+    f.counterType = counterType_->currentText();
+    f.range = Str(queryRange_ == 2   ? kStrRangeMonth
+                  : queryRange_ == 1 ? kStrRangeWeek
+                                     : kStrRangeDay);
+    const std::vector<CountRecord>& records = CReportTable::Instance()->Records();
+    if (!records.empty()) {
+        const auto day = [](const SYSTEMTIME& t) {
+            return QString::asprintf("%04d/%02d/%02d", t.wYear, t.wMonth, t.wDay);
+        };
+        f.firstDay = day(records.front().From());
+        f.lastDay = day(records.back().To());
+    }
+    // Every filter the window shows, as "<label> <value>".
+    const std::pair<int, QWidget*> filters[] = {{kIdDirectionLabel, direction_},
+                                                {kIdHeightLabel, height_},
+                                                {kIdRegionLabel, region_},
+                                                {kIdPeriodLabel, period_},
+                                                {kIdQueueTypeLabel, queueType_}};
+    for (const auto& [labelId, control] : filters) {
+        auto* combo = qobject_cast<QComboBox*>(control);
+        if (!combo || !combo->isVisibleTo(this) || combo->currentIndex() < 0) continue;
+        QString text = combo->currentText();
+        if (combo == height_ && heightLow_->isVisibleTo(this)) {
+            text += QStringLiteral(" ") + heightLow_->text();
+            if (heightHigh_->isVisibleTo(this)) text += QStringLiteral(" - ") + heightHigh_->text();
+            text += QStringLiteral(" ") + heightUnit_->currentText();
+        }
+        const auto* label = qobject_cast<QLabel*>(Control(labelId));
+        f.filters << (label ? label->text() + QStringLiteral(" ") : QString()) + text;
+    }
+    f.madeAt = QDateTime::currentDateTime();
+    f.sitesCaption = Str(kStrHeadingSites);
+    f.rangeCaption = Str(kStrHeadingRange);
+    f.filtersCaption = Str(kStrHeadingFilters);
+    f.madeCaption = Str(kStrHeadingPrinted);
+    return ReportHeadingLines(f);
 }
 
 void CReportDlg::ShowError(const QString& text) {

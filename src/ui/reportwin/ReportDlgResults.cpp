@@ -2,7 +2,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTableWidget>
@@ -14,6 +16,7 @@
 #include "query/QueryParams.h"
 #include "query/QueryRun.h"
 #include "query/QueryWorker.h"
+#include "sites/SiteLogic.h"
 #include "store/ChartSettingsStore.h"
 #include "store/IString.h"
 #include "store/SiteListStore.h"
@@ -22,8 +25,17 @@
 #include "ui/reportwin/CReportDlg.h"
 #include "ui/reportwin/IDatePicker.h"
 #include "ui/reportwin/ProgressDlg.h"
+#include "ui/reportwin/QueryReadiness.h"
 #include "ui/reportwin/ResultTable.h"
 #include "ui/reportwin/RetryPrompt.h"
+
+namespace {
+
+QString Str(unsigned id) {
+    return QString::fromUtf8(IString::Instance()->LoadStringA(id));
+}
+
+}  // namespace
 
 void CReportDlg::ReadControls() {
     directionIndex_ = direction_->currentIndex() < 0 ? 0 : direction_->currentIndex();
@@ -34,6 +46,15 @@ void CReportDlg::ReadControls() {
 }
 
 void CReportDlg::RunQuery() {
+    // Nothing to run: say what is missing rather than come back empty.
+    if (const unsigned missing = MissingForQuery(counterType_->currentIndex() >= 0,
+                                                 CSiteListStore::Instance()->Sites())) {
+        QMessageBox box(QMessageBox::Information, Str(kStrAppCaption), Str(missing),
+                        QMessageBox::Ok, this);
+        box.setObjectName(QStringLiteral("missingMessage"));
+        box.exec();
+        return;
+    }
     queryRange_ = filters_.Range();
     ReadControls();
 
@@ -52,8 +73,14 @@ void CReportDlg::RunQuery() {
     ChartSettings settings;
     CChartSettingsStore::Instance()->GetSettings(settings, params.counterType);
     params.hours = WorkingHoursOf(settings);
+    // Sites that could not be reached are tried again first; those still out are told about
+    // (by name) and left out of this query.
+    siteLogic_->RetryUnreachable();
     // The worker takes copies: nothing it reads can change under it.
-    const std::vector<SiteRecord> sites = CheckedSites(CSiteListStore::Instance()->Sites());
+    std::vector<SiteRecord> sites;
+    for (const SiteRecord& site : CheckedSites(CSiteListStore::Instance()->Sites()))
+        if (!siteLogic_->IsUnreachable(site)) sites.push_back(site);
+    if (sites.empty()) return;
 
     {
         QueryRun run;
@@ -72,9 +99,12 @@ void CReportDlg::RunQuery() {
     ApplyChart();
     BuildColumnsAndTable();
     FillChartFromReport();
-    if (hasResult_ == 0) {
+    // Print and Export need rows; a query without any shows why the area is empty.
+    if (!CReportTable::Instance()->Records().empty()) {
         hasResult_ = 1;
         SwitchView(view_);
+    } else {
+        ClearResult(lastOutcome_ == kQueryDone ? kStrHintNoRows : kStrHintStart);
     }
     emit queryFinished(lastOutcome_);
 }
@@ -132,13 +162,26 @@ void CReportDlg::SwitchView(int view) {
     if (view < kViewChart || view > kViewTable) return;
     view_ = view;
     viewButtons_[view]->setChecked(true);
-    if (view == kViewTable) {
-        results_->setCurrentWidget(table_);
-    } else {
-        results_->setCurrentWidget(host_);
+    if (view != kViewTable) {
         ApplyChart();
         if (hasResult_ == 1) chart_.WritePage();
     }
+    ShowResultArea();
+    UpdateOutputButtons();
+}
+
+void CReportDlg::ShowResultArea() {
+    if (hasResult_ != 1)
+        results_->setCurrentWidget(hint_);
+    else
+        results_->setCurrentWidget(view_ == kViewTable ? static_cast<QWidget*>(table_) : host_);
+}
+
+void CReportDlg::ClearResult(unsigned hintId) {
+    hasResult_ = 0;
+    table_->setRowCount(0);
+    hint_->setText(Str(hintId));
+    ShowResultArea();
     UpdateOutputButtons();
 }
 

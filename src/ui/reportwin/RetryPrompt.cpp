@@ -25,7 +25,8 @@ bool UiRetryPrompt::AskHere(const QString& caption, const QString& message) {
     ++asked_;
     QWidget* parent = QApplication::activeModalWidget();
     if (!parent) parent = fallbackParent_;
-    QMessageBox box(QMessageBox::Question, caption, message, QMessageBox::Yes | QMessageBox::No,
+    const QString text = describe_ ? describe_(message) : message;
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
                     parent);
     box.setObjectName(QStringLiteral("retryQuestion"));
     box.setDefaultButton(QMessageBox::Yes);

@@ -26,6 +26,12 @@ class UiRetryPrompt : public QObject, public IRetryPrompt {
 
     int Asked() const { return asked_; }
 
+    // Names the site a question is about: given the worker's message (which starts with the
+    // site's address), answers the text to show. Called on the user-interface thread.
+    void SetDescriber(std::function<QString(const QString& message)> describe) {
+        describe_ = std::move(describe);
+    }
+
   signals:
     // Emitted on the user-interface thread just before the question box is shown.
     void aboutToAsk(const QString& message);
@@ -36,4 +42,5 @@ class UiRetryPrompt : public QObject, public IRetryPrompt {
     QPointer<QWidget> fallbackParent_;
     QueryRun* run_ = nullptr;
     int asked_ = 0;
+    std::function<QString(const QString&)> describe_;
 };

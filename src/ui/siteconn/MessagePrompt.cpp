@@ -6,14 +6,30 @@
 #include "store/StringIds.h"
 
 int MessagePrompt::ShowMessage(unsigned stringId, PromptButtons buttons) {
-    IString* strings = IString::Instance();
-    const QString caption = QString::fromUtf8(strings->LoadStringA(kStrAppCaption));
-    const QString text = QString::fromUtf8(strings->LoadStringA(stringId));
-    if (buttons == PromptButtons::kYesNo) {
-        const auto answer =
-            QMessageBox::question(parent_, caption, text, QMessageBox::Yes | QMessageBox::No);
-        return answer == QMessageBox::Yes ? kAnswerYes : kAnswerNo;
+    return AskText(IString::Instance()->LoadStringA(stringId), buttons);
+}
+
+int MessagePrompt::AskText(const std::string& text, PromptButtons buttons) {
+    const QString caption = QString::fromUtf8(IString::Instance()->LoadStringA(kStrAppCaption));
+    QMessageBox box(QMessageBox::Information, caption, QString::fromStdString(text),
+                    QMessageBox::Ok, parent_);
+    box.setObjectName(QStringLiteral("promptMessage"));
+    switch (buttons) {
+        case PromptButtons::kYesNo:
+            box.setIcon(QMessageBox::Question);
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            box.setDefaultButton(QMessageBox::Yes);
+            return box.exec() == QMessageBox::Yes ? kAnswerYes : kAnswerNo;
+        case PromptButtons::kOkCancel:
+            // Pressing Enter or Escape keeps what the question is about.
+            box.setIcon(QMessageBox::Question);
+            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            box.setDefaultButton(QMessageBox::Cancel);
+            box.setEscapeButton(QMessageBox::Cancel);
+            return box.exec() == QMessageBox::Ok ? kAnswerOk : kAnswerCancel;
+        case PromptButtons::kOk:
+            break;
     }
-    QMessageBox::information(parent_, caption, text, QMessageBox::Ok);
+    box.exec();
     return kAnswerOk;
 }

@@ -104,9 +104,16 @@ QByteArray BuildWidgetObjectPayload(const QString& text) {
 CDragDropTreeCtrl::CDragDropTreeCtrl(QWidget* parent) : QTreeWidget(parent) {
     setColumnCount(1);
     setHeaderHidden(true);
-    // Long site names scroll sideways instead of being cut.
-    header()->setStretchLastSection(false);
-    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    // The one column is as wide as the tree; a long site name is elided in the middle (where
+    // generated names differ least: their start names the server, their end the time), and
+    // its whole text is the item's tool tip. No sideways scrolling.
+    header()->setStretchLastSection(true);
+    header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    setTextElideMode(Qt::ElideMiddle);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    connect(this, &QTreeWidget::itemChanged, this, [](QTreeWidgetItem* item, int column) {
+        if (column == 0 && item->toolTip(0) != item->text(0)) item->setToolTip(0, item->text(0));
+    });
     setRootIsDecorated(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::EditKeyPressed);
@@ -210,6 +217,7 @@ QTreeWidgetItem* CDragDropTreeCtrl::InsertItem(const QString& text, int image, i
                                                QTreeWidgetItem* parent) {
     auto* item = new CSiteTreeItem();
     item->setText(0, text);
+    item->setToolTip(0, text);
     item->setData(0, kImageRole, image);
     item->setData(0, kSelectedImageRole, selectedImage);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable |

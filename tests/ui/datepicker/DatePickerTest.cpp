@@ -86,8 +86,53 @@ TEST_F(PickerTest, BeforeAnyPickTheFieldShowsTodayAndTheTimeOfCreation) {
     picker_->GetMonthRange(first, last, ZPickCalendar::kMonthRangeDayState);
     EXPECT_EQ(first, created);
     EXPECT_EQ(last, created);
-    // The text field is read-only: the date comes from the calendar only.
-    EXPECT_TRUE(picker_->findChild<QLineEdit*>(QStringLiteral("id10202"))->isReadOnly());
+}
+
+TEST_F(PickerTest, ATypedDateIsTakenWhenWholeAndValidAndPutBackOtherwise) {
+    auto* field = picker_->findChild<QLineEdit*>(QStringLiteral("id10202"));
+    ASSERT_TRUE(field);
+    EXPECT_FALSE(field->isReadOnly());
+    int changes = 0;
+    QObject::connect(picker_, &ZPickCalendar::dateChanged, [&] { ++changes; });
+    const auto type = [&](const QString& text) {
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, text);
+    };
+    SYSTEMTIME t;
+    type(QStringLiteral("2025/3/7"));
+    picker_->Get_Select_Time(t);
+    EXPECT_EQ(t, MakeSysTime(2025, 3, 7, 0, 0, 1));
+    EXPECT_EQ(DateOf(picker_->Popup()->SelectedTime()), QDate(2025, 3, 7));  // the calendar too
+    QTest::keyClick(field, Qt::Key_Tab);
+    EXPECT_EQ(picker_->Text(), QStringLiteral("2025/03/07"));
+    EXPECT_GE(changes, 1);
+
+    // Letters are refused as they are typed; a day that does not exist is never taken, and
+    // leaving the field puts the selected date back.
+    type(QStringLiteral("2025/02/3x"));
+    EXPECT_EQ(field->text(), QStringLiteral("2025/02/3"));
+    QTest::keyClick(field, Qt::Key_Backspace);
+    type(QStringLiteral("2025/02/30"));
+    picker_->Get_Select_Time(t);
+    EXPECT_EQ(DateOf(t), QDate(2025, 2, 3));  // "2025/02/3" on the way was a whole date
+    field->setText(QString());
+    type(QStringLiteral("2025/13/01"));
+    picker_->Get_Select_Time(t);
+    EXPECT_EQ(DateOf(t), QDate(2025, 2, 3));
+    other_->setFocus();
+    EXPECT_EQ(picker_->Text(), QStringLiteral("2025/02/03"));
+    EXPECT_FALSE(ZPickCalendar::ParseDate(QStringLiteral("1969/12/31")).isValid());
+    EXPECT_EQ(ZPickCalendar::ParseDate(QStringLiteral("2024-02-29")), QDate(2024, 2, 29));
+}
+
+TEST_F(PickerTest, TheFieldNeverGetsNarrowerThanItsText) {
+    const int text = picker_->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00"));
+    EXPECT_GT(picker_->minimumSizeHint().width(), text);
+    window_.resize(60, 320);  // far too narrow for the layout
+    QTest::qWait(20);
+    window_.layout()->activate();
+    EXPECT_GE(picker_->width(), picker_->minimumSizeHint().width());
 }
 
 TEST_F(PickerTest, TheArrowOpensTheCalendarUnderTheControlOnTheSelectedDate) {

@@ -26,6 +26,7 @@ struct RecordingPrompt : IUserPrompt {
         ids.push_back(id);
         return kAnswerOk;
     }
+    int AskText(const std::string&, PromptButtons) override { return kAnswerOk; }
     std::vector<unsigned> ids;
 };
 

@@ -5,6 +5,7 @@
 
 #include <QLineEdit>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyledItemDelegate>
 #include <QTest>
@@ -226,6 +227,21 @@ TEST_F(SiteTreeCtrl, LabelEditEndsWithANotification) {
     ASSERT_EQ(ended.count(), 2);
     EXPECT_EQ(ended[1][0].value<QTreeWidgetItem*>(), siteA);
     EXPECT_EQ(siteA->text(0), "Site A");
+}
+
+TEST_F(SiteTreeCtrl, ALongNameIsElidedInTheMiddleWithTheWholeNameAsToolTip) {
+    const QString name = QStringLiteral("Local - demo-data2 - 2026/12/08 22:27:33");
+    QTreeWidgetItem* site = tree->InsertItem(name, kImageSite, kImageSiteSelected, nullptr);
+    EXPECT_EQ(site->toolTip(0), name);
+    site->setText(0, name + QStringLiteral(" (renamed)"));  // as a label edit does
+    EXPECT_EQ(site->toolTip(0), name + QStringLiteral(" (renamed)"));
+    // The column is as wide as the tree: no sideways scrolling; the text is elided instead.
+    tree->resize(260, 520);
+    QTest::qWait(20);
+    EXPECT_EQ(tree->textElideMode(), Qt::ElideMiddle);
+    EXPECT_FALSE(tree->horizontalScrollBar()->isVisible());
+    EXPECT_LE(tree->columnWidth(0), tree->viewport()->width());
+    EXPECT_GT(tree->fontMetrics().horizontalAdvance(name), tree->viewport()->width());
 }
 
 TEST_F(SiteTreeCtrl, ItemDataIsFreedWithItsItem) {
