@@ -58,8 +58,9 @@ TEST(SiteRunner, RowsReachTheSinksInSiteOrderWhateverOrderTheSitesEnd) {
                 }
                 // Run at once, the first site waits until another one runs beside it, so the
                 // overlap does not depend on how the threads are scheduled.
-                if (atOnce && site.name == "0")
+                if (atOnce && site.name == "0") {
                     EXPECT_TRUE(zl::testsupport::WaitUntil([&] { return most.load() >= 2; }));
+                }
                 // The first sites take longest.
                 std::this_thread::sleep_for(
                     std::chrono::milliseconds(40 - 8 * std::stoi(site.name)));
@@ -92,7 +93,9 @@ TEST(SiteRunner, AFailedSiteEndsTheRunWithItsRowsAndNoLaterSite) {
             ++started;
             const int i = std::stoi(site.name);
             // Site 0 is still running when site 1 fails, however the threads are scheduled.
-            if (i == 0) EXPECT_TRUE(failedSiteDone.WaitFor());
+            if (i == 0) {
+                EXPECT_TRUE(failedSiteDone.WaitFor());
+            }
             AddRows(site, sinks, 2);
             if (i == 1) failedSiteDone.Set();
             return i != 1;
