@@ -6,16 +6,28 @@
 #include <cctype>
 #include <chrono>
 #include <cstring>
+#include <mutex>
+#include <set>
 #include <vector>
 
 namespace zl::recnetd {
 
 namespace {
 
-// VM instructions between two calls of the progress handler.
-constexpr int kProgressInstructions = 1000;
-// The cancel callback (a gRPC call) is polled every this many progress calls.
-constexpr int kCancelPollEvery = 32;
+// VM instructions between two calls of the progress handler. One instruction may copy or
+// scan a value of up to max_value_bytes (about a millisecond for 1 MB), so this bounds how
+// far a statement can run past its deadline.
+constexpr int kProgressInstructions = 64;
+// The cancel callback (a gRPC call) is polled at most this often.
+constexpr int64_t kCancelPollNs = 5 * 1000 * 1000;
+
+// Every open connection, for InterruptAll. A connection leaves before it is closed, under
+// the same lock, so an interrupt never reaches a closed one.
+std::mutex openMutex;
+std::set<sqlite3*>& OpenConnections() {
+    static std::set<sqlite3*> connections;
+    return connections;
+}
 
 int64_t NowNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -206,7 +218,15 @@ bool IsEmptyTail(const char* text) {
 }
 
 GuardedDatabase::~GuardedDatabase() {
-    if (db_) sqlite3_close_v2(db_);
+    if (!db_) return;
+    std::lock_guard<std::mutex> lock(openMutex);
+    OpenConnections().erase(db_);
+    sqlite3_close_v2(db_);
+}
+
+void GuardedDatabase::InterruptAll() {
+    std::lock_guard<std::mutex> lock(openMutex);
+    for (sqlite3* db : OpenConnections()) sqlite3_interrupt(db);
 }
 
 std::unique_ptr<GuardedDatabase> GuardedDatabase::Open(const std::string& realPath,
@@ -226,6 +246,10 @@ std::unique_ptr<GuardedDatabase> GuardedDatabase::Open(const std::string& realPa
     if (rc != SQLITE_OK) {
         *error = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
         return nullptr;
+    }
+    {
+        std::lock_guard<std::mutex> lock(openMutex);
+        OpenConnections().insert(db);
     }
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, limits.busyTimeoutMs);
@@ -268,6 +292,10 @@ std::unique_ptr<GuardedDatabase> GuardedDatabase::Open(const std::string& realPa
         sqlite3_free(message);
         return nullptr;
     }
+    if (!RegisterBoundedFunctions(db, self.get())) {
+        *error = "cannot lock the database connection down";
+        return nullptr;
+    }
     sqlite3_set_authorizer(db, &GuardedDatabase::Authorize, self.get());
     sqlite3_progress_handler(db, kProgressInstructions, &GuardedDatabase::Progress, self.get());
     struct stat st {};
@@ -286,19 +314,25 @@ bool GuardedDatabase::StillSameFile() const {
            st.st_ino == inode_;
 }
 
+bool GuardedDatabase::ShouldStop() {
+    if (deadlineNs_ == 0) return false;  // not inside Run (setup statements)
+    const int64_t now = NowNs();
+    if (now > deadlineNs_) {
+        timedOut_ = true;
+        return true;
+    }
+    if (cancelled_ && *cancelled_ && now >= nextCancelPollNs_) {
+        nextCancelPollNs_ = now + kCancelPollNs;
+        if ((*cancelled_)()) {
+            wasCancelled_ = true;
+            return true;
+        }
+    }
+    return false;
+}
+
 int GuardedDatabase::Progress(void* context) {
-    auto* self = static_cast<GuardedDatabase*>(context);
-    if (self->deadlineNs_ == 0) return 0;  // not inside Run (setup statements)
-    if (NowNs() > self->deadlineNs_) {
-        self->timedOut_ = true;
-        return 1;
-    }
-    if (self->cancelled_ && *self->cancelled_ && ++self->progressCalls_ % kCancelPollEvery == 0 &&
-        (*self->cancelled_)()) {
-        self->wasCancelled_ = true;
-        return 1;
-    }
-    return 0;
+    return static_cast<GuardedDatabase*>(context)->ShouldStop() ? 1 : 0;
 }
 
 RunOutcome GuardedDatabase::Run(const std::string& sql, RowSink* sink,
@@ -352,7 +386,7 @@ RunOutcome GuardedDatabase::Run(const std::string& sql, RowSink* sink,
 
     deadlineNs_ = NowNs() + static_cast<int64_t>(limits_.statementTimeoutMs) * 1000000;
     cancelled_ = &cancelled;
-    progressCalls_ = 0;
+    nextCancelPollNs_ = 0;
     timedOut_ = false;
     wasCancelled_ = false;
     struct Reset {
@@ -396,11 +430,12 @@ RunOutcome GuardedDatabase::Run(const std::string& sql, RowSink* sink,
     }
     if (rc == SQLITE_DONE) return RunOutcome::Ok;
     const int primary = rc & 0xff;
-    if (primary == SQLITE_INTERRUPT && timedOut_) {
+    // A bounded function that stopped fails with its own error; the flags tell why.
+    if (timedOut_) {
         *message = "time limit of " + std::to_string(limits_.statementTimeoutMs) + " ms exceeded";
         return RunOutcome::TimedOut;
     }
-    if (primary == SQLITE_INTERRUPT && wasCancelled_) {
+    if (wasCancelled_ || primary == SQLITE_INTERRUPT) {
         *message = "cancelled";
         return RunOutcome::Cancelled;
     }

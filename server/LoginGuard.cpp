@@ -17,6 +17,11 @@ LoginGuard::LoginGuard(int userThreshold, int addressThreshold, int baseMs, int 
       baseMs_(baseMs),
       maxMs_(maxMs) {}
 
+std::string LoginGuard::UserKey(const std::string& user, const std::string& address) {
+    // A user name never holds a newline, so the pair cannot be forged from other names.
+    return user + '\n' + address;
+}
+
 int64_t LoginGuard::LockedUntil(const Record& record, int threshold) const {
     if (record.failures < threshold) return 0;
     const int doublings = std::min(record.failures - threshold, 30);
@@ -24,20 +29,25 @@ int64_t LoginGuard::LockedUntil(const Record& record, int threshold) const {
     return record.lastFailureMs + lock;
 }
 
-int64_t LoginGuard::WaitOf(const std::map<std::string, Record>& map, const std::string& key,
-                           int threshold, int64_t nowMs) const {
+int64_t LoginGuard::WaitOf(const Map& map, const std::string& key, int threshold,
+                           int64_t nowMs) const {
     const auto it = map.find(key);
     if (it == map.end()) return 0;
     return std::max<int64_t>(0, LockedUntil(it->second, threshold) - nowMs);
 }
 
-int64_t LoginGuard::WaitMs(const std::string& user, const std::string& address, int64_t nowMs) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return std::max(WaitOf(users_, user, userThreshold_, nowMs),
+int64_t LoginGuard::WaitLocked(const std::string& user, const std::string& address,
+                               int64_t nowMs) const {
+    return std::max(WaitOf(users_, UserKey(user, address), userThreshold_, nowMs),
                     WaitOf(addresses_, address, addressThreshold_, nowMs));
 }
 
-void LoginGuard::Add(std::map<std::string, Record>* map, const std::string& key, int64_t nowMs) {
+int64_t LoginGuard::WaitMs(const std::string& user, const std::string& address, int64_t nowMs) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return WaitLocked(user, address, nowMs);
+}
+
+void LoginGuard::Add(Map* map, const std::string& key, int64_t nowMs) {
     if (map->size() >= kMaxKeys && map->find(key) == map->end()) {
         // Full: drop the key whose last failure is oldest.
         auto oldest = std::min_element(map->begin(), map->end(), [](const auto& a, const auto& b) {
@@ -50,16 +60,51 @@ void LoginGuard::Add(std::map<std::string, Record>* map, const std::string& key,
     record.lastFailureMs = nowMs;
 }
 
+int64_t LoginGuard::Begin(const std::string& user, const std::string& address, int64_t nowMs) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const int64_t wait = WaitLocked(user, address, nowMs);
+    if (wait > 0) return wait;
+    Add(&users_, UserKey(user, address), nowMs);
+    Add(&addresses_, address, nowMs);
+    return 0;
+}
+
+void LoginGuard::End(const std::string& user, const std::string& address, Outcome outcome,
+                     int64_t nowMs) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const std::string userKey = UserKey(user, address);
+    const auto takeBack = [](Map* map, const std::string& key) {
+        const auto it = map->find(key);
+        if (it != map->end() && --it->second.failures <= 0) map->erase(it);
+    };
+    if (outcome == Outcome::NotChecked) {
+        takeBack(&users_, userKey);
+        takeBack(&addresses_, address);
+        return;
+    }
+    if (outcome == Outcome::Succeeded) {
+        // The user's count at this address starts again; the address keeps the failures of
+        // other names, less this attempt, so one known password cannot wash them away.
+        users_.erase(userKey);
+        takeBack(&addresses_, address);
+        return;
+    }
+    // The lock-out runs from the end of the check.
+    for (auto [map, key] : {std::pair{&users_, userKey}, std::pair{&addresses_, address}}) {
+        const auto it = map->find(key);
+        if (it != map->end()) it->second.lastFailureMs = std::max(it->second.lastFailureMs, nowMs);
+    }
+}
+
 void LoginGuard::Failure(const std::string& user, const std::string& address, int64_t nowMs) {
     std::lock_guard<std::mutex> lock(mutex_);
-    Add(&users_, user, nowMs);
+    Add(&users_, UserKey(user, address), nowMs);
     Add(&addresses_, address, nowMs);
 }
 
 void LoginGuard::Success(const std::string& user, const std::string& address) {
     std::lock_guard<std::mutex> lock(mutex_);
-    users_.erase(user);
-    addresses_.erase(address);
+    users_.erase(UserKey(user, address));
 }
 
 void LoginGuard::Sweep(int64_t nowMs) {

@@ -49,6 +49,7 @@ TEST_F(ServerTest, LoginAndListingDoNotWaitBehindSlowStatements) {
     server_->Config().limits.statementTimeoutMs = 30000;
     server_->Config().limits.maxConcurrentStatements = 4;
     server_->Config().limits.maxQueuedStatements = 0;
+    server_->Config().limits.maxStatementsPerUser = 4;  // one user may fill every slot here
     ASSERT_TRUE(server_->Start());
     std::vector<std::unique_ptr<ClientHolder>> slow;
     for (int i = 0; i < 4; ++i) {
