@@ -213,6 +213,8 @@ grpc::Status RecNetService::Login(grpc::ServerContext* context, const v1::LoginR
     parts_.users->ReloadIfChanged();
     bool known = false;
     const bool ok = parts_.users->Verify(name, request->password(), &known);
+    parts_.log->Debug("password checked: " + shownUser + " from " + address +
+                      (ok ? " (right)" : " (wrong)"));
     if (!ok) {
         outcome = LoginGuard::Outcome::Failed;
         parts_.log->Limited(LogLevel::Warn, "login failed:" + address,
