@@ -11,11 +11,12 @@ constexpr size_t kMaxKeys = 10000;
 
 }  // namespace
 
-LoginGuard::LoginGuard(int userThreshold, int addressThreshold, int baseMs, int maxMs)
+LoginGuard::LoginGuard(int userThreshold, int addressThreshold, int baseMs, int maxMs, int inFlight)
     : userThreshold_(userThreshold),
       addressThreshold_(addressThreshold),
       baseMs_(baseMs),
-      maxMs_(maxMs) {}
+      maxMs_(maxMs),
+      inFlight_(inFlight) {}
 
 std::string LoginGuard::UserKey(const std::string& user, const std::string& address) {
     // A user name never holds a newline, so the pair cannot be forged from other names.
@@ -47,7 +48,15 @@ int64_t LoginGuard::WaitMs(const std::string& user, const std::string& address, 
     return WaitLocked(user, address, nowMs);
 }
 
-void LoginGuard::Add(Map* map, const std::string& key, int64_t nowMs) {
+bool LoginGuard::MayStart(const Map& map, const std::string& key, int threshold) const {
+    const auto it = map.find(key);
+    if (it == map.end()) return true;
+    const Record& r = it->second;
+    if (r.failures < threshold) return r.failures + r.running < threshold + inFlight_;
+    return r.running == 0;
+}
+
+LoginGuard::Record& LoginGuard::At(Map* map, const std::string& key, int64_t nowMs) {
     if (map->size() >= kMaxKeys && map->find(key) == map->end()) {
         // Full: drop the key whose last failure is oldest.
         auto oldest = std::min_element(map->begin(), map->end(), [](const auto& a, const auto& b) {
@@ -55,17 +64,28 @@ void LoginGuard::Add(Map* map, const std::string& key, int64_t nowMs) {
         });
         map->erase(oldest);
     }
-    Record& record = (*map)[key];
+    auto [it, fresh] = map->try_emplace(key);
+    if (fresh) it->second.lastFailureMs = nowMs;  // for the sweep
+    return it->second;
+}
+
+void LoginGuard::Add(Map* map, const std::string& key, int64_t nowMs) {
+    Record& record = At(map, key, nowMs);
     ++record.failures;
     record.lastFailureMs = nowMs;
 }
 
 int64_t LoginGuard::Begin(const std::string& user, const std::string& address, int64_t nowMs) {
     std::lock_guard<std::mutex> lock(mutex_);
+    const std::string userKey = UserKey(user, address);
     const int64_t wait = WaitLocked(user, address, nowMs);
     if (wait > 0) return wait;
-    Add(&users_, UserKey(user, address), nowMs);
-    Add(&addresses_, address, nowMs);
+    if (!MayStart(users_, userKey, userThreshold_) ||
+        !MayStart(addresses_, address, addressThreshold_)) {
+        return baseMs_;  // the attempts already running decide first
+    }
+    ++At(&users_, userKey, nowMs).running;
+    ++At(&addresses_, address, nowMs).running;
     return 0;
 }
 
@@ -73,26 +93,20 @@ void LoginGuard::End(const std::string& user, const std::string& address, Outcom
                      int64_t nowMs) {
     std::lock_guard<std::mutex> lock(mutex_);
     const std::string userKey = UserKey(user, address);
-    const auto takeBack = [](Map* map, const std::string& key) {
-        const auto it = map->find(key);
-        if (it != map->end() && --it->second.failures <= 0) map->erase(it);
-    };
-    if (outcome == Outcome::NotChecked) {
-        takeBack(&users_, userKey);
-        takeBack(&addresses_, address);
-        return;
-    }
-    if (outcome == Outcome::Succeeded) {
-        // The user's count at this address starts again; the address keeps the failures of
-        // other names, less this attempt, so one known password cannot wash them away.
-        users_.erase(userKey);
-        takeBack(&addresses_, address);
-        return;
-    }
-    // The lock-out runs from the end of the check.
     for (auto [map, key] : {std::pair{&users_, userKey}, std::pair{&addresses_, address}}) {
         const auto it = map->find(key);
-        if (it != map->end()) it->second.lastFailureMs = std::max(it->second.lastFailureMs, nowMs);
+        if (it == map->end()) continue;
+        Record& r = it->second;
+        r.running = std::max(0, r.running - 1);
+        if (outcome == Outcome::Failed) {
+            ++r.failures;
+            r.lastFailureMs = std::max(r.lastFailureMs, nowMs);
+        } else if (outcome == Outcome::Succeeded && map == &users_) {
+            // The user's count at this address starts again; the address keeps the failures
+            // of other names, so one known password cannot wash them away.
+            r.failures = 0;
+        }
+        if (r.failures == 0 && r.running == 0) map->erase(it);
     }
 }
 
@@ -113,7 +127,9 @@ void LoginGuard::Sweep(int64_t nowMs) {
     std::lock_guard<std::mutex> lock(mutex_);
     for (auto* map : {&users_, &addresses_}) {
         for (auto it = map->begin(); it != map->end();) {
-            it = nowMs - it->second.lastFailureMs > quiet ? map->erase(it) : std::next(it);
+            it = it->second.running == 0 && nowMs - it->second.lastFailureMs > quiet
+                     ? map->erase(it)
+                     : std::next(it);
         }
     }
 }

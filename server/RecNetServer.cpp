@@ -116,7 +116,7 @@ bool RecNetServer::Start(std::string* error) {
                                                limits.maxSessionsPerUser);
     guard_ = std::make_unique<LoginGuard>(limits.userFailuresBeforeBackoff,
                                           limits.addressFailuresBeforeBackoff, limits.backoffBaseMs,
-                                          limits.backoffMaxMs);
+                                          limits.backoffMaxMs, limits.maxConcurrentLogins);
     // One user runs at most its share of the statement slots and keeps at most a quarter of
     // the queue waiting; logins from one address keep at most a few places in their queue.
     statements_ = std::make_unique<Gate>(

@@ -113,8 +113,7 @@ Wire::Wire(int port) {
 }
 
 void Wire::Prepare(grpc::ClientContext* context, const std::string& token, int deadlineMs) {
-    context->set_deadline(std::chrono::system_clock::now() +
-                          std::chrono::milliseconds(deadlineMs));
+    context->set_deadline(std::chrono::system_clock::now() + std::chrono::milliseconds(deadlineMs));
     context->set_wait_for_ready(true);
     if (!token.empty()) context->AddMetadata(zl::recnet::kSessionMetadataKey, token);
 }
@@ -130,6 +129,13 @@ grpc::Status Wire::Login(const std::string& user, const std::string& password, s
     const grpc::Status status = stub_->Login(&context, request, &reply);
     if (token) *token = reply.session_token();
     return status;
+}
+
+grpc::Status Wire::Logout(const std::string& token) {
+    grpc::ClientContext context;
+    Prepare(&context, token, 10000);
+    v1::LogoutReply reply;
+    return stub_->Logout(&context, v1::LogoutRequest(), &reply);
 }
 
 grpc::Status Wire::ServerName(const std::string& token, int deadlineMs) {

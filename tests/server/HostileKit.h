@@ -55,6 +55,7 @@ class Wire {
     explicit Wire(int port);
     grpc::Status Login(const std::string& user, const std::string& password,
                        std::string* token = nullptr, int deadlineMs = 60000);
+    grpc::Status Logout(const std::string& token);
     grpc::Status ServerName(const std::string& token, int deadlineMs = 30000);
     grpc::Status Open(const std::string& token, const std::string& path, int deadlineMs = 30000);
     grpc::Status Exec(const std::string& token, const std::string& sql, int deadlineMs = 60000,

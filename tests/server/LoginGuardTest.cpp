@@ -47,27 +47,31 @@ TEST(LoginGuard, SuccessClearsAndSweepForgets) {
 }
 
 TEST(LoginGuard, CountsAnAttemptFromItsStart) {
-    LoginGuard guard(3, 100, 1000, 60000);
-    // A burst: three attempts start before any check ends; the fourth is refused unchecked.
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(guard.Begin("bob", "10.0.0.1", 0), 0);
-    EXPECT_EQ(guard.Begin("bob", "10.0.0.1", 0), 1000);
+    LoginGuard guard(3, 100, 1000, 60000, 2);
+    // A burst: threshold + 2 attempts start before any check ends; the next is refused.
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(guard.Begin("bob", "10.0.0.1", 0), 0);
+    EXPECT_GT(guard.Begin("bob", "10.0.0.1", 0), 0);
     // The right password from another address is looked at.
     EXPECT_EQ(guard.Begin("bob", "10.0.0.2", 0), 0);
     guard.End("bob", "10.0.0.2", LoginGuard::Outcome::Succeeded, 10);
-    // An attempt that found no slot for its check is taken back; a failure locks from its end.
-    for (int i = 0; i < 2; ++i) guard.End("bob", "10.0.0.1", LoginGuard::Outcome::Failed, 500);
+    EXPECT_EQ(guard.WaitMs("bob", "10.0.0.2", 10), 0);
+    // An attempt that found no slot for its check is taken back; failures lock from their end.
     guard.End("bob", "10.0.0.1", LoginGuard::Outcome::NotChecked, 500);
-    EXPECT_EQ(guard.WaitMs("bob", "10.0.0.1", 500), 0);
-    EXPECT_EQ(guard.Begin("bob", "10.0.0.1", 600), 0);
-    guard.End("bob", "10.0.0.1", LoginGuard::Outcome::Failed, 700);
-    EXPECT_EQ(guard.WaitMs("bob", "10.0.0.1", 700), 1000);
-    EXPECT_EQ(guard.WaitMs("bob", "10.0.0.2", 700), 0);
+    for (int i = 0; i < 4; ++i) guard.End("bob", "10.0.0.1", LoginGuard::Outcome::Failed, 500);
+    EXPECT_EQ(guard.WaitMs("bob", "10.0.0.1", 500), 2000);
+    // Past the lock-out one attempt at a time.
+    EXPECT_EQ(guard.Begin("bob", "10.0.0.1", 2500), 0);
+    EXPECT_GT(guard.Begin("bob", "10.0.0.1", 2500), 0);
+    guard.End("bob", "10.0.0.1", LoginGuard::Outcome::Failed, 2600);
+    EXPECT_EQ(guard.WaitMs("bob", "10.0.0.1", 2600), 4000);
+    EXPECT_EQ(guard.WaitMs("bob", "10.0.0.2", 2600), 0);
 }
 
 TEST(LoginGuard, AKnownPasswordDoesNotClearTheAddress) {
     LoginGuard guard(100, 3, 1000, 60000);
     for (int i = 0; i < 2; ++i) guard.Failure("guess" + std::to_string(i), "10.0.0.1", 0);
     ASSERT_EQ(guard.Begin("mallory", "10.0.0.1", 0), 0);
+    EXPECT_EQ(guard.KeyCount(), 4u);
     guard.End("mallory", "10.0.0.1", LoginGuard::Outcome::Succeeded, 0);
     guard.Failure("guess2", "10.0.0.1", 0);
     EXPECT_EQ(guard.WaitMs("anyone", "10.0.0.1", 0), 1000);
