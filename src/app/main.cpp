@@ -4,10 +4,13 @@
 
 #include <QApplication>
 #include <QLoggingCategory>
+#include <cstdio>
 #include <cstdlib>
 
 #include "SingleInstance.h"
 #include "base/ZCritSec.h"
+#include "recnet/RecNetTls.h"
+#include "store/SettingsFile.h"
 #include "ui/reportwin/CReportDlg.h"
 
 namespace {
@@ -34,6 +37,12 @@ int main(int argc, char** argv) {
         instance.ActivateRunning();
         return 0;
     }
+
+    // Servers that use TLS: the certificate to trust, named in the settings file.
+    const std::string caFile = zl::LoadTrustedCaFile(zl::DefaultSettingsFile());
+    std::string tlsError;
+    if (!caFile.empty() && !RecNetTrustCertificateFile(caFile, &tlsError))
+        std::fprintf(stderr, "zelkoReporter: %s\n", tlsError.c_str());
 
     // A user-interface lock that waits keeps the window alive.
     zl::ZMsgCritSec::SetDefaultPump(
