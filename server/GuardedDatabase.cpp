@@ -113,6 +113,11 @@ bool IsForbiddenTable(const char* name) {
            strcasecmp(name, "dbstat") == 0 || strcasecmp(name, "sqlite_stmt") == 0;
 }
 
+bool IsSchemaTable(const char* name) {
+    return strcasecmp(name, "sqlite_master") == 0 || strcasecmp(name, "sqlite_schema") == 0 ||
+           strcasecmp(name, "sqlite_temp_master") == 0 || strcasecmp(name, "sqlite_temp_schema") == 0;
+}
+
 // Skips blanks and comments; answers the first other character (or the end).
 const char* SkipBlanks(const char* p) {
     while (*p) {
@@ -175,17 +180,29 @@ int GuardedDatabase::Authorize(void* context, int action, const char* arg1, cons
         case SQLITE_RECURSIVE:  // runs under the time limit like everything else
             return SQLITE_OK;
         case SQLITE_READ:
+            if (self->virtualTable_ && arg1 && !IsSchemaTable(arg1)) {
+                self->denied_ = std::string("the table-valued function or virtual table ") + arg1;
+                return SQLITE_DENY;
+            }
             if (!IsForbiddenTable(arg1)) return SQLITE_OK;
             self->denied_ = std::string("reading ") + arg1;
             return SQLITE_DENY;
+        case SQLITE_UPDATE:
+            // Setting up a table-valued function (json_each, dbstat, pragma_...) asks for
+            // the catalogue's columns while the statement is prepared; nothing is written
+            // then. Let it pass to learn the name at its read; Run refuses the statement.
+            if (!arg1 || !IsSchemaTable(arg1)) break;
+            self->virtualTable_ = true;
+            return SQLITE_OK;
         case SQLITE_FUNCTION:
             if (IsAllowedFunction(arg2)) return SQLITE_OK;
             self->denied_ = std::string("the function ") + (arg2 ? arg2 : "?");
             return SQLITE_DENY;
         default:
-            self->denied_ = ActionName(action, arg1);
-            return SQLITE_DENY;
+            break;
     }
+    self->denied_ = ActionName(action, arg1);
+    return SQLITE_DENY;
 }
 
 bool IsAllowedFunction(const char* name) {
@@ -353,6 +370,7 @@ RunOutcome GuardedDatabase::Run(const std::string& sql, RowSink* sink,
     sqlite3_stmt* stmt = nullptr;
     const char* tail = nullptr;
     denied_.clear();
+    virtualTable_ = false;
     int rc = sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &stmt, &tail);
     if (rc != SQLITE_OK) {
         const int primary = rc & 0xff;
@@ -368,6 +386,12 @@ RunOutcome GuardedDatabase::Run(const std::string& sql, RowSink* sink,
     std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> guard(stmt, sqlite3_finalize);
     if (!stmt) {
         *message = "no statement";
+        return RunOutcome::Refused;
+    }
+    if (virtualTable_) {
+        *message = "not allowed: " +
+                   (denied_.empty() ? std::string("table-valued functions and virtual tables")
+                                    : denied_);
         return RunOutcome::Refused;
     }
     if (!IsEmptyTail(tail)) {

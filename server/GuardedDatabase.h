@@ -78,6 +78,8 @@ class GuardedDatabase : private StopCheck {
     bool timedOut_ = false;
     bool wasCancelled_ = false;
     std::string denied_;  // what the authorizer refused in the current Run
+    // A virtual table (a table-valued function) was being set up in the current prepare.
+    bool virtualTable_ = false;
 };
 
 // True when the text starts (after blanks and comments) with SELECT, WITH or VALUES.

@@ -382,3 +382,58 @@ TEST_F(HostileClientTest, OneUserCannotTakeEveryStatementSlot) {
 
 }  // namespace
 }  // namespace zl::testkit
+
+namespace zl::testkit {
+namespace {
+
+TEST_F(HostileClientTest, OddRequestsGetProperAnswersAndLogLines) {
+    Wire wire(server_.Port());
+    const std::string token = OpenSession(wire);
+    // Table-valued functions and the page views are refused by their name.
+    for (const char* table :
+         {"json_each('[1]')", "dbstat", "pragma_table_list", "json_tree('{}')"}) {
+        const grpc::Status status = wire.Exec(token, std::string("SELECT * FROM ") + table);
+        EXPECT_EQ(status.error_code(), grpc::StatusCode::PERMISSION_DENIED) << table;
+        const std::string name = std::string(table).substr(0, std::string(table).find('('));
+        EXPECT_NE(status.error_message().find(name), std::string::npos)
+            << table << ": " << status.error_message();
+        EXPECT_EQ(status.error_message().find("sqlite_master"), std::string::npos)
+            << status.error_message();
+    }
+
+    // The documented most buckets in one request.
+    v1::ExecBucketsRequest request;
+    request.set_table(SampleTable(1));
+    request.set_time_column(SampleTimeColumn(1));
+    v1::BucketPart* part = request.add_parts();
+    part->set_select("count(*)");
+    part->set_condition("1");
+    for (int i = 0; i < 4096; ++i) {
+        char from[32], to[32];
+        std::snprintf(from, sizeof from, "2024-%02d-%02d %02d:%02d:00", 1 + i / 1440 % 12,
+                      1 + i / 60 % 24, i / 60 % 24, i % 60);
+        std::snprintf(to, sizeof to, "2024-%02d-%02d %02d:%02d:59", 1 + i / 1440 % 12,
+                      1 + i / 60 % 24, i / 60 % 24, i % 60);
+        v1::Bucket* bucket = request.add_buckets();
+        bucket->set_from(from);
+        bucket->set_to(to);
+    }
+    v1::ExecBucketsReply reply;
+    const grpc::Status buckets = wire.Buckets(token, request, &reply);
+    std::printf("4096 buckets: a request of %zu bytes: %s\n", request.ByteSizeLong(),
+                buckets.ok() ? "answered" : buckets.error_message().c_str());
+    EXPECT_TRUE(buckets.ok()) << buckets.error_message();
+    EXPECT_EQ(reply.rows_size(), 4096);
+
+    // Invalid UTF-8 in a request: one line of the server's own log, with its time.
+    for (int i = 0; i < 3; ++i) (void)wire.Login("\xff\xfe user", "x");
+    ASSERT_TRUE(WaitUntil([&] { return server_.CountLines({"UTF-8"}) >= 1; }, 10000));
+    const int lines = server_.CountLines({"UTF-8"});
+    const int proper = server_.CountLines({"Z WARN  request: ", "UTF-8"});
+    std::printf("invalid UTF-8 three times: %d log line(s), %d of them proper\n", lines, proper);
+    EXPECT_EQ(lines, 1) << server_.Log();
+    EXPECT_EQ(proper, 1);
+}
+
+}  // namespace
+}  // namespace zl::testkit
