@@ -164,6 +164,21 @@ TEST_F(ServerTest, StopEndsARunningStatementAtOnce) {
     EXPECT_EQ(result, 0);
 }
 
+TEST_F(ServerTest, ASessionOutlivesItsIdleTimeDuringItsOwnCall) {
+    server_->Config().limits.statementTimeoutMs = 2500;
+    server_->Config().limits.sessionIdleMs = 400;  // the sweep runs every 100 ms
+    ASSERT_TRUE(server_->Start());
+    ClientHolder client(server_->NewClient());
+    ASSERT_TRUE(client);
+    ASSERT_EQ(client->OpenDatabase(PeoplePath().c_str()), 1);
+    EXPECT_EQ(client->Exec(kEndless, nullptr, nullptr), 0);
+    EXPECT_NE(LastErrorOf(client.client).find("time limit"), std::string::npos)
+        << LastErrorOf(client.client);
+    // The call just ended: the session counts as used now, not 2.5 s ago.
+    char name[260];
+    EXPECT_EQ(client->GetServerName(name, sizeof name), 1) << LastErrorOf(client.client);
+}
+
 TEST_F(ServerTest, APortInUseIsReported) {
     ASSERT_TRUE(server_->Start());
     recnetd::ServerConfig config = server_->Config();
