@@ -115,7 +115,8 @@ bool IsForbiddenTable(const char* name) {
 
 bool IsSchemaTable(const char* name) {
     return strcasecmp(name, "sqlite_master") == 0 || strcasecmp(name, "sqlite_schema") == 0 ||
-           strcasecmp(name, "sqlite_temp_master") == 0 || strcasecmp(name, "sqlite_temp_schema") == 0;
+           strcasecmp(name, "sqlite_temp_master") == 0 ||
+           strcasecmp(name, "sqlite_temp_schema") == 0;
 }
 
 // Skips blanks and comments; answers the first other character (or the end).
@@ -389,9 +390,9 @@ RunOutcome GuardedDatabase::Run(const std::string& sql, RowSink* sink,
         return RunOutcome::Refused;
     }
     if (virtualTable_) {
-        *message = "not allowed: " +
-                   (denied_.empty() ? std::string("table-valued functions and virtual tables")
-                                    : denied_);
+        *message =
+            "not allowed: " +
+            (denied_.empty() ? std::string("table-valued functions and virtual tables") : denied_);
         return RunOutcome::Refused;
     }
     if (!IsEmptyTail(tail)) {

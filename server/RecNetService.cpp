@@ -213,8 +213,9 @@ grpc::Status RecNetService::Login(grpc::ServerContext* context, const v1::LoginR
     parts_.users->ReloadIfChanged();
     bool known = false;
     const bool ok = parts_.users->Verify(name, request->password(), &known);
-    parts_.log->Debug("password checked: " + shownUser + " from " + address +
-                      (ok ? " (right)" : " (wrong)"));
+    // Only a known name is logged: an unknown one may be a password typed into that field.
+    parts_.log->Debug("password checked: " + (known ? shownUser : std::string("unknown user")) +
+                      " from " + address + (ok ? " (right)" : " (wrong)"));
     if (!ok) {
         outcome = LoginGuard::Outcome::Failed;
         parts_.log->Limited(LogLevel::Warn, "login failed:" + address,
