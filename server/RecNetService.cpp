@@ -14,6 +14,11 @@ constexpr const char* kLoginRefused = "login refused";
 constexpr const char* kSessionBusy = "session busy: it is running another call";
 // A login waits at most this long for a password-check slot.
 constexpr int kLoginWaitMs = 5000;
+// How long one call may wait for its session while another call of it ends.
+constexpr int kSessionGraceMs = 250;
+// The longest password looked at. gRPC lets requests in up to the size of the largest bucket
+// query; a login that large is no login.
+constexpr size_t kMaxPasswordBytes = 64 * 1024;
 constexpr size_t kBatchRows = 256;
 constexpr size_t kBatchBytes = 256 * 1024;
 
@@ -146,7 +151,14 @@ std::string PeerAddress(const std::string& peer) {
 RecNetService::RecNetService(ServiceParts parts) : parts_(std::move(parts)) {}
 
 RecNetService::SessionCall::SessionCall(Session& session, SessionTable* table)
-    : session_(session), table_(table), use_(session.use, std::try_to_lock) {}
+    : session_(session), table_(table), use_(session.use, std::try_to_lock) {
+    if (use_.owns_lock()) return;
+    // One call may wait a moment: a client that dropped a call and comes back at once finds
+    // the session still finishing it. Every other call is refused at once.
+    if (session.waiting.fetch_add(1) == 0)
+        (void)use_.try_lock_for(std::chrono::milliseconds(kSessionGraceMs));
+    session.waiting.fetch_sub(1);
+}
 
 RecNetService::SessionCall::~SessionCall() {
     if (use_.owns_lock()) table_->Touch(session_, SteadyNowMs());
@@ -185,6 +197,11 @@ grpc::Status RecNetService::Login(grpc::ServerContext* context, const v1::LoginR
     // into the wrong field.
     const std::string shownUser = validName ? "'" + user + "'" : "(invalid name)";
     const std::string name = validName ? user : std::string();
+    if (request->password().size() > kMaxPasswordBytes || user.size() > kMaxPasswordBytes) {
+        parts_.log->Limited(LogLevel::Warn, "login too large:" + address,
+                            "login from " + address + " refused: the request is too large");
+        return {grpc::StatusCode::RESOURCE_EXHAUSTED, "request too large"};
+    }
     // The attempt counts from here on, before it waits for a check.
     const int64_t wait = parts_.guard->Begin(name, address, SteadyNowMs());
     if (wait > 0) {
@@ -354,6 +371,11 @@ grpc::Status RecNetService::Exec(grpc::ServerContext* context, const v1::ExecReq
     grpc::Status status;
     auto session = SessionOf(context, &status);
     if (!session) return status;
+    if (request->sql().size() > static_cast<size_t>(parts_.config->limits.maxSqlBytes)) {
+        return {grpc::StatusCode::RESOURCE_EXHAUSTED,
+                "statement longer than " + std::to_string(parts_.config->limits.maxSqlBytes) +
+                    " bytes"};
+    }
     SessionCall call(*session, parts_.sessions);
     if (!call.Taken()) return SessionBusy(*session, "statement");
     StreamSink sink(writer);

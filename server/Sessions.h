@@ -4,6 +4,7 @@
 // user holds at most a given number of sessions, so one user cannot fill the table.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -18,7 +19,8 @@ namespace zl::recnetd {
 struct Session {
     std::string user;
     std::string token;
-    std::timed_mutex use;  // held by the call that uses the database
+    std::timed_mutex use;         // held by the call that uses the database
+    std::atomic<int> waiting{0};  // calls waiting (briefly) for use
     std::unique_ptr<GuardedDatabase> database;
     ServedDatabase served;
     int64_t lastUsedMs = 0;  // guarded by the table's mutex
