@@ -6,16 +6,28 @@
 #include <cctype>
 #include <chrono>
 #include <cstring>
+#include <mutex>
+#include <set>
 #include <vector>
 
 namespace zl::recnetd {
 
 namespace {
 
-// VM instructions between two calls of the progress handler.
-constexpr int kProgressInstructions = 1000;
-// The cancel callback (a gRPC call) is polled every this many progress calls.
-constexpr int kCancelPollEvery = 32;
+// VM instructions between two calls of the progress handler. One instruction may copy or
+// scan a value of up to max_value_bytes (about a millisecond for 1 MB), so this bounds how
+// far a statement can run past its deadline.
+constexpr int kProgressInstructions = 64;
+// The cancel callback (a gRPC call) is polled at most this often.
+constexpr int64_t kCancelPollNs = 5 * 1000 * 1000;
+
+// Every open connection, for InterruptAll. A connection leaves before it is closed, under
+// the same lock, so an interrupt never reaches a closed one.
+std::mutex openMutex;
+std::set<sqlite3*>& OpenConnections() {
+    static std::set<sqlite3*> connections;
+    return connections;
+}
 
 int64_t NowNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -101,6 +113,12 @@ bool IsForbiddenTable(const char* name) {
            strcasecmp(name, "dbstat") == 0 || strcasecmp(name, "sqlite_stmt") == 0;
 }
 
+bool IsSchemaTable(const char* name) {
+    return strcasecmp(name, "sqlite_master") == 0 || strcasecmp(name, "sqlite_schema") == 0 ||
+           strcasecmp(name, "sqlite_temp_master") == 0 ||
+           strcasecmp(name, "sqlite_temp_schema") == 0;
+}
+
 // Skips blanks and comments; answers the first other character (or the end).
 const char* SkipBlanks(const char* p) {
     while (*p) {
@@ -163,17 +181,29 @@ int GuardedDatabase::Authorize(void* context, int action, const char* arg1, cons
         case SQLITE_RECURSIVE:  // runs under the time limit like everything else
             return SQLITE_OK;
         case SQLITE_READ:
+            if (self->virtualTable_ && arg1 && !IsSchemaTable(arg1)) {
+                self->denied_ = std::string("the table-valued function or virtual table ") + arg1;
+                return SQLITE_DENY;
+            }
             if (!IsForbiddenTable(arg1)) return SQLITE_OK;
             self->denied_ = std::string("reading ") + arg1;
             return SQLITE_DENY;
+        case SQLITE_UPDATE:
+            // Setting up a table-valued function (json_each, dbstat, pragma_...) asks for
+            // the catalogue's columns while the statement is prepared; nothing is written
+            // then. Let it pass to learn the name at its read; Run refuses the statement.
+            if (!arg1 || !IsSchemaTable(arg1)) break;
+            self->virtualTable_ = true;
+            return SQLITE_OK;
         case SQLITE_FUNCTION:
             if (IsAllowedFunction(arg2)) return SQLITE_OK;
             self->denied_ = std::string("the function ") + (arg2 ? arg2 : "?");
             return SQLITE_DENY;
         default:
-            self->denied_ = ActionName(action, arg1);
-            return SQLITE_DENY;
+            break;
     }
+    self->denied_ = ActionName(action, arg1);
+    return SQLITE_DENY;
 }
 
 bool IsAllowedFunction(const char* name) {
@@ -206,7 +236,15 @@ bool IsEmptyTail(const char* text) {
 }
 
 GuardedDatabase::~GuardedDatabase() {
-    if (db_) sqlite3_close_v2(db_);
+    if (!db_) return;
+    std::lock_guard<std::mutex> lock(openMutex);
+    OpenConnections().erase(db_);
+    sqlite3_close_v2(db_);
+}
+
+void GuardedDatabase::InterruptAll() {
+    std::lock_guard<std::mutex> lock(openMutex);
+    for (sqlite3* db : OpenConnections()) sqlite3_interrupt(db);
 }
 
 std::unique_ptr<GuardedDatabase> GuardedDatabase::Open(const std::string& realPath,
@@ -226,6 +264,10 @@ std::unique_ptr<GuardedDatabase> GuardedDatabase::Open(const std::string& realPa
     if (rc != SQLITE_OK) {
         *error = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
         return nullptr;
+    }
+    {
+        std::lock_guard<std::mutex> lock(openMutex);
+        OpenConnections().insert(db);
     }
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, limits.busyTimeoutMs);
@@ -268,6 +310,10 @@ std::unique_ptr<GuardedDatabase> GuardedDatabase::Open(const std::string& realPa
         sqlite3_free(message);
         return nullptr;
     }
+    if (!RegisterBoundedFunctions(db, self.get())) {
+        *error = "cannot lock the database connection down";
+        return nullptr;
+    }
     sqlite3_set_authorizer(db, &GuardedDatabase::Authorize, self.get());
     sqlite3_progress_handler(db, kProgressInstructions, &GuardedDatabase::Progress, self.get());
     struct stat st {};
@@ -286,19 +332,25 @@ bool GuardedDatabase::StillSameFile() const {
            st.st_ino == inode_;
 }
 
+bool GuardedDatabase::ShouldStop() {
+    if (deadlineNs_ == 0) return false;  // not inside Run (setup statements)
+    const int64_t now = NowNs();
+    if (now > deadlineNs_) {
+        timedOut_ = true;
+        return true;
+    }
+    if (cancelled_ && *cancelled_ && now >= nextCancelPollNs_) {
+        nextCancelPollNs_ = now + kCancelPollNs;
+        if ((*cancelled_)()) {
+            wasCancelled_ = true;
+            return true;
+        }
+    }
+    return false;
+}
+
 int GuardedDatabase::Progress(void* context) {
-    auto* self = static_cast<GuardedDatabase*>(context);
-    if (self->deadlineNs_ == 0) return 0;  // not inside Run (setup statements)
-    if (NowNs() > self->deadlineNs_) {
-        self->timedOut_ = true;
-        return 1;
-    }
-    if (self->cancelled_ && *self->cancelled_ && ++self->progressCalls_ % kCancelPollEvery == 0 &&
-        (*self->cancelled_)()) {
-        self->wasCancelled_ = true;
-        return 1;
-    }
-    return 0;
+    return static_cast<GuardedDatabase*>(context)->ShouldStop() ? 1 : 0;
 }
 
 RunOutcome GuardedDatabase::Run(const std::string& sql, RowSink* sink,
@@ -319,6 +371,7 @@ RunOutcome GuardedDatabase::Run(const std::string& sql, RowSink* sink,
     sqlite3_stmt* stmt = nullptr;
     const char* tail = nullptr;
     denied_.clear();
+    virtualTable_ = false;
     int rc = sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &stmt, &tail);
     if (rc != SQLITE_OK) {
         const int primary = rc & 0xff;
@@ -334,6 +387,12 @@ RunOutcome GuardedDatabase::Run(const std::string& sql, RowSink* sink,
     std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> guard(stmt, sqlite3_finalize);
     if (!stmt) {
         *message = "no statement";
+        return RunOutcome::Refused;
+    }
+    if (virtualTable_) {
+        *message =
+            "not allowed: " +
+            (denied_.empty() ? std::string("table-valued functions and virtual tables") : denied_);
         return RunOutcome::Refused;
     }
     if (!IsEmptyTail(tail)) {
@@ -352,7 +411,7 @@ RunOutcome GuardedDatabase::Run(const std::string& sql, RowSink* sink,
 
     deadlineNs_ = NowNs() + static_cast<int64_t>(limits_.statementTimeoutMs) * 1000000;
     cancelled_ = &cancelled;
-    progressCalls_ = 0;
+    nextCancelPollNs_ = 0;
     timedOut_ = false;
     wasCancelled_ = false;
     struct Reset {
@@ -396,11 +455,12 @@ RunOutcome GuardedDatabase::Run(const std::string& sql, RowSink* sink,
     }
     if (rc == SQLITE_DONE) return RunOutcome::Ok;
     const int primary = rc & 0xff;
-    if (primary == SQLITE_INTERRUPT && timedOut_) {
+    // A bounded function that stopped fails with its own error; the flags tell why.
+    if (timedOut_) {
         *message = "time limit of " + std::to_string(limits_.statementTimeoutMs) + " ms exceeded";
         return RunOutcome::TimedOut;
     }
-    if (primary == SQLITE_INTERRUPT && wasCancelled_) {
+    if (wasCancelled_ || primary == SQLITE_INTERRUPT) {
         *message = "cancelled";
         return RunOutcome::Cancelled;
     }

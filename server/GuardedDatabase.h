@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "BoundedFunctions.h"
 #include "ServerConfig.h"
 
 namespace zl::recnetd {
@@ -37,9 +38,9 @@ class RowSink {
     virtual bool Row(int columns, const char* const* texts, const int* lengths) = 0;
 };
 
-class GuardedDatabase {
+class GuardedDatabase : private StopCheck {
   public:
-    ~GuardedDatabase();
+    ~GuardedDatabase() override;
     GuardedDatabase(const GuardedDatabase&) = delete;
     GuardedDatabase& operator=(const GuardedDatabase&) = delete;
 
@@ -55,8 +56,12 @@ class GuardedDatabase {
     bool StillSameFile() const;
     const std::string& RealPath() const { return realPath_; }
 
+    // Interrupts the statements of every open database of the process (at shutdown).
+    static void InterruptAll();
+
   private:
     GuardedDatabase() = default;
+    bool ShouldStop() override;
     static int Progress(void* self);
     static int Authorize(void* self, int action, const char* arg1, const char* arg2,
                          const char* database, const char* trigger);
@@ -69,10 +74,12 @@ class GuardedDatabase {
     // Set for the time of one Run; the progress handler reads them.
     int64_t deadlineNs_ = 0;
     const std::function<bool()>* cancelled_ = nullptr;
-    int progressCalls_ = 0;
+    int64_t nextCancelPollNs_ = 0;
     bool timedOut_ = false;
     bool wasCancelled_ = false;
     std::string denied_;  // what the authorizer refused in the current Run
+    // A virtual table (a table-valued function) was being set up in the current prepare.
+    bool virtualTable_ = false;
 };
 
 // True when the text starts (after blanks and comments) with SELECT, WITH or VALUES.

@@ -1,5 +1,7 @@
 #include "RecNetServer.h"
 
+#include <google/protobuf/stubs/logging.h>
+#include <grpc/support/log.h>
 #include <grpcpp/grpcpp.h>
 #include <sodium.h>
 #include <sqlite3.h>
@@ -14,6 +16,7 @@
 #include "RecNetService.h"
 #include "Sessions.h"
 #include "UserStore.h"
+#include "recnet/BucketQuery.h"
 #include "recnet/Wire.h"
 
 namespace zl::recnetd {
@@ -35,10 +38,46 @@ std::string HostName() {
     return name;
 }
 
+// The libraries' own messages (protobuf: invalid UTF-8 in a request; gRPC: errors) go to the
+// log of the running server as one proper line each, rate-limited, as a client can cause
+// them at will.
+std::mutex libraryLogMutex;
+ServerLog* libraryLog = nullptr;
+
+void ToServerLog(const std::string& kind, const std::string& text) {
+    std::lock_guard<std::mutex> lock(libraryLogMutex);
+    if (libraryLog) libraryLog->Limited(LogLevel::Warn, kind, LogText(text, 400));
+}
+
+void ProtobufLog(google::protobuf::LogLevel level, const char*, int, const std::string& message) {
+    if (level < google::protobuf::LOGLEVEL_WARNING) return;
+    ToServerLog("protobuf", "request: " + message);
+}
+
+void GrpcLog(gpr_log_func_args* args) {
+    if (args->severity < GPR_LOG_SEVERITY_ERROR) return;
+    ToServerLog("grpc", std::string("grpc: ") + (args->message ? args->message : ""));
+}
+
+void RouteLibraryLogs(ServerLog* log) {
+    std::lock_guard<std::mutex> lock(libraryLogMutex);
+    libraryLog = log;
+    if (log) {
+        google::protobuf::SetLogHandler(&ProtobufLog);
+        gpr_set_log_function(&GrpcLog);
+    }
+}
+
 std::string ListenTarget(const std::string& address, int port) {
     const bool ipv6 = address.find(':') != std::string::npos && address.front() != '[';
     return (ipv6 ? "[" + address + "]" : address) + ":" + std::to_string(port);
 }
+
+constexpr int kLoginQueue = 16;
+constexpr int kLoginQueuePerAddress = 4;
+constexpr int kSpareThreads = 128;
+// A bucket on the wire: two time texts of at most 64 bytes and their framing.
+constexpr int kBytesPerBucket = 2 * 64 + 16;
 
 }  // namespace
 
@@ -73,13 +112,18 @@ bool RecNetServer::Start(std::string* error) {
         log_.Warn("no users in " + config_.usersFile +
                   ": nobody can log in (add one with recnetd --add-user NAME)");
     }
-    sessions_ = std::make_unique<SessionTable>(limits.sessionIdleMs, limits.maxSessions);
+    sessions_ = std::make_unique<SessionTable>(limits.sessionIdleMs, limits.maxSessions,
+                                               limits.maxSessionsPerUser);
     guard_ = std::make_unique<LoginGuard>(limits.userFailuresBeforeBackoff,
                                           limits.addressFailuresBeforeBackoff, limits.backoffBaseMs,
-                                          limits.backoffMaxMs);
-    statements_ =
-        std::make_unique<Gate>(limits.maxConcurrentStatements, limits.maxQueuedStatements);
-    logins_ = std::make_unique<Gate>(limits.maxConcurrentLogins, 64);
+                                          limits.backoffMaxMs, limits.maxConcurrentLogins);
+    // One user runs at most its share of the statement slots and keeps at most a quarter of
+    // the queue waiting; logins from one address keep at most a few places in their queue.
+    statements_ = std::make_unique<Gate>(
+        limits.maxConcurrentStatements, limits.maxQueuedStatements,
+        Gate::PerKey{StatementsPerUser(limits), std::max(1, limits.maxQueuedStatements / 4)});
+    logins_ = std::make_unique<Gate>(limits.maxConcurrentLogins, kLoginQueue,
+                                     Gate::PerKey{0, kLoginQueuePerAddress});
     stopping_ = false;
     ServiceParts parts{&config_,
                        config_.serverName.empty() ? HostName() : config_.serverName,
@@ -92,6 +136,7 @@ bool RecNetServer::Start(std::string* error) {
                        &log_,
                        &stopping_};
     service_ = std::make_unique<RecNetService>(parts);
+    RouteLibraryLogs(&log_);
 
     std::shared_ptr<grpc::ServerCredentials> credentials;
     if (!config_.tlsCertFile.empty()) {
@@ -114,17 +159,22 @@ bool RecNetServer::Start(std::string* error) {
     // A port another process holds is an error, not a port to share.
     builder.AddChannelArgument(GRPC_ARG_ALLOW_REUSEPORT, 0);
     builder.RegisterService(service_.get());
-    // Threads for the statements that may run and wait, and spare ones, so that logins and
-    // listings always find a thread.
+    // Only statements and password checks ever wait (in their gates, which bound them); every
+    // other call, a refused one included, ends at once. Threads for all the waiters and many
+    // spare ones, so that Login, GetServerName and the listings always find a thread.
     grpc::ResourceQuota quota("recnetd");
     quota.SetMaxThreads(limits.maxConcurrentStatements + limits.maxQueuedStatements +
-                        limits.maxConcurrentLogins + 16);
+                        limits.maxConcurrentLogins + kLoginQueue + kSpareThreads);
     builder.SetResourceQuota(quota);
-    builder.SetMaxReceiveMessageSize(limits.maxSqlBytes + 64 * 1024);
+    // A statement, or a bucket query: its pieces (they must fit in one statement) and the
+    // most buckets it may carry.
+    builder.SetMaxReceiveMessageSize(limits.maxSqlBytes +
+                                     zl::recnet::kMaxBucketCount * kBytesPerBucket + 64 * 1024);
     builder.SetMaxSendMessageSize(zl::recnet::kMaxMessageBytes);
     server_ = builder.BuildAndStart();
     if (!server_ || port_ == 0) {
         server_.reset();
+        RouteLibraryLogs(nullptr);
         *error = "cannot listen on " + target;
         return false;
     }
@@ -161,6 +211,10 @@ void RecNetServer::SweepLoop() {
 void RecNetServer::Stop() {
     if (!server_) return;
     stopping_ = true;
+    // Waiters leave their queues at once and running statements stop at their next check.
+    statements_->Close();
+    logins_->Close();
+    GuardedDatabase::InterruptAll();
     {
         std::lock_guard<std::mutex> lock(sweepMutex_);
         sweepStop_ = true;
@@ -169,10 +223,11 @@ void RecNetServer::Stop() {
     if (sweeper_.joinable()) sweeper_.join();
     // Running statements see stopping_ at their next progress check; calls still open after
     // the grace time are cancelled.
-    server_->Shutdown(std::chrono::system_clock::now() + std::chrono::milliseconds(500));
+    server_->Shutdown(std::chrono::system_clock::now() + std::chrono::milliseconds(300));
     server_->Wait();
     server_.reset();
     log_.Info("recnetd stopped");
+    RouteLibraryLogs(nullptr);
     service_.reset();
     sessions_.reset();
 }

@@ -11,6 +11,14 @@ namespace zl::recnetd {
 namespace {
 
 constexpr const char* kLoginRefused = "login refused";
+constexpr const char* kSessionBusy = "session busy: it is running another call";
+// A login waits at most this long for a password-check slot.
+constexpr int kLoginWaitMs = 5000;
+// How long one call may wait for its session while another call of it ends.
+constexpr int kSessionGraceMs = 250;
+// The longest password looked at. gRPC lets requests in up to the size of the largest bucket
+// query; a login that large is no login.
+constexpr size_t kMaxPasswordBytes = 64 * 1024;
 constexpr size_t kBatchRows = 256;
 constexpr size_t kBatchBytes = 256 * 1024;
 
@@ -142,6 +150,27 @@ std::string PeerAddress(const std::string& peer) {
 
 RecNetService::RecNetService(ServiceParts parts) : parts_(std::move(parts)) {}
 
+RecNetService::SessionCall::SessionCall(Session& session, SessionTable* table)
+    : session_(session), table_(table), use_(session.use, std::try_to_lock) {
+    if (use_.owns_lock()) return;
+    // One call may wait a moment: a client that dropped a call and comes back at once finds
+    // the session still finishing it. Every other call is refused at once.
+    if (session.waiting.fetch_add(1) == 0)
+        (void)use_.try_lock_for(std::chrono::milliseconds(kSessionGraceMs));
+    session.waiting.fetch_sub(1);
+}
+
+RecNetService::SessionCall::~SessionCall() {
+    if (use_.owns_lock()) table_->Touch(session_, SteadyNowMs());
+}
+
+grpc::Status RecNetService::SessionBusy(const Session& session, const char* what) {
+    parts_.log->Limited(LogLevel::Warn, "session busy:" + session.user,
+                        std::string(what) + " of '" + session.user +
+                            "' refused: the session is running another call");
+    return {grpc::StatusCode::RESOURCE_EXHAUSTED, kSessionBusy};
+}
+
 std::shared_ptr<Session> RecNetService::SessionOf(grpc::ServerContext* context,
                                                   grpc::Status* status) {
     const auto& metadata = context->client_metadata();
@@ -167,35 +196,61 @@ grpc::Status RecNetService::Login(grpc::ServerContext* context, const v1::LoginR
     // A name that cannot be a user is never written to the log: it may be a password typed
     // into the wrong field.
     const std::string shownUser = validName ? "'" + user + "'" : "(invalid name)";
-    const int64_t wait =
-        parts_.guard->WaitMs(validName ? user : std::string(), address, SteadyNowMs());
+    const std::string name = validName ? user : std::string();
+    if (request->password().size() > kMaxPasswordBytes || user.size() > kMaxPasswordBytes) {
+        parts_.log->Limited(LogLevel::Warn, "login too large:" + address,
+                            "login from " + address + " refused: the request is too large");
+        return {grpc::StatusCode::RESOURCE_EXHAUSTED, "request too large"};
+    }
+    // The attempt counts from here on, before it waits for a check.
+    const int64_t wait = parts_.guard->Begin(name, address, SteadyNowMs());
     if (wait > 0) {
-        parts_.log->Warn("login refused: " + shownUser + " from " + address +
-                         " is locked out for " + std::to_string(wait) +
-                         " ms after repeated failures");
+        parts_.log->Limited(LogLevel::Warn, "locked out:" + address,
+                            "login refused: " + shownUser + " from " + address +
+                                " is locked out for " + std::to_string(wait) +
+                                " ms after repeated failures");
         return {grpc::StatusCode::UNAUTHENTICATED, kLoginRefused};
     }
-    Gate::Pass pass(*parts_.logins, 10000);
+    LoginGuard::Outcome outcome = LoginGuard::Outcome::NotChecked;
+    struct EndAttempt {
+        LoginGuard* guard;
+        const std::string& name;
+        const std::string& address;
+        const LoginGuard::Outcome& outcome;
+        ~EndAttempt() { guard->End(name, address, outcome, SteadyNowMs()); }
+    } endAttempt{parts_.guard, name, address, outcome};
+
+    Gate::Pass pass(*parts_.logins, kLoginWaitMs, address);
     if (pass.result() != Gate::Result::Entered) {
-        parts_.log->Warn("login from " + address + " turned away: too many logins at once");
+        parts_.log->Limited(LogLevel::Warn, "login busy:" + address,
+                            "login from " + address + " turned away (" +
+                                GateResultName(pass.result()) + "): too many logins at once");
         return {grpc::StatusCode::RESOURCE_EXHAUSTED, "server busy, try again"};
     }
     parts_.users->ReloadIfChanged();
     bool known = false;
-    const bool ok =
-        parts_.users->Verify(validName ? user : std::string(), request->password(), &known);
+    const bool ok = parts_.users->Verify(name, request->password(), &known);
+    // Only a known name is logged: an unknown one may be a password typed into that field.
+    parts_.log->Debug("password checked: " + (known ? shownUser : std::string("unknown user")) +
+                      " from " + address + (ok ? " (right)" : " (wrong)"));
     if (!ok) {
-        parts_.guard->Failure(validName ? user : std::string(), address, SteadyNowMs());
-        parts_.log->Warn("login refused: " + (known ? shownUser : std::string("unknown user")) +
-                         " from " + address);
+        outcome = LoginGuard::Outcome::Failed;
+        parts_.log->Limited(LogLevel::Warn, "login failed:" + address,
+                            "login refused: " + (known ? shownUser : std::string("unknown user")) +
+                                " from " + address);
         return {grpc::StatusCode::UNAUTHENTICATED, kLoginRefused};
     }
-    parts_.guard->Success(user, address);
-    const std::string token = parts_.sessions->Create(user, SteadyNowMs());
+    outcome = LoginGuard::Outcome::Succeeded;
+    SessionTable::CreateResult created = SessionTable::CreateResult::Created;
+    const std::string token = parts_.sessions->Create(user, SteadyNowMs(), &created);
     if (token.empty()) {
-        parts_.log->Warn("login of " + shownUser + " from " + address +
-                         " turned away: session table full");
-        return {grpc::StatusCode::RESOURCE_EXHAUSTED, "too many sessions"};
+        const bool userFull = created == SessionTable::CreateResult::UserFull;
+        parts_.log->Limited(LogLevel::Warn, "sessions full:" + user,
+                            "login of " + shownUser + " from " + address + " turned away: " +
+                                (userFull ? "the user holds the most sessions one user may"
+                                          : "session table full"));
+        return {grpc::StatusCode::RESOURCE_EXHAUSTED,
+                userFull ? "too many sessions of this user" : "too many sessions"};
     }
     reply->set_session_token(token);
     reply->set_idle_timeout_ms(
@@ -236,10 +291,8 @@ grpc::Status RecNetService::OpenDatabase(grpc::ServerContext* context,
                          " (" + reason + ")");
         return {grpc::StatusCode::PERMISSION_DENIED, "database not served: " + reason};
     }
-    std::unique_lock<std::timed_mutex> use(session->use, std::defer_lock);
-    if (!use.try_lock_for(std::chrono::milliseconds(parts_.config->limits.queueWaitMs))) {
-        return {grpc::StatusCode::RESOURCE_EXHAUSTED, "the session is busy with another call"};
-    }
+    SessionCall call(*session, parts_.sessions);
+    if (!call.Taken()) return SessionBusy(*session, "open");
     std::string error;
     auto database = GuardedDatabase::Open(served.realPath, parts_.config->limits, &error);
     if (!database) {
@@ -279,11 +332,15 @@ grpc::Status RecNetService::RunGuarded(grpc::ServerContext* context, Session& se
     grpc::Status status = EnsureDatabase(session);
     if (!status.ok()) return status;
     const Limits& limits = parts_.config->limits;
-    Gate::Pass pass(*parts_.statements, limits.queueWaitMs);
+    Gate::Pass pass(*parts_.statements, limits.queueWaitMs, session.user);
     if (pass.result() != Gate::Result::Entered) {
-        parts_.log->Warn(std::string(what) + " of '" + session.user +
-                         "' turned away: too many statements running");
-        return {grpc::StatusCode::RESOURCE_EXHAUSTED, "server busy: too many statements running"};
+        const bool mine = pass.result() == Gate::Result::KeyFull;
+        parts_.log->Limited(LogLevel::Warn, "statements:" + session.user,
+                            std::string(what) + " of '" + session.user + "' turned away (" +
+                                GateResultName(pass.result()) + ")");
+        return {grpc::StatusCode::RESOURCE_EXHAUSTED,
+                mine ? "server busy: too many statements of this user"
+                     : "server busy: too many statements running"};
     }
     const std::atomic<bool>* stopping = parts_.stopping;
     const std::function<bool()> cancelled = [context, stopping] {
@@ -314,10 +371,13 @@ grpc::Status RecNetService::Exec(grpc::ServerContext* context, const v1::ExecReq
     grpc::Status status;
     auto session = SessionOf(context, &status);
     if (!session) return status;
-    std::unique_lock<std::timed_mutex> use(session->use, std::defer_lock);
-    if (!use.try_lock_for(std::chrono::milliseconds(parts_.config->limits.queueWaitMs))) {
-        return {grpc::StatusCode::RESOURCE_EXHAUSTED, "the session is busy with another call"};
+    if (request->sql().size() > static_cast<size_t>(parts_.config->limits.maxSqlBytes)) {
+        return {grpc::StatusCode::RESOURCE_EXHAUSTED,
+                "statement longer than " + std::to_string(parts_.config->limits.maxSqlBytes) +
+                    " bytes"};
     }
+    SessionCall call(*session, parts_.sessions);
+    if (!call.Taken()) return SessionBusy(*session, "statement");
     StreamSink sink(writer);
     status = RunGuarded(context, *session, request->sql(), &sink, "statement");
     if (status.ok() && !sink.Finish()) return {grpc::StatusCode::CANCELLED, "client went away"};
@@ -351,10 +411,8 @@ grpc::Status RecNetService::GetMonthDays(grpc::ServerContext* context,
             static_cast<int>(request->day_count()), &query)) {
         return {grpc::StatusCode::INVALID_ARGUMENT, "invalid date, day count, table or column"};
     }
-    std::unique_lock<std::timed_mutex> use(session->use, std::defer_lock);
-    if (!use.try_lock_for(std::chrono::milliseconds(parts_.config->limits.queueWaitMs))) {
-        return {grpc::StatusCode::RESOURCE_EXHAUSTED, "the session is busy with another call"};
-    }
+    SessionCall call(*session, parts_.sessions);
+    if (!call.Taken()) return SessionBusy(*session, "day marks");
     std::string flags(static_cast<size_t>(query.dayCount), '\0');
     MarkSink sink(query, &flags);
     status = RunGuarded(context, *session, query.sql, &sink, "day marks");

@@ -64,6 +64,23 @@ class RecNetService final : public v1::RecordDatabase::Service {
                              v1::ExecBucketsReply* reply) override;
 
   private:
+    // Takes a session for one call: held for the whole call, refused at once (never waited
+    // for) when another call of the same session runs; marks the session used when it ends.
+    class SessionCall {
+      public:
+        SessionCall(Session& session, SessionTable* table);
+        ~SessionCall();
+        SessionCall(const SessionCall&) = delete;
+        SessionCall& operator=(const SessionCall&) = delete;
+        bool Taken() const { return use_.owns_lock(); }
+
+      private:
+        Session& session_;
+        SessionTable* table_;
+        std::unique_lock<std::timed_mutex> use_;
+    };
+    grpc::Status SessionBusy(const Session& session, const char* what);
+
     std::shared_ptr<Session> SessionOf(grpc::ServerContext* context, grpc::Status* status);
     // With the session's use lock held: the session's database, reopened when the file was
     // replaced; a status when there is none or it went away.

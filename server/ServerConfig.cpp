@@ -3,6 +3,7 @@
 #include <strings.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
@@ -58,7 +59,84 @@ bool ReadInt(const ProfileFile& file, const char* key, int min, int max, int* va
     return true;
 }
 
+constexpr const char* kLimitKeys[] = {"statement_timeout_ms",
+                                      "max_rows",
+                                      "max_answer_bytes",
+                                      "max_value_bytes",
+                                      "max_sql_bytes",
+                                      "max_concurrent_statements",
+                                      "max_queued_statements",
+                                      "queue_wait_ms",
+                                      "max_concurrent_logins",
+                                      "session_idle_seconds",
+                                      "max_sessions",
+                                      "max_sessions_per_user",
+                                      "max_statements_per_user",
+                                      "user_failures_before_backoff",
+                                      "address_failures_before_backoff",
+                                      "backoff_base_ms",
+                                      "backoff_max_ms",
+                                      "heap_limit_mb",
+                                      "busy_timeout_ms"};
+constexpr const char* kServerKeys[] = {"address", "port",       "name",     "tls_cert",
+                                       "tls_key", "users_file", "log_level"};
+
+bool IsOneOf(const std::string& key, const auto& names) {
+    for (const char* name : names) {
+        if (strcasecmp(key.c_str(), name) == 0) return true;
+    }
+    return false;
+}
+
+// A misspelt key would silently leave its default in place: refuse it instead.
+bool CheckKnownKeys(const ProfileFile& file, std::string* error) {
+    for (const std::string& key : file.KeyNames(kLimits)) {
+        if (!IsOneOf(key, kLimitKeys)) {
+            *error = "[limits] unknown key \"" + key + "\"";
+            return false;
+        }
+    }
+    for (const std::string& key : file.KeyNames(kServer)) {
+        if (!IsOneOf(key, kServerKeys)) {
+            *error = "[server] unknown key \"" + key + "\"";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Exists(const std::string& path, bool folder) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && (folder ? S_ISDIR(st.st_mode) : S_ISREG(st.st_mode));
+}
+
 }  // namespace
+
+int StatementsPerUser(const Limits& limits) {
+    if (limits.maxStatementsPerUser > 0) return limits.maxStatementsPerUser;
+    return std::max(1, limits.maxConcurrentStatements - limits.maxConcurrentStatements / 4);
+}
+
+bool CheckServerFiles(const ServerConfig& config, std::string* error) {
+    if (!Exists(config.usersFile, false)) {
+        *error = "the users file " + config.usersFile +
+                 " does not exist (add a user with recnetd --add-user NAME)";
+        return false;
+    }
+    for (const std::string* tls : {&config.tlsCertFile, &config.tlsKeyFile}) {
+        if (!tls->empty() && !Exists(*tls, false)) {
+            *error = "the TLS file " + *tls + " does not exist";
+            return false;
+        }
+    }
+    for (const std::string& root : config.dataRoots) {
+        if (!Exists(root, true)) {
+            *error = "the data root " + root + " is not a folder";
+            return false;
+        }
+    }
+    return true;
+}
 
 bool ParseLogLevel(const std::string& text, LogLevel* level) {
     static const struct {
@@ -121,6 +199,7 @@ bool LoadServerConfig(const std::string& path, ServerConfig* config, std::string
         if (!root.empty()) out.dataRoots.push_back(Resolve(folder, root));
     }
 
+    if (!CheckKnownKeys(file, error)) return false;
     Limits& l = out.limits;
     int64_t idleSeconds = l.sessionIdleMs / 1000;
     int64_t heapMb = l.heapLimitBytes / (1024 * 1024);
@@ -135,6 +214,8 @@ bool LoadServerConfig(const std::string& path, ServerConfig* config, std::string
         !ReadInt(file, "max_concurrent_logins", 1, 64, &l.maxConcurrentLogins, error) ||
         !ReadNumber(file, "session_idle_seconds", 1, 7 * 24 * 3600, &idleSeconds, error) ||
         !ReadInt(file, "max_sessions", 1, 100000, &l.maxSessions, error) ||
+        !ReadInt(file, "max_sessions_per_user", 1, 100000, &l.maxSessionsPerUser, error) ||
+        !ReadInt(file, "max_statements_per_user", 0, 256, &l.maxStatementsPerUser, error) ||
         !ReadInt(file, "user_failures_before_backoff", 1, 1000, &l.userFailuresBeforeBackoff,
                  error) ||
         !ReadInt(file, "address_failures_before_backoff", 1, 100000,
@@ -183,9 +264,10 @@ bool ValidateServerConfig(const ServerConfig& config, std::string* error) {
     if (l.statementTimeoutMs < 1 || l.maxRows < 1 || l.maxAnswerBytes < 1 || l.maxValueBytes < 1 ||
         l.maxSqlBytes < 1 || l.maxConcurrentStatements < 1 || l.maxQueuedStatements < 0 ||
         l.queueWaitMs < 0 || l.maxConcurrentLogins < 1 || l.sessionIdleMs < 1 ||
-        l.maxSessions < 1 || l.userFailuresBeforeBackoff < 1 ||
-        l.addressFailuresBeforeBackoff < 1 || l.backoffBaseMs < 1 ||
-        l.backoffMaxMs < l.backoffBaseMs || l.heapLimitBytes < 1 || l.busyTimeoutMs < 0) {
+        l.maxSessions < 1 || l.maxSessionsPerUser < 1 || l.maxStatementsPerUser < 0 ||
+        l.userFailuresBeforeBackoff < 1 || l.addressFailuresBeforeBackoff < 1 ||
+        l.backoffBaseMs < 1 || l.backoffMaxMs < l.backoffBaseMs || l.heapLimitBytes < 1 ||
+        l.busyTimeoutMs < 0) {
         *error =
             "[limits] a limit is out of range (backoff_max_ms must not be below "
             "backoff_base_ms)";

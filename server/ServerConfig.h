@@ -20,6 +20,8 @@ struct Limits {
     int maxConcurrentLogins = 2;                   // password checks at once
     int64_t sessionIdleMs = 30 * 60 * 1000;        // a session ends after this idle time
     int maxSessions = 256;                         // sessions at once
+    int maxSessionsPerUser = 16;                   // sessions of one user at once
+    int maxStatementsPerUser = 0;                  // statements of one user at once (0: 3/4)
     int userFailuresBeforeBackoff = 5;             // failed logins of one user name
     int addressFailuresBeforeBackoff = 20;         // failed logins from one address
     int backoffBaseMs = 1000;                      // first lock-out; doubles per further failure
@@ -48,6 +50,14 @@ bool LoadServerConfig(const std::string& path, ServerConfig* config, std::string
 
 // Checks ranges and required values (at least one data root, TLS files in pairs).
 bool ValidateServerConfig(const ServerConfig& config, std::string* error);
+
+// For --check: also that the files and folders the configuration names exist (the users
+// file, the TLS certificate and key, every data root).
+bool CheckServerFiles(const ServerConfig& config, std::string* error);
+
+// Statements one user may run at once: the configured value, or three quarters of the slots
+// (at least one), so that another user always finds a slot.
+int StatementsPerUser(const Limits& limits);
 
 bool ParseLogLevel(const std::string& text, LogLevel* level);
 

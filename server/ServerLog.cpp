@@ -33,6 +33,32 @@ void ServerLog::Write(LogLevel level, const std::string& text) {
     }
 }
 
+void ServerLog::Limited(LogLevel level, const std::string& key, const std::string& text) {
+    if (!Enabled(level)) return;
+    const int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now().time_since_epoch())
+                            .count();
+    int64_t leftOut = 0;
+    {
+        std::lock_guard<std::mutex> lock(kindsMutex_);
+        // Kinds are few (one per refusal and address); an attacker with many addresses only
+        // makes the table start again.
+        if (kinds_.size() >= 4096 && kinds_.find(key) == kinds_.end()) kinds_.clear();
+        auto [it, fresh] = kinds_.try_emplace(key);
+        Kind& kind = it->second;
+        if (!fresh && now - kind.lastMs < kLimitIntervalMs) {
+            ++kind.leftOut;
+            return;
+        }
+        leftOut = kind.leftOut;
+        kind.leftOut = 0;
+        kind.lastMs = now;
+    }
+    Write(level, leftOut == 0 ? text
+                              : text + " (and " + std::to_string(leftOut) +
+                                    " more like it since the last such line)");
+}
+
 std::string LogText(const std::string& text, size_t maxLength) {
     std::string out;
     out.reserve(std::min(text.size(), maxLength) + 3);

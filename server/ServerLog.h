@@ -2,7 +2,9 @@
 // "2024-03-05T10:15:00.123Z INFO  text". Never give it a password or a session token.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 
@@ -23,10 +25,22 @@ class ServerLog {
     void Error(const std::string& text) { Write(LogLevel::Error, text); }
     bool Enabled(LogLevel level) const { return level >= level_; }
 
+    // Writes a line of one kind (key) at most once per interval; the next line written of
+    // that kind says how many were left out. For events a client can repeat at will.
+    void Limited(LogLevel level, const std::string& key, const std::string& text);
+
+    static constexpr int64_t kLimitIntervalMs = 10000;
+
   private:
+    struct Kind {
+        int64_t lastMs = 0;
+        int64_t leftOut = 0;
+    };
     LogLevel level_;
     Sink sink_;
     std::mutex mutex_;
+    std::mutex kindsMutex_;
+    std::map<std::string, Kind> kinds_;
 };
 
 // A text shown in a log line: control characters become '?', long texts are cut.

@@ -2,6 +2,8 @@
 
 #include <sodium.h>
 
+#include <algorithm>
+
 namespace zl::recnetd {
 
 namespace {
@@ -17,8 +19,15 @@ std::string Hex(const unsigned char* data, size_t size) {
 
 }  // namespace
 
-SessionTable::SessionTable(int64_t idleMs, int maxSessions)
-    : idleMs_(idleMs), maxSessions_(maxSessions) {}
+SessionTable::SessionTable(int64_t idleMs, int maxSessions, int maxPerUser)
+    : idleMs_(idleMs), maxSessions_(maxSessions), maxPerUser_(maxPerUser) {}
+
+bool SessionTable::Expired(Session& session, int64_t nowMs) const {
+    if (nowMs - session.lastUsedMs <= idleMs_) return false;
+    // A call holds the use lock for its whole length: the session is busy, not idle.
+    std::unique_lock<std::timed_mutex> use(session.use, std::try_to_lock);
+    return use.owns_lock();
+}
 
 std::string SessionTable::KeyOf(const std::string& token) {
     unsigned char digest[crypto_generichash_BYTES];
@@ -27,7 +36,7 @@ std::string SessionTable::KeyOf(const std::string& token) {
     return Hex(digest, sizeof digest);
 }
 
-std::string SessionTable::Create(const std::string& user, int64_t nowMs) {
+std::string SessionTable::Create(const std::string& user, int64_t nowMs, CreateResult* why) {
     unsigned char random[kTokenBytes];
     randombytes_buf(random, sizeof random);
     auto session = std::make_shared<Session>();
@@ -36,12 +45,25 @@ std::string SessionTable::Create(const std::string& user, int64_t nowMs) {
     session->lastUsedMs = nowMs;
     sodium_memzero(random, sizeof random);
     std::lock_guard<std::mutex> lock(mutex_);
-    if (static_cast<int>(sessions_.size()) >= maxSessions_) {
+    const auto countOfUser = [&] {
+        int count = 0;
+        for (const auto& entry : sessions_) count += entry.second->user == user;
+        return count;
+    };
+    if (static_cast<int>(sessions_.size()) >= maxSessions_ || countOfUser() >= maxPerUser_) {
         for (auto it = sessions_.begin(); it != sessions_.end();) {
-            it = nowMs - it->second->lastUsedMs > idleMs_ ? sessions_.erase(it) : std::next(it);
+            it = Expired(*it->second, nowMs) ? sessions_.erase(it) : std::next(it);
         }
-        if (static_cast<int>(sessions_.size()) >= maxSessions_) return {};
     }
+    if (countOfUser() >= maxPerUser_) {
+        if (why) *why = CreateResult::UserFull;
+        return {};
+    }
+    if (static_cast<int>(sessions_.size()) >= maxSessions_) {
+        if (why) *why = CreateResult::TableFull;
+        return {};
+    }
+    if (why) *why = CreateResult::Created;
     sessions_[KeyOf(session->token)] = session;
     return session->token;
 }
@@ -57,12 +79,17 @@ std::shared_ptr<Session> SessionTable::Find(const std::string& token, int64_t no
         sodium_memcmp(session->token.data(), token.data(), token.size()) != 0) {
         return nullptr;
     }
-    if (nowMs - session->lastUsedMs > idleMs_) {
+    if (Expired(*session, nowMs)) {
         sessions_.erase(it);
         return nullptr;
     }
     session->lastUsedMs = nowMs;
     return session;
+}
+
+void SessionTable::Touch(Session& session, int64_t nowMs) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    session.lastUsedMs = std::max(session.lastUsedMs, nowMs);
 }
 
 void SessionTable::Remove(const std::string& token) {
@@ -80,7 +107,7 @@ int SessionTable::Sweep(int64_t nowMs) {
     std::lock_guard<std::mutex> lock(mutex_);
     int removed = 0;
     for (auto it = sessions_.begin(); it != sessions_.end();) {
-        if (nowMs - it->second->lastUsedMs > idleMs_) {
+        if (Expired(*it->second, nowMs)) {
             it = sessions_.erase(it);
             ++removed;
         } else {

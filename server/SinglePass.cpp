@@ -48,10 +48,8 @@ grpc::Status RecNetService::ExecBuckets(grpc::ServerContext* context,
         return {grpc::StatusCode::INVALID_ARGUMENT, "bucket query refused: " + why};
     }
 
-    std::unique_lock<std::timed_mutex> use(session->use, std::defer_lock);
-    if (!use.try_lock_for(std::chrono::milliseconds(parts_.config->limits.queueWaitMs))) {
-        return {grpc::StatusCode::RESOURCE_EXHAUSTED, "the session is busy with another call"};
-    }
+    SessionCall call(*session, parts_.sessions);
+    if (!call.Taken()) return SessionBusy(*session, "bucket query");
     const Limits& limits = parts_.config->limits;
     zl::recnet::BucketLimits built;
     built.maxStatementBytes = limits.maxSqlBytes;

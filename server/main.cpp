@@ -125,6 +125,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (check) {
+        if (!zl::recnetd::CheckServerFiles(config, &error)) {
+            std::fprintf(stderr, "recnetd: %s\n", error.c_str());
+            return 1;
+        }
         std::fprintf(stderr, "recnetd: %s is valid\n", configPath.c_str());
         return 0;
     }

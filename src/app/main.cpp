@@ -10,6 +10,8 @@
 #include "SingleInstance.h"
 #include "base/Version.h"
 #include "base/ZCritSec.h"
+#include "recnet/RecNetTls.h"
+#include "store/SettingsFile.h"
 #include "ui/reportwin/CReportDlg.h"
 
 namespace {
@@ -44,6 +46,12 @@ int main(int argc, char** argv) {
         instance.ActivateRunning();
         return 0;
     }
+
+    // Servers that use TLS: the certificate to trust, named in the settings file.
+    const std::string caFile = zl::LoadTrustedCaFile(zl::DefaultSettingsFile());
+    std::string tlsError;
+    if (!caFile.empty() && !RecNetTrustCertificateFile(caFile, &tlsError))
+        std::fprintf(stderr, "zelkoReporter: %s\n", tlsError.c_str());
 
     // A user-interface lock that waits keeps the window alive.
     zl::ZMsgCritSec::SetDefaultPump(

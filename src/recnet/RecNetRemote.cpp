@@ -1,11 +1,15 @@
 #include <grpcpp/grpcpp.h>
 
+#include <algorithm>
 #include <chrono>
+#include <fstream>
 #include <mutex>
+#include <sstream>
 
 #include "recnet/RecNetTls.h"
 #include "recnet/RemoteClient.h"
 #include "recnet/SqliteText.h"
+#include "recnet/TransportProbe.h"
 #include "recnet/Wire.h"
 #include "recnet/proto/recnet.grpc.pb.h"
 
@@ -21,6 +25,9 @@ constexpr int kExecDeadlineMs = 120000;
 
 std::mutex tlsMutex;
 std::string tlsRoots;
+thread_local std::string lastConnectProblem;
+// How long the look at a server that would not connect may take per step.
+constexpr int kProbeMs = 1000;
 
 std::string TrustedRoots() {
     std::lock_guard<std::mutex> lock(tlsMutex);
@@ -41,6 +48,27 @@ std::chrono::system_clock::time_point After(int ms) {
 void RecNetSetTrustedCertificates(const char* pemRootCertificates) {
     std::lock_guard<std::mutex> lock(tlsMutex);
     tlsRoots = pemRootCertificates ? pemRootCertificates : "";
+}
+
+bool RecNetTrustCertificateFile(const std::string& path, std::string* error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        *error = "cannot read the certificate file " + path;
+        return false;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    const std::string pem = text.str();
+    if (pem.find("-----BEGIN CERTIFICATE-----") == std::string::npos) {
+        *error = path + " holds no PEM certificate (-----BEGIN CERTIFICATE-----)";
+        return false;
+    }
+    RecNetSetTrustedCertificates(pem.c_str());
+    return true;
+}
+
+std::string RecNetLastConnectProblem() {
+    return lastConnectProblem;
 }
 
 namespace zl::recnet {
@@ -69,6 +97,7 @@ bool RemoteClient::Prepare(grpc::ClientContext* context, int deadlineMs) {
 int RemoteClient::Connect(const char* ip, int port, int timeOutMs) {
     Close();
     lastError_.clear();
+    lastConnectProblem.clear();
     if (!ip || !*ip || port < 1 || port > 65535) {
         lastError_ = "invalid address or port";
         return 0;
@@ -92,7 +121,12 @@ int RemoteClient::Connect(const char* ip, int port, int timeOutMs) {
     }
     auto channel = grpc::CreateCustomChannel(TargetOf(ip, port), credentials, args);
     if (!channel || !channel->WaitForConnected(After(timeOutMs > 0 ? timeOutMs : 1))) {
-        lastError_ = "cannot connect";
+        // Say why when the cause is the transport: TLS on one side only, or a certificate
+        // that is not trusted.
+        lastError_ = zl::recnet::ConnectProblem(
+            ip, port, !roots.empty(),
+            zl::recnet::ProbeTransport(ip, port, std::clamp(timeOutMs, 100, kProbeMs)));
+        lastConnectProblem = lastError_;
         return 0;
     }
     channel_ = std::move(channel);

@@ -43,3 +43,37 @@ TEST(Gate, PassLeavesOnlyWhenItEntered) {
 
 }  // namespace
 }  // namespace zl::recnetd
+
+namespace zl::recnetd {
+namespace {
+
+TEST(Gate, OneKeyKeepsToItsShareWhileOthersWait) {
+    Gate gate(4, 8, Gate::PerKey{3, 2});
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(gate.Enter(0, "hog"), Gate::Result::Entered);
+    EXPECT_EQ(gate.Enter(0, "hog"), Gate::Result::Full);  // its most running
+    EXPECT_EQ(gate.Enter(0, "other"), Gate::Result::Entered);
+    // The hog keeps at most two waiting; a third is turned away at once.
+    Gate::Result hogWaited[2] = {Gate::Result::Full, Gate::Result::Full};
+    std::thread hogWaiters[2];
+    for (int i = 0; i < 2; ++i)
+        hogWaiters[i] = std::thread([&, i] { hogWaited[i] = gate.Enter(3000, "hog"); });
+    while (gate.Waiting() < 2) std::this_thread::yield();
+    EXPECT_EQ(gate.Enter(10000, "hog"), Gate::Result::KeyFull);
+    // Another key waits too; when the hog frees a slot, the other key takes it: the hog holds
+    // more than its share (4 slots / 2 keys) while others wait.
+    Gate::Result otherWaited = Gate::Result::Full;
+    std::thread otherWaiter([&] { otherWaited = gate.Enter(10000, "other"); });
+    while (gate.Waiting() < 3) std::this_thread::yield();
+    gate.Leave("hog");
+    otherWaiter.join();
+    EXPECT_EQ(otherWaited, Gate::Result::Entered);
+    EXPECT_EQ(gate.RunningOf("other"), 2);
+    for (std::thread& t : hogWaiters) t.join();
+    for (Gate::Result r : hogWaited) EXPECT_EQ(r, Gate::Result::TimedOut);
+    // Closing sends everyone away.
+    gate.Close();
+    EXPECT_EQ(gate.Enter(1000, "late"), Gate::Result::Closed);
+}
+
+}  // namespace
+}  // namespace zl::recnetd

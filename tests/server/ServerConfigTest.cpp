@@ -1,6 +1,7 @@
 // Reading recnetd's INI file.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "RecNetTestKit.h"
@@ -110,6 +111,39 @@ TEST_F(ServerConfigTest, RefusesBadValues) {
     ServerConfig config;
     std::string error;
     EXPECT_FALSE(LoadServerConfig(dir_ / "missing.ini", &config, &error));
+}
+
+}  // namespace
+}  // namespace zl::recnetd
+
+namespace zl::recnetd {
+namespace {
+
+TEST_F(ServerConfigTest, MisspeltKeysAreRefusedAndCheckLooksForTheFiles) {
+    ServerConfig config;
+    std::string error;
+    EXPECT_FALSE(Load("[data]\nroot = data\n[limits]\nmax_session = 5\n", &config, &error));
+    EXPECT_NE(error.find("max_session"), std::string::npos) << error;
+    EXPECT_FALSE(
+        Load("[server]\nport = 1\nlog-level = info\n[data]\nroot = data\n", &config, &error));
+    EXPECT_NE(error.find("log-level"), std::string::npos) << error;
+
+    ASSERT_TRUE(
+        Load("[server]\ntls_cert = c.pem\ntls_key = k.pem\n[data]\nroot = data\n"
+             "[limits]\nmax_sessions_per_user = 3\n",
+             &config, &error))
+        << error;
+    EXPECT_EQ(config.limits.maxSessionsPerUser, 3);
+    // Each missing file or folder is named in turn.
+    for (const char* missing : {"recnetd.users", "c.pem", "k.pem", "data"}) {
+        EXPECT_FALSE(CheckServerFiles(config, &error));
+        EXPECT_NE(error.find(missing), std::string::npos) << error;
+        if (std::string(missing) == "data")
+            std::filesystem::create_directory(dir_ / missing);
+        else
+            std::ofstream(dir_ / missing) << "x";
+    }
+    EXPECT_TRUE(CheckServerFiles(config, &error)) << error;
 }
 
 }  // namespace

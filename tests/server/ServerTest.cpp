@@ -50,6 +50,7 @@ TEST_F(ServerTest, LoginAndListingDoNotWaitBehindSlowStatements) {
     server_->Config().limits.statementTimeoutMs = 120000;
     server_->Config().limits.maxConcurrentStatements = 4;
     server_->Config().limits.maxQueuedStatements = 0;
+    server_->Config().limits.maxStatementsPerUser = 4;  // one user may fill every slot here
     ASSERT_TRUE(server_->Start());
     std::vector<std::unique_ptr<ClientHolder>> slow;
     for (int i = 0; i < 4; ++i) {
@@ -184,6 +185,21 @@ TEST_F(ServerTest, StopEndsARunningStatementAtOnce) {
     EXPECT_LT(MsSince(started), 20000);
     ASSERT_TRUE(zl::testsupport::WaitUntil([&] { return result.load() != -1; }));
     EXPECT_EQ(result.load(), 0);
+}
+
+TEST_F(ServerTest, ASessionOutlivesItsIdleTimeDuringItsOwnCall) {
+    server_->Config().limits.statementTimeoutMs = 2500;
+    server_->Config().limits.sessionIdleMs = 400;  // the sweep runs every 100 ms
+    ASSERT_TRUE(server_->Start());
+    ClientHolder client(server_->NewClient());
+    ASSERT_TRUE(client);
+    ASSERT_EQ(client->OpenDatabase(PeoplePath().c_str()), 1);
+    EXPECT_EQ(client->Exec(kEndless, nullptr, nullptr), 0);
+    EXPECT_NE(LastErrorOf(client.client).find("time limit"), std::string::npos)
+        << LastErrorOf(client.client);
+    // The call just ended: the session counts as used now, not 2.5 s ago.
+    char name[260];
+    EXPECT_EQ(client->GetServerName(name, sizeof name), 1) << LastErrorOf(client.client);
 }
 
 TEST_F(ServerTest, APortInUseIsReported) {

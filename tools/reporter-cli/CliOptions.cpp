@@ -68,6 +68,8 @@ const char* CliUsage() {
     return "usage: reporter-cli report --type N --range day|week|month --date YYYY-MM-DD\n"
            "    [--local PATH]...  [--server HOST:PORT]...  [--device HOST:PORT]...\n"
            "    [--user NAME] [--password-file FILE]        (for the server and device sites)\n"
+           "    [--ca FILE]                                  (servers use TLS: certificate to "
+           "trust)\n"
            "    [--site-list FILE [--site NAME]...]          (sites of a SiteList.ini)\n"
            "    [--cameras 1,2,5]                            (default: every camera found)\n"
            "    [--period 5|10|15|30|60] [--direction 0|1|2]\n"
@@ -134,6 +136,9 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* o, std::s
             o->user = v;
         } else if (name == "--password-file") {
             o->passwordFile = v;
+        } else if (name == "--ca") {
+            if (v.empty()) return bad();
+            o->caFile = v;
         } else if (name == "--site-list") {
             o->siteList = v;
         } else if (name == "--site") {

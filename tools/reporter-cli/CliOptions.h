@@ -24,6 +24,7 @@ struct CliOptions {
     std::vector<CliEndpoint> devices;
     std::string user;
     std::string passwordFile;
+    std::string caFile;  // servers use TLS: the certificate (PEM) to trust
     std::string siteList;
     std::vector<std::string> siteNames;
     std::vector<int> cameras;  // empty = every camera found

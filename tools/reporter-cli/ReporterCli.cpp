@@ -21,6 +21,7 @@
 #include "query/QueryWorker.h"
 #include "query/ReportColumns.h"
 #include "query/SiteConnect.h"
+#include "recnet/RecNetTls.h"
 #include "store/ChartSettingsStore.h"
 #include "store/IString.h"
 #include "store/SiteListStore.h"
@@ -170,8 +171,11 @@ int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
         return usageError("--chart is not available in this build");
     if ((!o.pngFile.empty() || !o.bmpFile.empty()) && !CliCanRenderChart())
         return usageError("--png and --bmp are not available in this build");
-    for (const std::string* f : {&o.settingsFile, &o.langFile, &o.siteList, &o.passwordFile})
+    for (const std::string* f :
+         {&o.settingsFile, &o.langFile, &o.siteList, &o.passwordFile, &o.caFile})
         if (!f->empty() && !FileExists(*f)) return usageError("cannot read " + *f);
+    if (!o.caFile.empty() && !RecNetTrustCertificateFile(o.caFile, &error))
+        return usageError(error);
 
     // Language texts and chart settings: the program folder's, or the files given.
     if (o.langFile.empty())
@@ -234,6 +238,9 @@ int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
             std::string why =
                 r.message ? Text(r.message)
                           : "not a database of counter type " + std::to_string(o.counterType);
+            // The transport's own reason (TLS on one side only) says what to do.
+            const std::string transport = RecNetLastConnectProblem();
+            if (!transport.empty()) why += " (" + transport + ")";
             const std::string line = site.label + ": " + why;
             if (firstFailure.empty()) firstFailure = line;
             if (!o.quiet) *io.err << kPrefix << "skipping " << line << "\n";
