@@ -47,7 +47,8 @@ class GuardedDatabase {
     static std::unique_ptr<GuardedDatabase> Open(const std::string& realPath, const Limits& limits,
                                                  std::string* error);
 
-    // Runs exactly one statement. cancelled (optional) is polled while it runs.
+    // Runs exactly one statement. cancelled (optional) is polled while it runs. A camera
+    // discovery statement is answered through the discovery cache (GuardedDiscovery.cpp).
     RunOutcome Run(const std::string& sql, RowSink* sink, const std::function<bool()>& cancelled,
                    std::string* message);
 
@@ -57,6 +58,8 @@ class GuardedDatabase {
 
   private:
     GuardedDatabase() = default;
+    RunOutcome RunDiscovery(const std::string& sql, RowSink* sink,
+                            const std::function<bool()>& cancelled, std::string* message);
     static int Progress(void* self);
     static int Authorize(void* self, int action, const char* arg1, const char* arg2,
                          const char* database, const char* trigger);
@@ -72,7 +75,8 @@ class GuardedDatabase {
     int progressCalls_ = 0;
     bool timedOut_ = false;
     bool wasCancelled_ = false;
-    std::string denied_;  // what the authorizer refused in the current Run
+    std::string denied_;        // what the authorizer refused in the current Run
+    bool discovering_ = false;  // the discovery statement runs for the cache
 };
 
 // True when the text starts (after blanks and comments) with SELECT, WITH or VALUES.

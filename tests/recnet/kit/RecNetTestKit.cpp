@@ -14,6 +14,10 @@
 
 #include "UserStore.h"
 
+// TempCacheHome.cpp: the per-user cache folder of a test program is a temporary one.
+extern int g_tempCacheHomeAnchor;
+[[maybe_unused]] static const int* const g_keepTempCacheHome = &g_tempCacheHomeAnchor;
+
 namespace zl::testkit {
 
 namespace {
