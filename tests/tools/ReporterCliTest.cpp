@@ -383,6 +383,38 @@ TEST_F(ReporterCli, OneCameraOnly) {
                1, "day", buckets, Expected(e, buckets));
 }
 
+TEST_F(ReporterCli, SitesThatFailAreNamedAndNeverCountAsZeros) {
+    const std::vector<Bucket> buckets = Buckets("day", false);
+    const std::string missing = *dir_ / "nowhere";
+    const std::string empty = *dir_ / "empty.db";
+    std::ofstream(empty).close();  // an empty file: a database without the table
+    const CliResult r =
+        Run({"--type", "1", "--date", "2024-03-05", "--local", root_, "--local", missing, "--local",
+             empty, "--server", "127.0.0.1:1", "--format", "json", "--quiet"});
+    EXPECT_EQ(r.code, 5) << r.err;
+    for (const std::string& name : {missing, empty, std::string("127.0.0.1:1")})
+        EXPECT_NE(r.err.find("site failed: " + name + ":"), std::string::npos) << r.err;
+    const json doc = json::parse(r.out);
+    ASSERT_EQ(doc["sites"].size(), 4u);
+    EXPECT_EQ(doc["sites"][0]["name"], root_);
+    EXPECT_TRUE(doc["sites"][0]["answered"].get<bool>());
+    EXPECT_FALSE(doc["sites"][0].contains("error"));
+    for (size_t i = 1; i < 4; ++i) {
+        EXPECT_FALSE(doc["sites"][i]["answered"].get<bool>()) << i;
+        EXPECT_FALSE(doc["sites"][i]["error"].get<std::string>().empty()) << i;
+    }
+    // The rows are those of the site that answered, alone.
+    const auto values = Expected(ExpectationOf(root_, 1), buckets);
+    ASSERT_EQ(doc["records"].size(), buckets.size());
+    for (size_t b = 0; b < buckets.size(); ++b)
+        EXPECT_EQ(doc["records"][b]["values"].get<std::vector<int64_t>>(), values[b]);
+
+    // Every site failed: nothing is written and the run says so.
+    const CliResult none = Run({"--type", "1", "--local", missing, "--local", empty});
+    EXPECT_EQ(none.code, 2) << none.err;
+    EXPECT_TRUE(none.out.empty());
+}
+
 class DevicePath : public ReporterCli, public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(DevicePath, CountsOfTheDeviceEqualSumsOfItsDatabase) {
