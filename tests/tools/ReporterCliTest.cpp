@@ -439,6 +439,32 @@ TEST_F(ReporterCli, LocalAndServerSitesTogetherAreSummed) {
         5, "day", buckets, twice);
 }
 
+#ifdef ZL_TEST_CHART_HELPER
+// The picture is drawn by the helper program; without the helper the run says so and fails
+// with the output code, and the report itself is not written.
+TEST_F(ReporterCli, PictureComesFromTheHelperProgram) {
+    const std::string png = *dir_ / "chart.png";
+    setenv("ZL_REPORTER_CHART", ZL_TEST_CHART_HELPER, 1);
+    const CliResult r = Run({"--type", "1", "--date", "2024-03-05", "--local", root_, "--format",
+                             "json", "--png", png, "--chart-size", "320x200"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    std::ifstream in(png, std::ios::binary);
+    std::string head(8, '\0');
+    in.read(head.data(), 8);
+    EXPECT_EQ(head, std::string("\x89PNG\r\n\x1a\n", 8));
+
+    const std::string missing = *dir_ / "no-helper";
+    setenv("ZL_REPORTER_CHART", missing.c_str(), 1);
+    const CliResult m = Run({"--type", "1", "--date", "2024-03-05", "--local", root_, "--format",
+                             "json", "--png", *dir_ / "other.png"});
+    unsetenv("ZL_REPORTER_CHART");
+    EXPECT_EQ(m.code, 4);
+    EXPECT_NE(m.err.find(missing), std::string::npos) << m.err;
+    EXPECT_TRUE(m.out.empty());
+    EXPECT_FALSE(std::filesystem::exists(*dir_ / "other.png"));
+}
+#endif
+
 TEST_F(ReporterCli, CsvAndXmlAreTheExportersFiles) {
     const std::string csv = *dir_ / "out.csv";
     CliResult r = Run({"--type", "1", "--date", "2024-03-05", "--local", root_, "--format", "csv",
