@@ -126,6 +126,7 @@ DbFileState ReadDbFileState(const std::string& path) {
         return out;
     out.device = st.st_dev;
     out.inode = st.st_ino;
+    out.modifiedNs = Nanos(st.st_mtim);
     out.state = "file " + std::to_string(st.st_dev) + " " + std::to_string(st.st_ino) + " " +
                 std::to_string(st.st_size) + " " + std::to_string(Nanos(st.st_mtim)) + " " +
                 Hex(header, kHeaderBytes);

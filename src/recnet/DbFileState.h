@@ -8,7 +8,9 @@
 //   running checksum, so the last valid commit frame and its checksum name the committed
 //   content of the log exactly (a log that was restarted has new salts).
 // Checkpoints and other writes that keep the content change the state too; that only costs a
-// fresh answer, never a wrong one.
+// fresh answer, never a wrong one. A checkpoint of a log into the file may leave its header as
+// it was: then only the modification time tells, which is why a state is kept only once the
+// file has not been written for a while (see DiscoveryCache).
 #pragma once
 
 #include <sys/types.h>
@@ -22,7 +24,8 @@ struct DbFileState {
     bool known = false;  // false: the file could not be read, or its state cannot be proven
     dev_t device = 0;
     ino_t inode = 0;
-    std::string state;  // comparable text; identity, header and log state
+    std::string state;       // comparable text; identity, header and log state
+    int64_t modifiedNs = 0;  // the file's modification time (ns since the epoch)
 };
 
 // Reads the state of the SQLite file at `path` (its "-wal" log next to it).

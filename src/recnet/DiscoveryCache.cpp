@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 
@@ -18,6 +19,15 @@ namespace {
 constexpr const char* kMagic = "zelkoReporter discovery answer 1";
 constexpr size_t kMaxFileBytes = 1 << 20;
 constexpr size_t kMaxMemoryEntries = 1024;
+// A state is kept only when the file was last written at least this long before: a later
+// write then gets a later modification time even on a coarse file system clock.
+constexpr int64_t kSettledNs = 2000000000;
+
+int64_t NowNs() {
+    struct timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
 
 uint64_t Fnv1a(const std::string& text) {
     uint64_t h = 1469598103934665603ull;
@@ -240,7 +250,8 @@ bool DiscoveryCache::Answer(const OpenedFile& file, const std::string& sql, cons
     *answer = fresh;
     if (!usable) return true;
     const DbFileState after = ReadDbFileState(file.path);
-    if (after.known && after.state == before.state) Keep(key, before.state, file, sql, fresh);
+    if (after.known && after.state == before.state && NowNs() - after.modifiedNs >= kSettledNs)
+        Keep(key, before.state, file, sql, fresh);
     return true;
 }
 

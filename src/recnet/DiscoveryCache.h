@@ -6,7 +6,8 @@
 // that the next process gets it too. A kept answer is handed out only while the file's state
 // is still exactly the same; any commit, a replaced file, a checkpoint or a restarted log
 // makes the statement run again. An answer is kept only when the file's state was the same
-// before and after the statement ran, so it belongs to that state.
+// before and after the statement ran, so it belongs to that state, and when the file had not
+// been written for two seconds (so that no later write can share its modification time).
 //
 // A cache file is written atomically and is used only when it is a regular file of the user,
 // names the same file identity, statement and SQLite version, and its checksum holds; any
