@@ -6,7 +6,9 @@
 #include "data/CounterTypes.h"
 #include "data/QueueDatabase.h"
 #include "devlink/DevLink.h"
+#include "query/QueryParams.h"
 #include "query/SiteConnect.h"
+#include "query/SiteRunner.h"
 #include "recnet/RecNet.h"
 #include "store/IString.h"
 #include "store/StringIds.h"
@@ -353,11 +355,16 @@ void SiteLogic::RefreshSites(int counterType) {
 
 void SiteLogic::Refresh(int counterType, Mode mode) {
     SetCounterType(counterType, mode == Mode::kPeople ? 1 : 0);
+    // Several sites connect at once, each on a copy of its own; the copies come back and the
+    // messages are told in site order once all are done.
+    std::vector<SiteRecord> copies = sites_;
+    std::vector<SiteConnectResult> results(sites_.size());
+    ForEachAtOnce(copies.size(), QueryParams().siteThreads, [&](size_t i) {
+        results[i] = ReconnectSite(copies[i], counterType, queueMeasure_);
+    });
     for (size_t i = 0; i < sites_.size(); ++i) {
-        scratch_ = sites_[i];
-        const SiteConnectResult r = ReconnectSite(scratch_, counterType, queueMeasure_);
-        sites_[i] = scratch_;
-        if (r.message) Tell(r.message);
+        sites_[i] = copies[i];
+        if (results[i].message) Tell(results[i].message);
     }
     Fill(mode);
 }
