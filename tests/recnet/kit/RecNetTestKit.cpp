@@ -15,8 +15,7 @@
 #include "UserStore.h"
 
 // TempCacheHome.cpp: the per-user cache folder of a test program is a temporary one.
-extern int g_tempCacheHomeAnchor;
-[[maybe_unused]] static const int* const g_keepTempCacheHome = &g_tempCacheHomeAnchor;
+void UseTempCacheHome();
 
 namespace zl::testkit {
 
@@ -109,6 +108,7 @@ std::string ValueOf(int kind, size_t c, int day, int hour, int camera) {
 }  // namespace
 
 TempDir::TempDir() {
+    UseTempCacheHome();
     const char* base = std::getenv("TMPDIR");
     std::string pattern = std::string(base && *base ? base : "/tmp") + "/recnet-test-XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
