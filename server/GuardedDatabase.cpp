@@ -10,6 +10,8 @@
 #include <set>
 #include <vector>
 
+#include "recnet/DiscoveryCache.h"
+
 namespace zl::recnetd {
 
 namespace {
@@ -356,6 +358,8 @@ int GuardedDatabase::Progress(void* context) {
 RunOutcome GuardedDatabase::Run(const std::string& sql, RowSink* sink,
                                 const std::function<bool()>& cancelled, std::string* message) {
     message->clear();
+    if (!discovering_ && zl::recnet::IsDiscoveryStatement(sql))
+        return RunDiscovery(sql, sink, cancelled, message);
     if (sql.find('\0') != std::string::npos) {
         *message = "a NUL character in the statement";
         return RunOutcome::Refused;

@@ -48,7 +48,8 @@ class GuardedDatabase : private StopCheck {
     static std::unique_ptr<GuardedDatabase> Open(const std::string& realPath, const Limits& limits,
                                                  std::string* error);
 
-    // Runs exactly one statement. cancelled (optional) is polled while it runs.
+    // Runs exactly one statement. cancelled (optional) is polled while it runs. A camera
+    // discovery statement is answered through the discovery cache (GuardedDiscovery.cpp).
     RunOutcome Run(const std::string& sql, RowSink* sink, const std::function<bool()>& cancelled,
                    std::string* message);
 
@@ -62,6 +63,8 @@ class GuardedDatabase : private StopCheck {
   private:
     GuardedDatabase() = default;
     bool ShouldStop() override;
+    RunOutcome RunDiscovery(const std::string& sql, RowSink* sink,
+                            const std::function<bool()>& cancelled, std::string* message);
     static int Progress(void* self);
     static int Authorize(void* self, int action, const char* arg1, const char* arg2,
                          const char* database, const char* trigger);
@@ -80,6 +83,8 @@ class GuardedDatabase : private StopCheck {
     std::string denied_;  // what the authorizer refused in the current Run
     // A virtual table (a table-valued function) was being set up in the current prepare.
     bool virtualTable_ = false;
+    std::string denied_;        // what the authorizer refused in the current Run
+    bool discovering_ = false;  // the discovery statement runs for the cache
 };
 
 // True when the text starts (after blanks and comments) with SELECT, WITH or VALUES.

@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <functional>
 
 #include "recnet/RecNet.h"
 #include "store/IString.h"
@@ -80,13 +81,13 @@ int ExecuteOnce(const SiteRecord& site, QueryFamily family, const std::string& s
     return 1;  // no handle: nothing to ask, no rows
 }
 
-int ExecuteWithRetry(const SiteRecord& site, QueryFamily family, const std::string& sql,
-                     std::vector<SqlRow>& rows, const QueryHooks& hooks) {
-    if (hooks.lastSql) *hooks.lastSql = sql;
-    for (int i = 0; i < kSilentAttempts; ++i)
-        if (ExecuteOnce(site, family, sql, rows)) return 1;
-    for (;;) {
-        if (ExecuteOnce(site, family, sql, rows)) return 1;
+int RetryAttempts(const SiteRecord& site, const QueryHooks& hooks,
+                  const std::function<int()>& attempt) {
+    for (int i = 0;; ++i) {
+        const int result = attempt();
+        if (result != 0) return result;
+        if (hooks.progress && hooks.progress->Aborted()) return 0;
+        if (i < kSilentAttempts) continue;
         const bool again = hooks.prompt != nullptr &&
                            hooks.prompt->AskRetry(IString::Instance()->LoadStringA(kStrAppCaption),
                                                   FailureMessage(site));
@@ -95,6 +96,12 @@ int ExecuteWithRetry(const SiteRecord& site, QueryFamily family, const std::stri
             return 0;
         }
     }
+}
+
+int ExecuteWithRetry(const SiteRecord& site, QueryFamily family, const std::string& sql,
+                     std::vector<SqlRow>& rows, const QueryHooks& hooks) {
+    if (hooks.lastSql) *hooks.lastSql = sql;
+    return RetryAttempts(site, hooks, [&] { return ExecuteOnce(site, family, sql, rows); });
 }
 
 std::string FailureMessage(const SiteRecord& site) {

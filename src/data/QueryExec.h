@@ -2,6 +2,7 @@
 // query on a server client, and the retry rule that ends in a question to the user.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,12 @@ bool EnsureSession(RecNetClient* client, const SiteRecord& site);
 // progress and answers 0. 1 = the query ran; `rows` holds the rows of the attempt that ran.
 int ExecuteWithRetry(const SiteRecord& site, QueryFamily family, const std::string& sql,
                      std::vector<SqlRow>& rows, const QueryHooks& hooks);
+
+// The same attempts and questions around any attempt: 1 = done, 0 = failed (tried again),
+// anything else is answered at once. A failure once the progress is aborted answers 0 without
+// a question.
+int RetryAttempts(const SiteRecord& site, const QueryHooks& hooks,
+                  const std::function<int()>& attempt);
 
 // "%s %s %s" of the site's address, language string 110 and language string 401. The address
 // is ipAddress when any client handle is set, else localDB when localDb is set; with no

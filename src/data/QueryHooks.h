@@ -50,6 +50,6 @@ struct QueryHooks {
     IRowSink* sink = nullptr;
     std::string* lastSql = nullptr;  // receives every SQL text as it is sent
     // Ask for all buckets of a site in one pass when its handle can (data/SinglePass.h); the
-    // per-bucket statements remain the way when it cannot or the pass fails.
+    // per-bucket statements remain the way only when it cannot; a failed pass is a failure.
     bool singlePass = false;
 };

@@ -137,18 +137,24 @@ int RunPlanSinglePass(const SiteRecord& site, const QueryPlan& plan, const Query
     if (!handle) return kSinglePassUnusable;
     BucketQuery query;
     if (!BucketQueryOfPlan(plan, &query)) return kSinglePassUnusable;
-    if (RecNetClient* client = FamilyClientOf(site, plan.family)) {
-        if (!EnsureSession(client, site)) return kSinglePassUnusable;
-    }
     IQueryProgress* progress = hooks.progress;
     const std::function<bool()> cancelled = [progress] {
         return progress != nullptr && progress->Aborted();
     };
     BucketRows rows;
     std::string statement;
-    const int ran = handle->ExecBuckets(query, cancelled, &rows, &statement);
+    // A pass that failed (time limit, lost connection, a wrong answer) is a failure of the
+    // query: the same attempts and question as a statement, never the per-bucket statements.
+    const int ran = RetryAttempts(site, hooks, [&]() -> int {
+        rows.clear();
+        if (RecNetClient* client = FamilyClientOf(site, plan.family))
+            if (!EnsureSession(client, site)) return 0;
+        const int result = handle->ExecBuckets(query, cancelled, &rows, &statement);
+        if (result == 1 && rows.size() != plan.buckets.size()) return 0;
+        return result;
+    });
     if (progress && progress->Aborted()) return 0;
-    if (ran != 1 || rows.size() != plan.buckets.size()) return kSinglePassUnusable;
+    if (ran != 1) return ran == kSinglePassUnusable ? kSinglePassUnusable : 0;
     if (hooks.lastSql) *hooks.lastSql = statement;
     for (size_t b = 0; b < plan.buckets.size(); ++b) {
         Deliver(plan, plan.buckets[b], rows[b], hooks);

@@ -22,7 +22,9 @@ constexpr int kSinglePassUnusable = -1;
 
 // Runs the plan in one pass: rows to the sink in bucket order with the values the per-bucket
 // run gives, a progress step after each bucket marked stepAfter (false ends the run with 0),
-// the progress's cancel flag stops the running statement (0). kSinglePassUnusable when there
-// is no such handle, the plan has no such form, or the pass failed before any row was handed
-// on: the caller then runs the per-bucket statements, with their retries and question.
+// the progress's cancel flag stops the running statement (0). kSinglePassUnusable only when
+// there is no such handle, the plan has no such form, or the handle cannot answer it (a server
+// without the one-pass call): the caller then runs the per-bucket statements. A pass that
+// fails goes through the retries and question of a statement (ExecuteWithRetry) and ends
+// with 0 when given up.
 int RunPlanSinglePass(const SiteRecord& site, const QueryPlan& plan, const QueryHooks& hooks);

@@ -45,22 +45,24 @@ SiteConnectResult Fail(SiteConnectResult r, unsigned message) {
     return r;
 }
 
-SiteConnectResult DiscoverLocal(SiteRecord& site, int counterType, bool people) {
+SiteConnectResult DiscoverLocal(SiteRecord& site, int counterType, bool people, bool discover) {
     SiteConnectResult r;
     const std::string path =
         IsDatabaseFile(site.localDB) ? site.localDB : DatabasePathOfType(site.localDB, counterType);
     if (!site.localDb || !site.localDb->Open(path.c_str())) return Fail(r, kMsgNoCameraDatabase);
     r.connected = 1;
     const int kind = DetectTableKind(site.localDb, people);
-    if (kind == (people ? kTableRecordsPeople : kTableRecordsOther))
-        r.cameras = site.localDb->Exec(kCameraQuery2D, OnCameraRow, &site) != 0;
-    else if (people && kind == kTable3D)
-        r.cameras = site.localDb->Exec(kCameraQuery3D, On3DCameraRow, &site) != 0;
+    if (kind == (people ? kTableRecordsPeople : kTableRecordsOther)) {
+        r.cameras = !discover || site.localDb->Exec(kCameraQuery2D, OnCameraRow, &site) != 0;
+    } else if (people && kind == kTable3D) {
+        r.threeD = 1;
+        r.cameras = !discover || site.localDb->Exec(kCameraQuery3D, On3DCameraRow, &site) != 0;
+    }
     if (!r.cameras) r.message = kMsgNoCameraDatabase;
     return r;
 }
 
-SiteConnectResult DiscoverServerPeople(SiteRecord& site, int counterType) {
+SiteConnectResult DiscoverServerPeople(SiteRecord& site, int counterType, bool discover) {
     SiteConnectResult r;
     RecNetClient* asker = site.client2D ? site.client2D : site.client3D;
     if (!asker) return Fail(r, kMsgCannotConnect);
@@ -70,18 +72,19 @@ SiteConnectResult DiscoverServerPeople(SiteRecord& site, int counterType) {
     if (path2D[0] && counterType == kPeople2D && site.client2D) {
         site.localDB = path2D;
         if (site.client2D->OpenDatabase(path2D))
-            r.cameras = site.client2D->Exec(kCameraQuery2D, OnCameraRow, &site) != 0;
+            r.cameras = !discover || site.client2D->Exec(kCameraQuery2D, OnCameraRow, &site) != 0;
     }
     if (path3D[0] && counterType == kPeople3D && site.client3D) {
         site.localDB = path3D;
+        r.threeD = 1;
         if (site.client3D->OpenDatabase(path3D))
-            r.cameras = site.client3D->Exec(kCameraQuery3D, On3DCameraRow, &site) != 0;
+            r.cameras = !discover || site.client3D->Exec(kCameraQuery3D, On3DCameraRow, &site) != 0;
     }
     if (!r.cameras) r.message = kMsgNoCameraDatabase;
     return r;
 }
 
-SiteConnectResult DiscoverServerOther(SiteRecord& site, int counterType) {
+SiteConnectResult DiscoverServerOther(SiteRecord& site, int counterType, bool discover) {
     SiteConnectResult r;
     if (!site.clientOther) return Fail(r, kMsgCannotConnect);
     r.connected = 1;
@@ -93,7 +96,8 @@ SiteConnectResult DiscoverServerOther(SiteRecord& site, int counterType) {
         if (type != counterType) continue;
         site.localDB = DatabasePathOfType(path, counterType);
         if (site.clientOther->OpenDatabase(site.localDB.c_str()))
-            r.cameras = site.clientOther->Exec(kCameraQuery2D, OnCameraRow, &site) != 0;
+            r.cameras =
+                !discover || site.clientOther->Exec(kCameraQuery2D, OnCameraRow, &site) != 0;
         break;
     }
     if (!r.cameras) r.message = kMsgNoCameraDatabase;
@@ -156,14 +160,14 @@ void ResetCameraSlots(SiteRecord& site) {
     }
 }
 
-SiteConnectResult DiscoverCameras(SiteRecord& site, int counterType) {
+SiteConnectResult DiscoverCameras(SiteRecord& site, int counterType, bool discover) {
     const bool people = IsPeopleCounterType(counterType);
     switch (site.connectionType) {
         case kConnLocal:
-            return DiscoverLocal(site, counterType, people);
+            return DiscoverLocal(site, counterType, people, discover);
         case kConnServer:
-            return people ? DiscoverServerPeople(site, counterType)
-                          : DiscoverServerOther(site, counterType);
+            return people ? DiscoverServerPeople(site, counterType, discover)
+                          : DiscoverServerOther(site, counterType, discover);
         case kConnDevice:
             return DiscoverDevice(site, people);
         default:
@@ -171,7 +175,8 @@ SiteConnectResult DiscoverCameras(SiteRecord& site, int counterType) {
     }
 }
 
-SiteConnectResult ReconnectSite(SiteRecord& site, int counterType, int queueMeasure) {
+SiteConnectResult ReconnectSite(SiteRecord& site, int counterType, int queueMeasure,
+                                bool discover) {
     ReleaseSiteHandles(site);
     site.treeItem = nullptr;
     ResetCameraSlots(site);
@@ -182,7 +187,7 @@ SiteConnectResult ReconnectSite(SiteRecord& site, int counterType, int queueMeas
         // A database file belongs to the counter type the site was added for.
         if (IsDatabaseFile(site.localDB) && site.counterType != counterType) return r;
         if (!RecNetCreateLocal(&site.localDb)) return Fail(r, kMsgCannotConnect);
-        r = DiscoverLocal(site, counterType, people);
+        r = DiscoverLocal(site, counterType, people, discover);
     } else if (site.connectionType == kConnServer) {
         RecNetClient** handle = !people                    ? &site.clientOther
                                 : counterType == kPeople2D ? &site.client2D
@@ -200,7 +205,7 @@ SiteConnectResult ReconnectSite(SiteRecord& site, int counterType, int queueMeas
             closeAll();
             return Fail(r, kMsgLoginRefused);
         }
-        r = DiscoverCameras(site, counterType);
+        r = DiscoverCameras(site, counterType, discover);
     } else if (site.connectionType == kConnDevice) {
         site.deviceLink = CreateDevLink();
         if (!site.deviceLink) return r;

@@ -35,6 +35,7 @@ struct SiteConnectResult {
     int connected = 0;     // 1: a handle is connected (and opened)
     int cameras = 0;       // 1: the camera query ran (or the device listed its cameras)
     unsigned message = 0;  // 0, or the language string id of the failure
+    int threeD = 0;        // 1: the cameras are those of the 3D table
 };
 
 // Connects a site anew for `counterType` from its stored connection fields and discovers its
@@ -52,11 +53,14 @@ struct SiteConnectResult {
 //    cameras are listed with their own names ("Camera%02d" when it gives none);
 // 3. for queue length monitoring (7) the site is then pointed at the database of
 //    `queueMeasure`.
-SiteConnectResult ReconnectSite(SiteRecord& site, int counterType, int queueMeasure);
+// With `discover` false the database is opened (and its table checked) but the camera query
+// is not sent: `cameras` then says the database is there, and the caller fills the slots.
+SiteConnectResult ReconnectSite(SiteRecord& site, int counterType, int queueMeasure,
+                                bool discover = true);
 
 // Only the camera discovery of step 2, on handles that are already connected (the add-site
 // flow, which connects with dialogs first). Local sites: the database is opened here.
-SiteConnectResult DiscoverCameras(SiteRecord& site, int counterType);
+SiteConnectResult DiscoverCameras(SiteRecord& site, int counterType, bool discover = true);
 
 // "%s - %s - %s": the server's or device's own name (else `unnamedText`, string 34), or
 // `localText` (string 56) for a local site; the address, or the local path after its last

@@ -115,6 +115,21 @@ bool SitesMayRunAtOnce(const std::vector<SiteRecord>& sites, bool peopleFamily, 
     return true;
 }
 
+void ForEachAtOnce(size_t count, int threads, const std::function<void(size_t)>& job) {
+    if (threads < 2 || count < 2) {
+        for (size_t i = 0; i < count; ++i) job(i);
+        return;
+    }
+    std::atomic<size_t> next{0};
+    const auto worker = [&] {
+        for (size_t i = next.fetch_add(1); i < count; i = next.fetch_add(1)) job(i);
+    };
+    std::vector<std::thread> pool;
+    for (size_t t = 0; t < std::min(count, static_cast<size_t>(threads)); ++t)
+        pool.emplace_back(worker);
+    for (std::thread& t : pool) t.join();
+}
+
 bool RunSites(const std::vector<SiteRecord>& sites, bool atOnce, int threads,
               IQueryProgress* progress, IRetryPrompt* prompt, const SiteSinks& sinks,
               const SiteJob& job) {

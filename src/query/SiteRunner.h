@@ -28,6 +28,9 @@ using SiteJob = std::function<bool(const SiteRecord& site, IQueryProgress* progr
 // people counters (client2D, client3D), else clientOther.
 bool SitesMayRunAtOnce(const std::vector<SiteRecord>& sites, bool peopleFamily, int threads);
 
+// Runs job(i) for every i below count, at most `threads` at once (in order below 2).
+void ForEachAtOnce(size_t count, int threads, const std::function<void(size_t)>& job);
+
 // Runs `job` for each site in order, at most `threads` at once when `atOnce`. A site that
 // fails ends the run: no later site starts, and the rows reach the sinks up to and including
 // that site's. True when every site went through.

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "recnet/DiscoveryCache.h"
 #include "recnet/RecNet.h"
 #include "recnet/RecNetSinglePass.h"
 
@@ -23,7 +24,9 @@ class LocalDatabase : public RecNetLocal, public RecNetSinglePass {
     // Opens read-only; never creates the file. A second Open closes the first database.
     int Open(const char* filePath) override;
     // Runs every statement of the text; rows go to the callback. A callback that answers
-    // non-zero stops the run, which then counts as failed (as sqlite3_exec does).
+    // non-zero stops the run, which then counts as failed (as sqlite3_exec does). A camera
+    // discovery statement is answered through the discovery cache (same rows, no scan while
+    // the file has not changed).
     int Exec(const char* sql, RecNetRowCallback callback, void* context) override;
     // Sets flags[i] to 1 for each day with a record; other flags are left as they are, so that
     // the answers of several databases can be merged into one array.
@@ -37,8 +40,10 @@ class LocalDatabase : public RecNetLocal, public RecNetSinglePass {
 
   private:
     void CloseDb();
+    int ExecDiscovery(const char* sql, RecNetRowCallback callback, void* context);
 
     sqlite3* db_ = nullptr;
+    OpenedFile file_;  // empty path: the identity is unknown, nothing is cached
     std::string lastError_;
 };
 
@@ -46,5 +51,8 @@ class LocalDatabase : public RecNetLocal, public RecNetSinglePass {
 // Returns SQLITE_OK, SQLITE_ABORT when the callback stopped the run, or the error code.
 int ExecRows(sqlite3* db, const char* sql, RecNetRowCallback callback, void* context,
              std::string* error);
+
+// Row callback that appends each row (and the names, once) to a DiscoveryAnswer.
+int CollectDiscoveryRow(void* context, int columns, char** texts, char** names);
 
 }  // namespace zl::recnet

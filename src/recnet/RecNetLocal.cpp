@@ -1,3 +1,5 @@
+#include <climits>
+#include <cstdlib>
 #include <vector>
 
 #include "recnet/LocalDatabase.h"
@@ -54,6 +56,7 @@ LocalDatabase::~LocalDatabase() {
 void LocalDatabase::CloseDb() {
     if (db_) sqlite3_close_v2(db_);
     db_ = nullptr;
+    file_ = OpenedFile();
 }
 
 int LocalDatabase::Open(const char* filePath) {
@@ -87,6 +90,10 @@ int LocalDatabase::Open(const char* filePath) {
         return 0;
     }
     db_ = db;
+    // The identity of what SQLite opened: it follows links, so the real path.
+    char real[PATH_MAX];
+    file_ = OpenedFile();
+    if (::realpath(path.c_str(), real) == nullptr || !IdentifyFile(real, &file_)) file_ = {};
     return 1;
 }
 
@@ -96,7 +103,47 @@ int LocalDatabase::Exec(const char* sql, RecNetRowCallback callback, void* conte
         lastError_ = db_ ? "no statement" : "no database open";
         return 0;
     }
+    if (!file_.path.empty() && IsDiscoveryStatement(sql))
+        return ExecDiscovery(sql, callback, context);
     return ExecRows(db_, sql, callback, context, &lastError_) == SQLITE_OK ? 1 : 0;
+}
+
+int LocalDatabase::ExecDiscovery(const char* sql, RecNetRowCallback callback, void* context) {
+    const DiscoveryRun run = [&](DiscoveryAnswer* answer) {
+        if (ExecRows(db_, sql, CollectDiscoveryRow, answer, &lastError_) != SQLITE_OK) return false;
+        // No row: the names still belong to the answer (the server hands them on).
+        sqlite3_stmt* stmt = nullptr;
+        if (answer->names.empty() && sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr) == SQLITE_OK)
+            for (int i = 0; stmt && i < sqlite3_column_count(stmt); ++i)
+                answer->names.push_back(sqlite3_column_name(stmt, i));
+        sqlite3_finalize(stmt);
+        return true;
+    };
+    DiscoveryAnswer answer;
+    if (!DiscoveryCache::Shared().Answer(file_, sql, run, &answer)) return 0;
+    if (!callback) return 1;
+    std::vector<char*> names, texts;
+    for (const std::string& name : answer.names) names.push_back(const_cast<char*>(name.c_str()));
+    for (const auto& row : answer.rows) {
+        texts.clear();
+        for (const auto& value : row)
+            texts.push_back(value ? const_cast<char*>(value->c_str()) : nullptr);
+        if (callback(context, static_cast<int>(texts.size()), texts.data(), names.data()) != 0) {
+            lastError_ = "stopped by the row callback";
+            return 0;
+        }
+    }
+    return 1;
+}
+
+int CollectDiscoveryRow(void* context, int columns, char** texts, char** names) {
+    auto* answer = static_cast<DiscoveryAnswer*>(context);
+    if (answer->names.empty())
+        for (int i = 0; i < columns; ++i) answer->names.push_back(names[i] ? names[i] : "");
+    auto& row = answer->rows.emplace_back();
+    for (int i = 0; i < columns; ++i)
+        row.push_back(texts[i] ? std::optional<std::string>(texts[i]) : std::nullopt);
+    return 0;
 }
 
 namespace {

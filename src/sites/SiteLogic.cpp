@@ -6,7 +6,9 @@
 #include "data/CounterTypes.h"
 #include "data/QueueDatabase.h"
 #include "devlink/DevLink.h"
+#include "query/QueryParams.h"
 #include "query/SiteConnect.h"
+#include "query/SiteRunner.h"
 #include "recnet/RecNet.h"
 #include "store/IString.h"
 #include "store/StringIds.h"
@@ -418,7 +420,17 @@ void SiteLogic::RefreshSites(int counterType) {
 
 void SiteLogic::Refresh(int counterType, Mode mode) {
     SetCounterType(counterType, mode == Mode::kPeople ? 1 : 0);
-    for (size_t i = 0; i < sites_.size(); ++i) Reconnect(i);
+    // Several sites connect at once, each on a copy of its own; the copies come back and the
+    // messages are told in site order once all are done.
+    std::vector<SiteRecord> copies = sites_;
+    std::vector<SiteConnectResult> results(sites_.size());
+    ForEachAtOnce(copies.size(), QueryParams().siteThreads, [&](size_t i) {
+        results[i] = ReconnectSite(copies[i], counterType_, queueMeasure_);
+    });
+    for (size_t i = 0; i < sites_.size(); ++i) {
+        sites_[i] = copies[i];
+        NoteReconnect(sites_[i], results[i]);
+    }
     Fill(mode);
 }
 
@@ -426,14 +438,18 @@ void SiteLogic::Reconnect(size_t i) {
     scratch_ = sites_[i];
     const SiteConnectResult r = ReconnectSite(scratch_, counterType_, queueMeasure_);
     sites_[i] = scratch_;
+    NoteReconnect(sites_[i], r);
+}
+
+void SiteLogic::NoteReconnect(const SiteRecord& site, const SiteConnectResult& r) {
     // A server or device that could not be reached (or refused us) stays in the tree, marked,
     // and is tried again before the next query.
-    const bool remote = scratch_.connectionType != kConnLocal;
+    const bool remote = site.connectionType != kConnLocal;
     if (remote && (r.message == kMsgCannotConnect || r.message == kMsgLoginRefused))
-        unreachable_.insert(SiteKey(scratch_));
+        unreachable_.insert(SiteKey(site));
     else
-        unreachable_.erase(SiteKey(scratch_));
-    if (r.message) prompt_.AskText(SiteErrorText(scratch_, r.message), PromptButtons::kOk);
+        unreachable_.erase(SiteKey(site));
+    if (r.message) prompt_.AskText(SiteErrorText(site, r.message), PromptButtons::kOk);
 }
 
 int SiteLogic::RetryUnreachable() {

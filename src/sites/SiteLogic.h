@@ -21,6 +21,8 @@
 #include "sites/IUserPrompt.h"
 #include "store/SiteRecord.h"
 
+struct SiteConnectResult;
+
 // Commands of the tree's pop-up menu (the ids of the window's + button, - button and rename).
 constexpr int kCmdAddSite = 1043;
 constexpr int kCmdDeleteSite = 1044;
@@ -113,6 +115,8 @@ class SiteLogic {
     int FindSiteOfItem(SiteTreeItem item) const;
     void Tell(unsigned stringId);
     void Reconnect(size_t index);
+    // Marks or clears the site as unreachable and tells the user what went wrong.
+    void NoteReconnect(const SiteRecord& site, const SiteConnectResult& result);
     // "Site "<name>": <cause>" for a failure of ReconnectSite (message 110, 111 or 113).
     static std::string SiteErrorText(const SiteRecord& site, unsigned message);
     // Asks before sites go: names them (in list order) and says how many. True on OK.

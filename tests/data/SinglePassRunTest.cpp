@@ -1,6 +1,6 @@
 // Runs of a plan with the one-pass request switched on: rows and steps as the per-bucket run
-// gives them, the per-bucket statements (to the byte) when the handle cannot or the pass
-// fails, the retry question of those statements, and a cancel during the pass.
+// gives them, the per-bucket statements (to the byte) when the handle cannot answer, the retry
+// question of a statement when the pass fails, and a cancel during the pass.
 #include <gtest/gtest.h>
 
 #include "DataTestKit.h"
@@ -82,7 +82,7 @@ struct FallbackCase {
 
 class Fallback : public PassRun, public ::testing::WithParamInterface<FallbackCase> {};
 
-// A handle without the request, a server without it (-1) and a failed pass (0): the
+// A handle without the request (a server without it, or a plan it cannot express: -1): the
 // per-bucket statements, byte for byte, as with the request switched off.
 TEST_P(Fallback, SendsThePerBucketStatements) {
     client_.passResult = GetParam().passResult;
@@ -97,22 +97,28 @@ TEST_P(Fallback, SendsThePerBucketStatements) {
     EXPECT_EQ(lastSql_, plan.buckets.back().sql[0]);
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, Fallback,
-                         ::testing::Values(FallbackCase{"server without it", -1},
-                                           FallbackCase{"failed pass", 0}),
-                         [](const auto& info) {
-                             return std::string(info.param.passResult < 0 ? "Unsupported"
-                                                                          : "Failed");
-                         });
+INSTANTIATE_TEST_SUITE_P(Ways, Fallback, ::testing::Values(FallbackCase{"server without it", -1}),
+                         [](const auto&) { return std::string("Unsupported"); });
 
-TEST_F(PassRun, AFailedPassLeadsToTheQuestionOfThePerBucketStatements) {
+// A pass that failed (a time limit, a lost connection) is a failed query: the attempts and the
+// question of a statement, and never one statement per bucket after it.
+TEST_F(PassRun, AFailedPassGoesThroughTheRetryQuestionNotTheBucketStatements) {
     client_.passResult = 0;
-    client_.execResults = {0, 0, 0, 0};
-    prompt_.answers = {false};
+    prompt_.answers = {true, false};
     EXPECT_EQ(Query2D(site_, "Camera= 1", kReportDay, kDate, {}, hooks_), 0);
-    EXPECT_EQ(prompt_.execCountAtAsk, (std::vector<int>{4}));
+    EXPECT_EQ(client_.queries.size(), 5u);  // four attempts, Yes, one more, No
+    EXPECT_EQ(prompt_.execCountAtAsk, (std::vector<int>{0, 0}));
     EXPECT_TRUE(progress_.aborted);
     EXPECT_TRUE(sink_.rows.empty());
+}
+
+TEST_F(PassRun, YesAfterAFailedPassGivesTheRowsOfTheNextPass) {
+    client_.during = [this] { client_.passResult = client_.queries.size() >= 5 ? 1 : 0; };
+    prompt_.answers = {true};
+    EXPECT_EQ(Query2D(site_, "Camera= 1", kReportDay, kDate, {}, hooks_), 1);
+    EXPECT_EQ(client_.Count("Exec"), 0);
+    EXPECT_EQ(prompt_.messages.size(), 1u);
+    EXPECT_EQ(sink_.rows.size(), 24u);
 }
 
 TEST_F(PassRun, CancelDuringThePassEndsTheRun) {

@@ -138,6 +138,29 @@ TEST(SiteRunner, OneQuestionAtATimeAndNoneAfterAnAbort) {
     EXPECT_TRUE(progress.aborted);
 }
 
+// Discovery of many sites: every index once, never more than the bound at once, and the
+// bound is reached when the jobs overlap.
+TEST(SiteRunner, ForEachAtOnceRunsEveryJobOnceWithinTheBound) {
+    for (int threads : {1, 3}) {
+        std::vector<std::atomic<int>> runs(40);
+        std::atomic<int> running{0}, most{0};
+        ForEachAtOnce(runs.size(), threads, [&](size_t i) {
+            const int now = ++running;
+            for (int seen = most.load(); now > seen && !most.compare_exchange_weak(seen, now);) {
+            }
+            // Hold the slot until another job could have joined (bounded for a busy machine).
+            const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+            while (threads > 1 && most.load() < threads && std::chrono::steady_clock::now() < until)
+                std::this_thread::yield();
+            ++runs[i];
+            --running;
+        });
+        for (const auto& r : runs) EXPECT_EQ(r.load(), 1);
+        EXPECT_LE(most.load(), threads);
+        EXPECT_EQ(most.load(), threads);
+    }
+}
+
 TEST(SiteRunner, WhichSitesMayGoAtOnce) {
     RecNetLocal* a = CreateRecNetLocal();
     RecNetLocal* b = CreateRecNetLocal();

@@ -383,6 +383,38 @@ TEST_F(ReporterCli, OneCameraOnly) {
                1, "day", buckets, Expected(e, buckets));
 }
 
+TEST_F(ReporterCli, SitesThatFailAreNamedAndNeverCountAsZeros) {
+    const std::vector<Bucket> buckets = Buckets("day", false);
+    const std::string missing = *dir_ / "nowhere";
+    const std::string empty = *dir_ / "empty.db";
+    std::ofstream(empty).close();  // an empty file: a database without the table
+    const CliResult r =
+        Run({"--type", "1", "--date", "2024-03-05", "--local", root_, "--local", missing, "--local",
+             empty, "--server", "127.0.0.1:1", "--format", "json", "--quiet"});
+    EXPECT_EQ(r.code, 5) << r.err;
+    for (const std::string& name : {missing, empty, std::string("127.0.0.1:1")})
+        EXPECT_NE(r.err.find("site failed: " + name + ":"), std::string::npos) << r.err;
+    const json doc = json::parse(r.out);
+    ASSERT_EQ(doc["sites"].size(), 4u);
+    EXPECT_EQ(doc["sites"][0]["name"], root_);
+    EXPECT_TRUE(doc["sites"][0]["answered"].get<bool>());
+    EXPECT_FALSE(doc["sites"][0].contains("error"));
+    for (size_t i = 1; i < 4; ++i) {
+        EXPECT_FALSE(doc["sites"][i]["answered"].get<bool>()) << i;
+        EXPECT_FALSE(doc["sites"][i]["error"].get<std::string>().empty()) << i;
+    }
+    // The rows are those of the site that answered, alone.
+    const auto values = Expected(ExpectationOf(root_, 1), buckets);
+    ASSERT_EQ(doc["records"].size(), buckets.size());
+    for (size_t b = 0; b < buckets.size(); ++b)
+        EXPECT_EQ(doc["records"][b]["values"].get<std::vector<int64_t>>(), values[b]);
+
+    // Every site failed: nothing is written and the run says so.
+    const CliResult none = Run({"--type", "1", "--local", missing, "--local", empty});
+    EXPECT_EQ(none.code, 2) << none.err;
+    EXPECT_TRUE(none.out.empty());
+}
+
 class DevicePath : public ReporterCli, public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(DevicePath, CountsOfTheDeviceEqualSumsOfItsDatabase) {
@@ -406,6 +438,32 @@ TEST_F(ReporterCli, LocalAndServerSitesTogetherAreSummed) {
              "--user", "viewer", "--password-file", *dir_ / "password", "--format", "json"}),
         5, "day", buckets, twice);
 }
+
+#ifdef ZL_TEST_CHART_HELPER
+// The picture is drawn by the helper program; without the helper the run says so and fails
+// with the output code, and the report itself is not written.
+TEST_F(ReporterCli, PictureComesFromTheHelperProgram) {
+    const std::string png = *dir_ / "chart.png";
+    setenv("ZL_REPORTER_CHART", ZL_TEST_CHART_HELPER, 1);
+    const CliResult r = Run({"--type", "1", "--date", "2024-03-05", "--local", root_, "--format",
+                             "json", "--png", png, "--chart-size", "320x200"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    std::ifstream in(png, std::ios::binary);
+    std::string head(8, '\0');
+    in.read(head.data(), 8);
+    EXPECT_EQ(head, std::string("\x89PNG\r\n\x1a\n", 8));
+
+    const std::string missing = *dir_ / "no-helper";
+    setenv("ZL_REPORTER_CHART", missing.c_str(), 1);
+    const CliResult m = Run({"--type", "1", "--date", "2024-03-05", "--local", root_, "--format",
+                             "json", "--png", *dir_ / "other.png"});
+    unsetenv("ZL_REPORTER_CHART");
+    EXPECT_EQ(m.code, 4);
+    EXPECT_NE(m.err.find(missing), std::string::npos) << m.err;
+    EXPECT_TRUE(m.out.empty());
+    EXPECT_FALSE(std::filesystem::exists(*dir_ / "other.png"));
+}
+#endif
 
 TEST_F(ReporterCli, CsvAndXmlAreTheExportersFiles) {
     const std::string csv = *dir_ / "out.csv";

@@ -9,7 +9,7 @@
 #include "chart/HtmlChart.h"
 #endif
 #ifdef ZL_CLI_HAS_RENDER
-#include "ui/chartview/ChartRenderer.h"
+#include "ChartHelper.h"
 #endif
 
 bool CliCanWriteChart() {
@@ -55,13 +55,12 @@ int WriteCliChart(const CliOptions& o, const std::vector<CountRecord>& rows, std
         return 4;
     }
 #ifdef ZL_CLI_HAS_RENDER
-    // The browser engine's start-up report is not for the user of a command-line tool.
-    setenv("QT_LOGGING_RULES", "qt.webenginecontext=false", 0);
+    // The picture is the helper program's: the browser engine stays out of this process.
     for (const std::string* file : {&o.pngFile, &o.bmpFile}) {
         if (file->empty()) continue;
         std::string error;
-        if (RenderChartFolder(chart->Folder(), o.chartWidth, o.chartHeight, *file,
-                              file == &o.bmpFile, &error) != 0) {
+        if (!RunChartHelper(chart->Folder(), o.chartWidth, o.chartHeight, *file, file == &o.bmpFile,
+                            &error)) {
             err << "reporter-cli: cannot write " << *file << ": " << error << "\n";
             return 4;
         }

@@ -71,14 +71,19 @@ const char* CliUsage() {
            "    [--ca FILE]                                  (servers use TLS: certificate to "
            "trust)\n"
            "    [--site-list FILE [--site NAME]...]          (sites of a SiteList.ini)\n"
-           "    [--cameras 1,2,5]                            (default: every camera found)\n"
+           "    [--cameras 1,2,5]           (read as given, without discovery; default: every "
+           "camera\n"
+           "                                 found)\n"
            "    [--period 5|10|15|30|60] [--direction 0|1|2]\n"
            "    [--height-class 0|1|2|3] [--height-low N] [--height-high N] [--unit cm|in]\n"
            "    [--regions 1,3] [--queue-measure 0|1|2|3]\n"
            "    [--settings FILE] [--lang FILE]\n"
            "    [--format table|csv|xml|json] [--output FILE] [--retries N] [--quiet]\n"
            "    [--chart DIR] [--png FILE] [--bmp FILE] [--chart-view line|bar]\n"
-           "    [--chart-size WxH]                           (the chart page and its picture)\n";
+           "    [--chart-size WxH]                           (the chart page and its picture)\n"
+           "exit codes: 0 done, 1 bad command line, 2 no site could be connected, 3 the query\n"
+           "failed or was cancelled, 4 an output could not be written, 5 written from the sites\n"
+           "that answered while others failed (each named on standard error)\n";
 }
 
 bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* o, std::string* error) {

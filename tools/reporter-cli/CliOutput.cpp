@@ -63,6 +63,14 @@ std::string FormatJsonReport(const JsonReport& report) {
         if (c) out += ',';
         out += std::to_string(totals[c]);
     }
+    out += "],\n \"sites\":[";
+    for (size_t i = 0; i < report.sites.size(); ++i) {
+        const JsonSite& site = report.sites[i];
+        out += std::string(i ? "," : "") + "{\"name\":" + Quote(site.name) +
+               ",\"answered\":" + (site.answered ? "true" : "false");
+        if (!site.answered) out += ",\"error\":" + Quote(site.error);
+        out += "}";
+    }
     out += "]}\n";
     return out;
 }

@@ -7,16 +7,25 @@
 
 #include "query/CountTable.h"
 
+// A site of the report and whether it answered (else why not).
+struct JsonSite {
+    std::string name;
+    bool answered = false;
+    std::string error;
+};
+
 struct JsonReport {
     int counterType = 0;
     std::string range;  // "day", "week", "month"
     std::string date;   // "YYYY-MM-DD"
     std::vector<std::string> columns;
     std::vector<CountRecord> records;  // the first columns.size() values are written
+    std::vector<JsonSite> sites;
 };
 
-// {"counterType":..,"range":..,"date":..,\n "columns":[..],\n "records":[..],\n "totals":[..]}
-// with one record per line; totals are the sums of each column.
+// {"counterType":..,"range":..,"date":..,\n "columns":[..],\n "records":[..],\n "totals":[..],
+// \n "sites":[{"name":..,"answered":true|false[,"error":..]},..]} with one record per line;
+// totals are the sums of each column.
 std::string FormatJsonReport(const JsonReport& report);
 
 // The window's table: a header line (record number, bucket, value captions), one line per

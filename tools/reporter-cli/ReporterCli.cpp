@@ -21,6 +21,7 @@
 #include "query/QueryWorker.h"
 #include "query/ReportColumns.h"
 #include "query/SiteConnect.h"
+#include "query/SiteRunner.h"
 #include "recnet/RecNetTls.h"
 #include "store/ChartSettingsStore.h"
 #include "store/IString.h"
@@ -229,36 +230,59 @@ int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
         }
     }
 
-    // Connect every site and discover its cameras; every connected site takes part.
+    // Connect every site and discover its cameras, several at once. A site that cannot be
+    // connected or whose cameras cannot be found takes no part and is named: its rows are
+    // missing, never zeros. Cameras given on the command line are read without discovery.
+    const bool discover = o.cameras.empty();
+    std::vector<SiteConnectResult> results(sites.size());
+    std::vector<std::string> transportProblems(sites.size());
+    ForEachAtOnce(sites.size(), QueryParams().siteThreads, [&](size_t i) {
+        results[i] = ReconnectSite(sites[i].record, o.counterType, o.queueMeasure, discover);
+        // Kept by the thread that connected.
+        if (!results[i].connected) transportProblems[i] = RecNetLastConnectProblem();
+    });
     std::vector<SiteRecord> connected;
+    std::vector<JsonSite> siteStates;
     std::string firstFailure;
-    for (CliSite& site : sites) {
-        const SiteConnectResult r = ReconnectSite(site.record, o.counterType, o.queueMeasure);
+    for (size_t i = 0; i < sites.size(); ++i) {
+        CliSite& site = sites[i];
+        const SiteConnectResult& r = results[i];
+        std::string why;
         if (!r.connected) {
-            std::string why =
-                r.message ? Text(r.message)
-                          : "not a database of counter type " + std::to_string(o.counterType);
+            why = r.message ? Text(r.message)
+                            : "not a database of counter type " + std::to_string(o.counterType);
             // The transport's own reason (TLS on one side only) says what to do.
-            const std::string transport = RecNetLastConnectProblem();
-            if (!transport.empty()) why += " (" + transport + ")";
+            if (!transportProblems[i].empty()) why += " (" + transportProblems[i] + ")";
+        } else if (!r.cameras) {
+            why = Text(r.message ? r.message : kMsgNoCameraDatabase);
+        }
+        if (!why.empty()) {
             const std::string line = site.label + ": " + why;
             if (firstFailure.empty()) firstFailure = line;
-            if (!o.quiet) *io.err << kPrefix << "skipping " << line << "\n";
+            *io.err << kPrefix << "site failed: " << line << "\n";
             ReleaseSiteHandles(site.record);
+            siteStates.push_back({site.label, false, why});
             continue;
         }
-        if (!r.cameras && !o.quiet)
-            *io.err << kPrefix << site.label << ": " << Text(kMsgNoCameraDatabase) << "\n";
         SiteRecord& s = site.record;
         s.checked = 1;
         for (int k = 1; k <= kCameraSlots; ++k) {
             CameraSlot& slot = s.cameras[static_cast<size_t>(k - 1)];
             bool chosen = o.cameras.empty();
             for (int c : o.cameras) chosen = chosen || c == k;
+            if (!discover && chosen && s.connectionType != kConnDevice) {
+                char name[16];
+                std::snprintf(name, sizeof name, "Camera%02d", k);
+                slot.used = 1;
+                slot.name = name;
+                slot.is3D = r.threeD;
+            }
             slot.checked = slot.used && chosen ? 1 : 0;
         }
         connected.push_back(s);
+        siteStates.push_back({site.label, true, ""});
     }
+    const bool someFailed = connected.size() < sites.size();
     if (connected.empty()) {
         *io.err << kPrefix << "no site could be connected"
                 << (firstFailure.empty() ? "" : " (" + firstFailure + ")") << "\n";
@@ -309,6 +333,14 @@ int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
         return kCliQueryFailed;
     }
 
+    // Written from the sites that answered: the run still says that some did not.
+    const auto Finish = [&](int code) {
+        if (code != kCliDone || !someFailed) return code;
+        *io.err << kPrefix << sites.size() - connected.size() << " of " << sites.size()
+                << " sites failed; the report holds the others only\n";
+        return static_cast<int>(kCliSomeSitesFailed);
+    };
+
     // The result in the form asked for.
     const std::vector<CountRecord>& rows = CReportTable::Instance()->Records();
     const std::vector<std::string> captions = ReportValueCaptions(
@@ -330,14 +362,15 @@ int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
         report.columns = ExportColumns("", "", captions);
         report.columns.erase(report.columns.begin(), report.columns.begin() + 2);
         report.records = rows;
-        return WriteText(o, io, FormatJsonReport(report));
+        report.sites = siteStates;
+        return Finish(WriteText(o, io, FormatJsonReport(report)));
     }
     if (o.format == CliFormat::Table) {
         std::vector<int> indexes;
         for (int j = 0; j < n; ++j)
             if (visible[static_cast<size_t>(j)]) indexes.push_back(j);
-        return WriteText(o, io,
-                         FormatTableReport(Text(93), Text(94), Text(155), shown, indexes, rows));
+        return Finish(WriteText(
+            o, io, FormatTableReport(Text(93), Text(94), Text(155), shown, indexes, rows)));
     }
 
     const std::vector<std::string> columns = ExportColumns(Text(156), Text(157), shown);
@@ -350,12 +383,12 @@ int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
             o.format == CliFormat::Csv
                 ? CCsvExporter::Instance()->Format(kExportSiteName, exportRows, columns)
                 : CXmlExporter::Instance()->Format(kExportSiteName, exportRows, columns);
-        return WriteText(o, io, text);
+        return Finish(WriteText(o, io, text));
     }
     if (rows.empty() && !o.quiet) *io.err << kPrefix << "no records: nothing written\n";
     if (!exporter->Export(o.output, kExportSiteName, exportRows, columns, &error)) {
         *io.err << kPrefix << "cannot write " << o.output << ": " << error << "\n";
         return kCliOutputFailed;
     }
-    return kCliDone;
+    return Finish(kCliDone);
 }

@@ -13,6 +13,9 @@ enum CliExit {
     kCliNoSite = 2,
     kCliQueryFailed = 3,
     kCliOutputFailed = 4,
+    // The report was written from the sites that answered; one or more sites could not be
+    // connected or their cameras not found (each is named on standard error).
+    kCliSomeSitesFailed = 5,
 };
 
 struct CliIo {

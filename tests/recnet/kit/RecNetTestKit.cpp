@@ -14,6 +14,9 @@
 
 #include "UserStore.h"
 
+// TempCacheHome.cpp: the per-user cache folder of a test program is a temporary one.
+void UseTempCacheHome();
+
 namespace zl::testkit {
 
 namespace {
@@ -105,6 +108,7 @@ std::string ValueOf(int kind, size_t c, int day, int hour, int camera) {
 }  // namespace
 
 TempDir::TempDir() {
+    UseTempCacheHome();
     const char* base = std::getenv("TMPDIR");
     std::string pattern = std::string(base && *base ? base : "/tmp") + "/recnet-test-XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());

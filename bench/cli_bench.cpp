@@ -1,0 +1,406 @@
+// Whole reporter-cli runs as a user starts them (process start to exit: connect, discover,
+// query, output) against the sqlite3 shell running one grouping scan of the same period, on
+// one-minute 2D data of 16 cameras over 1, 2 and 3 years, without and with an index on the
+// time column. Printed: best wall and processor milliseconds, their ratios, the first run
+// after the discovery cache was emptied, a cold page cache (when this runs as root), four
+// sites against one, recnetd on 127.0.0.1 against the file and the log-in's share, the start
+// and peak resident size of reporter-cli without a picture, and 100 local sites with 10
+// recnetd servers of 10 roots each and one site that is down (time, peak memory, threads).
+//
+// usage: bench_cli [--dir DIR] [--cli PATH] [--sqlite3 PATH] [--years 1,2,3] [--repeat N]
+//                  [--keep] [--no-many]
+// The databases go into DIR (default: a new folder under /tmp), removed at the end unless
+// --keep. The machine may be shared: the processor times are the steadier figures.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "CountGen.h"
+#include "RecNetServer.h"
+#include "UserStore.h"
+#include "data/CounterTypes.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Run {
+    int code = -1;
+    double wall = -1, cpu = -1;
+    long peakKb = -1;     // VmHWM
+    int peakThreads = 0;  // most threads seen
+    long readKb = -1;     // read from the disk (cold runs)
+};
+
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// The Threads and VmHWM lines of /proc/PID/status.
+void Sample(pid_t pid, Run* r) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    std::string key;
+    long value = 0;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (std::sscanf(line.c_str(), "Threads: %ld", &value) == 1 && value > r->peakThreads)
+            r->peakThreads = static_cast<int>(value);
+        if (std::sscanf(line.c_str(), "VmHWM: %ld", &value) == 1 && value > r->peakKb)
+            r->peakKb = value;
+    }
+}
+
+// Runs a program to its end; output to /dev/null. With `watch` its status is sampled while it
+// runs (which costs the bench a little processor time, not the program).
+Run Spawn(const std::vector<std::string>& args, bool watch) {
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    Run r;
+    pid_t pid = 0;
+    const auto start = Clock::now();
+    const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) return r;
+    int status = 0;
+    struct rusage usage {};
+    for (;;) {
+        const pid_t done = wait4(pid, &status, watch ? WNOHANG : 0, &usage);
+        if (done == pid) break;
+        if (done < 0) return r;
+        Sample(pid, &r);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    r.wall = Ms(Clock::now() - start);
+    r.cpu = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
+            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+    r.readKb = usage.ru_inblock / 2;
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+// Peak resident size in KiB by /usr/bin/time (a child of this process would count this
+// process's pages until its exec).
+long PeakKb(const std::vector<std::string>& args, const std::string& dir) {
+    const std::string report = dir + "/rss.txt";
+    std::vector<std::string> timed = {"/usr/bin/time", "-f", "%M", "-o", report};
+    timed.insert(timed.end(), args.begin(), args.end());
+    Spawn(timed, false);
+    long kb = -1;
+    if (FILE* f = std::fopen(report.c_str(), "r")) {
+        if (std::fscanf(f, "%ld", &kb) != 1) kb = -1;
+        std::fclose(f);
+    }
+    return kb;
+}
+
+Run Best(const std::vector<std::string>& args, int repeat) {
+    Run best;
+    for (int i = 0; i < repeat; ++i) {
+        const Run r = Spawn(args, false);
+        if (r.code != 0) return r;
+        if (best.wall < 0 || r.wall < best.wall) best.wall = r.wall;
+        if (best.cpu < 0 || r.cpu < best.cpu) best.cpu = r.cpu;
+        best.code = 0;
+    }
+    return best;
+}
+
+bool Generate(const std::string& root, int days, bool index) {
+    CountGenOptions o;
+    o.root = root;
+    o.types = {1};
+    o.days = days;
+    o.endYear = 2024;
+    o.endMonth = 3;
+    o.endDay = 10;
+    o.cameras = 16;
+    o.intervalMinutes = 1;
+    o.index = index;
+    std::string error;
+    std::vector<GeneratedFile> files;
+    if (GenerateDatabases(o, &files, &error) != 1) {
+        std::fprintf(stderr, "countgen: %s\n", error.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool DropCaches() {
+    ::sync();
+    std::ofstream drop("/proc/sys/vm/drop_caches");
+    if (!drop) return false;
+    drop << "3\n";
+    return static_cast<bool>(drop.flush());
+}
+
+struct Report {
+    const char* name;
+    const char* range;
+    const char* group;  // the shell's grouping of EnterTime
+    const char* from;
+    const char* to;
+};
+
+// 2024-03-10 is a Sunday: its week starts on Monday 2024-03-04.
+const Report kReports[] = {
+    {"Day", "day", "substr(EnterTime,1,13)", "2024-03-10 00:00:00", "2024-03-10 23:59:59"},
+    {"Week", "week", "substr(EnterTime,1,10)", "2024-03-04 00:00:00", "2024-03-10 23:59:59"},
+    {"Month", "month", "substr(EnterTime,1,10)", "2024-03-01 00:00:00", "2024-03-31 23:59:59"},
+};
+
+std::string ShellSql(const Report& r) {
+    return std::string("SELECT ") + r.group +
+           ", SUM(Inward), SUM(Outward) FROM Records WHERE EnterTime BETWEEN '" + r.from +
+           "' AND '" + r.to + "' GROUP BY 1;";
+}
+
+std::vector<std::string> CliArgs(const std::string& cli, const Report& r,
+                                 const std::vector<std::string>& sites) {
+    std::vector<std::string> a = {cli,      "report",     "--type",   "1",    "--range", r.range,
+                                  "--date", "2024-03-10", "--format", "json", "--quiet"};
+    a.insert(a.end(), sites.begin(), sites.end());
+    return a;
+}
+
+std::string Cell(const Run& r) {
+    char b[48];
+    if (r.code != 0) {
+        std::snprintf(b, sizeof b, "failed(%d)", r.code);
+        return b;
+    }
+    std::snprintf(b, sizeof b, "%.0f/%.0f", r.wall, r.cpu);
+    return b;
+}
+
+std::string Ratio(const Run& a, const Run& b) {
+    char s[48];
+    if (a.code != 0 || b.code != 0 || b.wall <= 0 || b.cpu <= 0) return "-";
+    std::snprintf(s, sizeof s, "%.2f/%.2f", a.wall / b.wall, a.cpu / std::max(b.cpu, 1.0));
+    return s;
+}
+
+std::vector<int> ParseYears(const char* text) {
+    std::vector<int> out;
+    for (const char* p = text; *p;) {
+        char* end = nullptr;
+        const long v = std::strtol(p, &end, 10);
+        if (end == p) break;
+        if (v >= 1 && v <= 5) out.push_back(static_cast<int>(v));
+        p = *end == ',' ? end + 1 : end;
+    }
+    return out;
+}
+
+struct Server {
+    std::unique_ptr<zl::recnetd::RecNetServer> server;
+    std::string Arg() const { return "127.0.0.1:" + std::to_string(server->Port()); }
+};
+
+bool StartServer(Server* s, const std::vector<std::string>& roots, const std::string& users) {
+    zl::recnetd::ServerConfig config;
+    config.address = "127.0.0.1";
+    config.port = 0;
+    config.dataRoots = roots;
+    config.usersFile = users;
+    config.logLevel = zl::recnetd::LogLevel::Error;
+    s->server = std::make_unique<zl::recnetd::RecNetServer>(config);
+    std::string error;
+    if (!s->server->Start(&error)) {
+        std::fprintf(stderr, "recnetd: %s\n", error.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    std::string dir, sqlite3 = "sqlite3";
+    std::string cli = std::filesystem::path(argv[0]).parent_path() / "reporter-cli";
+    std::vector<int> years = {1, 2, 3};
+    int repeat = 3;
+    bool keep = false, many = true;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const bool more = i + 1 < argc;
+        if (a == "--dir" && more)
+            dir = argv[++i];
+        else if (a == "--cli" && more)
+            cli = argv[++i];
+        else if (a == "--sqlite3" && more)
+            sqlite3 = argv[++i];
+        else if (a == "--years" && more)
+            years = ParseYears(argv[++i]);
+        else if (a == "--repeat" && more)
+            repeat = std::max(1, std::atoi(argv[++i]));
+        else if (a == "--keep")
+            keep = true;
+        else if (a == "--no-many")
+            many = false;
+        else {
+            std::fprintf(stderr,
+                         "usage: bench_cli [--dir DIR] [--cli PATH] [--sqlite3 PATH] "
+                         "[--years 1,2,3] [--repeat N] [--keep] [--no-many]\n");
+            return 2;
+        }
+    }
+    if (dir.empty()) {
+        char pattern[] = "/tmp/bench_cli_XXXXXX";
+        if (!mkdtemp(pattern)) return 1;
+        dir = pattern;
+    }
+    std::filesystem::create_directories(dir);
+    // The discovery cache of these runs is the bench's own.
+    const std::string cacheHome = dir + "/cache";
+    setenv("XDG_CACHE_HOME", cacheHome.c_str(), 1);
+    const std::string users = dir + "/users.ini";
+    const std::string password = dir + "/password";
+    std::ofstream(password) << "bench\n";
+    std::string error;
+    if (!zl::recnetd::UserStore::AddUser(users, "bench", "bench", &error)) {
+        std::fprintf(stderr, "users: %s\n", error.c_str());
+        return 1;
+    }
+    const bool root = DropCaches();
+    std::printf("reporter-cli whole runs against one sqlite3 GROUP BY; wall/cpu ms, best of %d%s\n",
+                repeat, root ? "; cold = page cache dropped" : "; no cold runs (not root)");
+
+    // Start and size without a picture.
+    const Run help = Best({cli, "--help"}, repeat);
+    std::printf("start: --help %s ms, peak %ld KiB\n", Cell(help).c_str(),
+                PeakKb({cli, "--help"}, dir));
+
+    std::string firstRoot;
+    std::vector<double> dayByYears;
+    for (int y : years) {
+        for (bool index : {false, true}) {
+            const std::string dataRoot =
+                dir + "/y" + std::to_string(y) + (index ? "-index" : "-plain");
+            const auto made = Clock::now();
+            if (!std::filesystem::exists(dataRoot) && !Generate(dataRoot, 365 * y, index)) return 1;
+            const std::string db = DatabasePathOfType(dataRoot, 1);
+            const long fileKb = static_cast<long>(std::filesystem::file_size(db) / 1024);
+            std::printf("\n%d year%s, %s time index (%ld MiB, made in %.0f s)\n", y,
+                        y > 1 ? "s" : "", index ? "with" : "without", fileKb / 1024,
+                        Ms(Clock::now() - made) / 1000);
+            if (index && firstRoot.empty()) firstRoot = dataRoot;
+            std::printf("  %-6s %12s %12s %12s %14s %12s\n", "report", "cli", "sqlite3", "ratio",
+                        "first(no cache)", "cli peak KiB");
+            for (const Report& r : kReports) {
+                const std::vector<std::string> args = CliArgs(cli, r, {"--local", dataRoot});
+                std::filesystem::remove_all(cacheHome);
+                const Run first = Spawn(args, false);
+                const Run warm = Best(args, repeat);
+                const Run shell = Best({sqlite3, "-batch", "-readonly", db, ShellSql(r)}, repeat);
+                std::printf("  %-6s %12s %12s %12s %14s %12ld\n", r.name, Cell(warm).c_str(),
+                            Cell(shell).c_str(), Ratio(warm, shell).c_str(), Cell(first).c_str(),
+                            PeakKb(args, dir));
+                if (std::string(r.name) == "Day" && index) dayByYears.push_back(warm.cpu);
+                if (root) {
+                    DropCaches();
+                    const Run cold = Spawn(args, false);
+                    DropCaches();
+                    const Run coldShell =
+                        Spawn({sqlite3, "-batch", "-readonly", db, ShellSql(r)}, false);
+                    std::printf(
+                        "  %-6s cold: cli %s (read %ld KiB = %.1f %% of the file), "
+                        "sqlite3 %s (read %ld KiB), ratio %s\n",
+                        r.name, Cell(cold).c_str(), cold.readKb,
+                        100.0 * cold.readKb / std::max(fileKb, 1L), Cell(coldShell).c_str(),
+                        coldShell.readKb, Ratio(cold, coldShell).c_str());
+                }
+            }
+            // Four sites on the same file against one.
+            const Report& month = kReports[2];
+            const Run one = Best(CliArgs(cli, month, {"--local", dataRoot}), repeat);
+            const Run four = Best(CliArgs(cli, month,
+                                          {"--local", dataRoot, "--local", dataRoot, "--local",
+                                           dataRoot, "--local", dataRoot}),
+                                  repeat);
+            std::printf("  Month, 4 sites %s against 1 site %s: ratio %s\n", Cell(four).c_str(),
+                        Cell(one).c_str(), Ratio(four, one).c_str());
+            // Through recnetd on 127.0.0.1.
+            Server server;
+            if (StartServer(&server, {dataRoot}, users)) {
+                for (const Report& r : kReports) {
+                    const std::vector<std::string> remote = {
+                        "--server", server.Arg(), "--user", "bench", "--password-file", password};
+                    const Run viaServer = Best(CliArgs(cli, r, remote), repeat);
+                    const Run local = Best(CliArgs(cli, r, {"--local", dataRoot}), repeat);
+                    std::printf("  %-6s recnetd %s against file %s: ratio %s\n", r.name,
+                                Cell(viaServer).c_str(), Cell(local).c_str(),
+                                Ratio(viaServer, local).c_str());
+                }
+                // The log-in's share: a run whose site is the server but reads nothing.
+                const Run loginOnly =
+                    Best({cli, "report", "--type", "1", "--date", "2000-01-01", "--server",
+                          server.Arg(), "--user", "bench", "--password-file", password, "--cameras",
+                          "1", "--format", "json", "--quiet"},
+                         repeat);
+                std::printf("  recnetd: a run of an empty day (connect, log in, open) %s\n",
+                            Cell(loginOnly).c_str());
+                server.server->Stop();
+            }
+        }
+    }
+    if (dayByYears.size() >= 2)
+        std::printf("\nindexed Day, processor time of %d years over 1 year: %.2f\n", years.back(),
+                    dayByYears.back() / std::max(dayByYears.front(), 1.0));
+
+    if (many && !firstRoot.empty()) {
+        // 100 local sites, 10 servers of 10 roots each, one site that is down.
+        std::vector<Server> servers(10);
+        std::vector<std::string> sites;
+        for (int i = 0; i < 100; ++i) {
+            sites.push_back("--local");
+            sites.push_back(firstRoot);
+        }
+        std::vector<std::string> roots(10, firstRoot);
+        for (int i = 1; i < 10; ++i) {
+            roots[i] = dir + "/extra-root-" + std::to_string(i);
+            std::filesystem::create_directories(roots[i]);
+        }
+        bool up = true;
+        for (Server& s : servers) {
+            up = up && StartServer(&s, roots, users);
+            if (!up) break;
+            for (const char* a : {"--server", "", "--user", "bench", "--password-file", ""})
+                sites.push_back(a);
+            sites[sites.size() - 5] = s.Arg();
+            sites.back() = password;
+        }
+        sites.push_back("--server");
+        sites.push_back("127.0.0.1:1");
+        if (up) {
+            const Run r = Spawn(CliArgs(cli, kReports[0], sites), true);
+            std::printf(
+                "\n111 sites (100 files, 10 servers, 1 down), Day: %s ms, exit %d "
+                "(5 = some sites failed), peak %ld KiB, at most %d threads\n",
+                Cell(Run{0, r.wall, r.cpu}).c_str(), r.code, r.peakKb, r.peakThreads);
+        }
+        for (Server& s : servers)
+            if (s.server) s.server->Stop();
+    }
+    if (!keep) std::filesystem::remove_all(dir);
+    return 0;
+}

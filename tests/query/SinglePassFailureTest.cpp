@@ -1,0 +1,91 @@
+// A one-pass report that fails is a failed query: the retries and the question of a statement,
+// never the per-bucket statements; those run only when the handle cannot answer in one pass.
+#include <gtest/gtest.h>
+
+#include "QueryTestKit.h"
+#include "data/SqlBuilders.h"
+#include "query/QueryParams.h"
+#include "recnet/RecNetSinglePass.h"
+#include "store/SiteRecord.h"
+
+namespace {
+
+// A local object with the one-pass call: answers from a script (1 rows, 0 failed, -1 cannot),
+// the last entry repeating.
+class ScriptedOnePass : public FakeLocal, public RecNetSinglePass {
+  public:
+    std::vector<int> script;
+    int calls = 0;
+    int ExecBuckets(const zl::recnet::BucketQuery& query, const std::function<bool()>&,
+                    zl::recnet::BucketRows* rows, std::string*) override {
+        const int result = script[std::min(static_cast<size_t>(calls), script.size() - 1)];
+        ++calls;
+        rows->assign(result == 1 ? query.buckets.size() : 0,
+                     zl::recnet::BucketRow(2, zl::recnet::BucketCell{false, "3"}));
+        return result;
+    }
+};
+
+class Rows : public IRowSink {
+  public:
+    int count = 0;
+    void AddRow(const SYSTEMTIME&, const SYSTEMTIME&, const uint32_t*, int, int) override {
+        ++count;
+    }
+};
+
+struct Outcome {
+    int result;
+    int asked;
+    size_t statements;
+    int rows;
+    bool aborted;
+};
+
+Outcome RunDay(ScriptedOnePass& db, int yes) {
+    SiteRecord site;
+    site.connectionType = kConnLocal;
+    site.localDb = &db;
+    site.localDB = "/data/counts.db";
+    StepCounter progress;
+    YesThenNo prompt(yes);
+    Rows rows;
+    QueryHooks hooks{&progress, &prompt, &rows, nullptr, true};
+    const int result =
+        Query2D(site, "(Camera= 1)", 0, MakeSysTime(2024, 3, 5), QueryParams().hours, hooks);
+    return {result, prompt.asked, db.sql.size(), rows.count, progress.aborted};
+}
+
+TEST(SinglePassFailure, FailedPassAsksAndNeverFallsBackToBucketStatements) {
+    ScriptedOnePass failing;
+    failing.script = {0};
+    const Outcome given = RunDay(failing, 1);
+    EXPECT_EQ(given.result, 0);
+    EXPECT_EQ(given.asked, 2);  // Yes, then No
+    EXPECT_EQ(given.statements, 0u);
+    EXPECT_EQ(given.rows, 0);
+    EXPECT_TRUE(given.aborted);
+    EXPECT_EQ(failing.calls, 5);  // four attempts before the first question, one after the Yes
+
+    ScriptedOnePass recovers;
+    recovers.script = {0, 0, 0, 0, 0, 1};
+    const Outcome ok = RunDay(recovers, 5);
+    EXPECT_EQ(ok.result, 1);
+    EXPECT_EQ(ok.asked, 2);
+    EXPECT_EQ(ok.statements, 0u);
+    EXPECT_GT(ok.rows, 0);
+    EXPECT_FALSE(ok.aborted);
+}
+
+TEST(SinglePassFailure, PassTheHandleCannotAnswerUsesTheBucketStatements) {
+    ScriptedOnePass cannot;
+    cannot.script = {-1};
+    const Outcome r = RunDay(cannot, 0);
+    EXPECT_EQ(r.result, 1);
+    EXPECT_EQ(r.asked, 0);
+    EXPECT_EQ(cannot.calls, 1);
+    EXPECT_GT(r.statements, 0u);
+    EXPECT_EQ(static_cast<size_t>(r.rows), r.statements);
+}
+
+}  // namespace

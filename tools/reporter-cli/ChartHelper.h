@@ -1,0 +1,12 @@
+// Starting the picture helper (reporter-chart, next to the running program) and waiting for it.
+#pragma once
+
+#include <string>
+
+// The helper's path: $ZL_REPORTER_CHART when set, else "reporter-chart" in the folder of the
+// running program.
+std::string ChartHelperPath();
+
+// Runs the helper for one picture; true when it wrote the file, else *error holds its message.
+bool RunChartHelper(const std::string& folder, int width, int height, const std::string& output,
+                    bool bmp, std::string* error);
