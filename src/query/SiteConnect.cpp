@@ -202,8 +202,10 @@ SiteConnectResult ReconnectSite(SiteRecord& site, int counterType, int queueMeas
             return Fail(r, kMsgCannotConnect);
         }
         if ((*handle)->Login(site.userName.c_str(), site.password.c_str()) != 1) {
+            // A log-in that got no real answer is a transport failure, not a refused password.
+            const bool refused = (*handle)->LoginRefused() != 0;
             closeAll();
-            return Fail(r, kMsgLoginRefused);
+            return Fail(r, refused ? kMsgLoginRefused : kMsgCannotConnect);
         }
         r = DiscoverCameras(site, counterType, discover);
     } else if (site.connectionType == kConnDevice) {
