@@ -83,7 +83,6 @@ class GuardedDatabase : private StopCheck {
     std::string denied_;  // what the authorizer refused in the current Run
     // A virtual table (a table-valued function) was being set up in the current prepare.
     bool virtualTable_ = false;
-    std::string denied_;        // what the authorizer refused in the current Run
     bool discovering_ = false;  // the discovery statement runs for the cache
 };
 
