@@ -19,6 +19,11 @@ std::string& CodePageSetting() {
     return name;
 }
 
+bool& CodePagePinned() {
+    static bool pinned = false;
+    return pinned;
+}
+
 // One iconv conversion of the whole input; false on any sequence that does not convert.
 bool Convert(const char* to, const char* from, std::string_view in, std::string* out,
              std::string* error) {
@@ -74,14 +79,16 @@ std::string CodePageName(const std::string& name) {
     return n;
 }
 
-bool SetLegacyCodePage(const std::string& name) {
+bool SetLegacyCodePage(const std::string& name, bool pin) {
     const std::string n = CodePageName(name);
     if (n.empty()) return false;
     iconv_t cd = iconv_open("UTF-8", n.c_str());
     if (cd == reinterpret_cast<iconv_t>(-1)) return false;
     iconv_close(cd);
     std::lock_guard<std::mutex> lock(CodePageMutex());
+    if (CodePagePinned() && !pin) return true;
     CodePageSetting() = n;
+    CodePagePinned() = pin;
     return true;
 }
 

@@ -20,8 +20,9 @@ struct TextForm {
 
 // The process-wide legacy code page, "CP950" until set. SetLegacyCodePage accepts a number
 // ("1252"), a "CP" name or any other name iconv knows; false (and nothing changed) for a name
-// iconv cannot convert from.
-bool SetLegacyCodePage(const std::string& name);
+// iconv cannot convert from. A pinned choice (the command line's) is kept when a later call
+// without pin (the settings file's) names another page.
+bool SetLegacyCodePage(const std::string& name, bool pin = false);
 std::string LegacyCodePage();
 // "1252" and "cp1252" -> "CP1252"; other names upper-cased; "" for an empty or blank name.
 std::string CodePageName(const std::string& name);

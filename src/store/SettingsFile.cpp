@@ -2,12 +2,17 @@
 
 #include "base/Profile.h"
 #include "base/ProgramFolder.h"
+#include "base/TextCodec.h"
+#include "store/ProfileValues.h"
 
 namespace zl {
 
 namespace {
 constexpr const char* kSection = "P_Count_Setting";
 constexpr const char* kKey = "CounterType";
+constexpr const char* kLanguageSection = "LANGUAGE";
+constexpr int kFirstCounterType = 1;
+constexpr int kLastCounterType = 7;
 }  // namespace
 
 std::string DefaultSettingsFile() {
@@ -15,12 +20,33 @@ std::string DefaultSettingsFile() {
 }
 
 int LoadLastCounterType(const std::string& file) {
-    return static_cast<int>(GetPrivateProfileIntA(kSection, kKey, 1, file.c_str()));
+    const int type = static_cast<int>(GetPrivateProfileIntA(kSection, kKey, 1, file.c_str()));
+    return type < kFirstCounterType || type > kLastCounterType ? 1 : type;
 }
 
 bool SaveLastCounterType(const std::string& file, int counterType) {
     const std::string value = std::to_string(counterType);
     return WritePrivateProfileStringA(kSection, kKey, value.c_str(), file.c_str()) != 0;
+}
+
+std::string LoadLanguageFileName(const std::string& file) {
+    ProfileFile settings(file);
+    settings.Load();
+    const std::string name = ReadProfileText(settings, kLanguageSection, "TYPE", "");
+    return name.empty() ? kDefaultLanguageFile : name;
+}
+
+bool SaveLanguageFileName(const std::string& file, const std::string& name) {
+    return WritePrivateProfileStringA(kLanguageSection, "TYPE", name.c_str(), file.c_str()) != 0;
+}
+
+bool ApplyCodePageSetting(const std::string& file, std::string* error) {
+    ProfileFile settings(file);
+    settings.Load();
+    const std::string page = settings.GetString(kLanguageSection, "CODEPAGE", "");
+    if (page.empty() || SetLegacyCodePage(page)) return true;
+    if (error) *error = "'" + file + "': code page \"" + page + "\" is not known";
+    return false;
 }
 
 }  // namespace zl
