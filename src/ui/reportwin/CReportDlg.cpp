@@ -290,6 +290,7 @@ void CReportDlg::StartUp() {
             query.sites = CheckedSites(CSiteListStore::Instance()->Sites());
             query.peopleMode = filters_.UsePeopleWorker() == 1;
             query.counterType = filters_.CounterType();
+            query.queueMeasure = filters_.QueueType();
             return query;
         },
         pickerSlot_));
@@ -305,6 +306,8 @@ void CReportDlg::StartUp() {
     // The counter type of the last session; the combo shows no selection until the user
     // picks a type.
     filters_.SetCounterTypeOnly(zl::LoadLastCounterType(zl::DefaultSettingsFile()));
+    // "Add Site" of the tree's menu adds sites of this type too, as "+" does.
+    siteLogic_->SetCounterType(filters_.CounterType(), filters_.UsePeopleWorker());
     counterType_->setCurrentIndex(-1);
     treeAdapter_->DeleteAllItems();
     for (const auto& [id, text] : kToolTips) Control(id)->setToolTip(Str(text));
