@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 #include "base/AtomicFile.h"
@@ -224,9 +225,12 @@ bool ProfileFile::Save(std::string* error, std::string* notice) const {
         TextForm fallback;
         fallback.encoding = TextEncoding::Utf8Bom;
         EncodeText(text, fallback, &out);
+        const std::string text = "'" + path_ + "' holds characters that " + TextFormName(form_) +
+                                 " cannot hold; it is written as " + TextFormName(fallback);
         if (notice)
-            *notice = "'" + path_ + "' holds characters that " + TextFormName(form_) +
-                      " cannot hold; it is written as " + TextFormName(fallback);
+            *notice = text;
+        else
+            std::fprintf(stderr, "%s\n", text.c_str());
     }
     return WriteFileAtomically(path_, out, error, ownerOnly_);
 }

@@ -17,6 +17,7 @@ std::string Fill(const std::string& text, const std::string& value) {
 
 std::string FailureText(unsigned id, const std::string& file, const std::string& reason) {
     std::string text = Fill(IString::Instance()->LoadStringA(id), file);
-    if (!reason.empty()) text += "\n" + Fill(IString::Instance()->LoadStringA(kStrFailureReason), reason);
+    if (!reason.empty())
+        text += "\n" + Fill(IString::Instance()->LoadStringA(kStrFailureReason), reason);
     return text;
 }

@@ -234,5 +234,5 @@ CXmlExporter::Stylesheet PlaceStylesheet(const std::string& documentPath) {
                                                           : Stylesheet::UsersKept;
     }
     return zl::WriteFileAtomically(target, ParseCountStylesheet()) ? Stylesheet::Written
-                                                                  : Stylesheet::Failed;
+                                                                   : Stylesheet::Failed;
 }

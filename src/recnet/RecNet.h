@@ -10,7 +10,7 @@ using RecNetRowCallback = int (*)(void* context, int columnCount, char** columnT
                                   char** columnNames);
 
 class RecNetClient {
-public:
+  public:
     virtual ~RecNetClient() = default;
     // timeOutMs: how long to wait for the channel to become ready.
     virtual int Connect(const char* ip, int port, int timeOutMs) = 0;
@@ -30,7 +30,7 @@ public:
 };
 
 class RecNetLocal {
-public:
+  public:
     virtual ~RecNetLocal() = default;
     virtual int Open(const char* filePath) = 0;
     virtual int Exec(const char* sql, RecNetRowCallback callback, void* context) = 0;

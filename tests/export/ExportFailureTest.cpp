@@ -53,8 +53,8 @@ TEST(ExportFailure, TextsComeFromTheLanguageFileWithTheSystemsReason) {
     ASSERT_EQ(xml.Export(target, "S", ExampleRows(), {"a", "b", "c", "d"}, &error), 0);
     ASSERT_FALSE(error.empty());
     EXPECT_EQ(FailureText(kStrExportFailed, target, error),
-              "\xE7\x84\xA1\xE6\xB3\x95\xE5\xAF\xAB\xE5\x85\xA5 " + target + "\n\xE5\x8E\x9F\xE5\x9B\xA0: " +
-                  error);
+              "\xE7\x84\xA1\xE6\xB3\x95\xE5\xAF\xAB\xE5\x85\xA5 " + target +
+                  "\n\xE5\x8E\x9F\xE5\x9B\xA0: " + error);
     // A text without "%s" is shown as it is; a stray "%" reads no argument.
     EXPECT_EQ(FailureText(kStrPrintFailed, {}), "\xE5\x88\x97\xE5\x8D\xB0 100%");
     EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;

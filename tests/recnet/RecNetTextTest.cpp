@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "recnet/MonthDays.h"
-#include "recnet/RecNet.h"
 #include "recnet/SqliteText.h"
 
 namespace zl::recnet {
@@ -88,36 +87,3 @@ TEST(MonthDays, RefusesBadArguments) {
 
 }  // namespace
 }  // namespace zl::recnet
-
-// Every connect through RecNetConnect waits as long as the others (the worker's own client and
-// the queue re-pointing used to give up after 300 ms on a slow link).
-namespace {
-struct DeadlineClient : RecNetClient {
-    int timeOut = -1;
-    int Connect(const char*, int, int timeOutMs) override {
-        timeOut = timeOutMs;
-        return 1;
-    }
-    int Login(const char*, const char*) override { return 1; }
-    int Close() override { return 1; }
-    int IsConnected() override { return 0; }
-    int OpenDatabase(const char*) override { return 1; }
-    int Exec(const char*, RecNetRowCallback, void*) override { return 1; }
-    int GetPeopleDbPaths(char*, char*, int) override { return 0; }
-    int GetMonthDays(const char*, const char*, uint16_t, uint16_t, uint16_t, int,
-                     uint8_t*) override {
-        return 0;
-    }
-    int GetServerName(char*, int) override { return 0; }
-    int GetDatabaseCount() override { return 0; }
-    int GetDatabaseEntry(int, int*, char*, int) override { return 0; }
-};
-}  // namespace
-
-TEST(RecNetConnect, UsesTheCommonDeadline) {
-    DeadlineClient client;
-    RecNetClient* handle = &client;
-    EXPECT_EQ(RecNetConnect(&handle, "127.0.0.1", 1), 1);
-    EXPECT_EQ(client.timeOut, kRecNetConnectTimeOutMs);
-    EXPECT_GE(kRecNetConnectTimeOutMs, 10000);
-}

@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "base/ProgramFolder.h"
+#include "export/ExportText.h"
 #include "query/QueryWorker.h"
 #include "sites/SiteLogic.h"
 #include "store/ChartSettingsStore.h"
@@ -268,7 +269,10 @@ void CReportDlg::StartUp() {
     CSiteListStore* list = CSiteListStore::Instance();
     list->Clear();
     list->SetFile(zl::ProgramFolder() + "SiteList.ini");
-    list->Load();
+    // A site list that is no text is never saved over; the user is told why it shows no sites.
+    if (!list->Load())
+        ShowError(QString::fromStdString(
+            FailureText(kStrFileUnreadable, list->File(), list->LoadError())));
 
     // The child controls: the tree with its look and its site logic.
     ApplyReportTreeLook(tree_);

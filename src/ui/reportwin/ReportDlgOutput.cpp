@@ -91,7 +91,8 @@ void CReportDlg::Print() {
     printer.setPageOrientation(view_ == kViewTable ? QPageLayout::Portrait
                                                    : QPageLayout::Landscape);
     const bool chosen = choosePrinter ? choosePrinter(printer) : AskPrinter(this, printer);
-    if (chosen && !PrintTo(printer)) ShowError(QString::fromStdString(FailureText(kStrPrintFailed, {})));
+    if (chosen && !PrintTo(printer))
+        ShowError(QString::fromStdString(FailureText(kStrPrintFailed, {})));
 }
 
 bool CReportDlg::PrintTo(QPrinter& printer) {
