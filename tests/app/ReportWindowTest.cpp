@@ -533,6 +533,25 @@ class ReportWindowTest : public QObject {
         QCOMPARE(window_->Tree()->geometry().height() - treeBefore.height(), 140);
         QCOMPARE(window_->Tree()->geometry().width(), treeBefore.width());
     }
+
+    // A site list that is no text in any encoding (0xA4 0x20 is no character of code page 950)
+    // is reported at start-up, and the shutdown never writes the empty list over it.
+    void aSiteListThatIsNoTextIsReportedAndLeftAlone() {
+        ModalWatcher watcher;
+        const QByteArray bytes("[SITE_LIST]\r\nCOUNT=1\r\n[SITE_LIST_COUNT00]\r\n"
+                               "strItemName=\xA4 x\r\nConnectionType=2\r\n");
+        QFile file(folder_->Path("SiteList.ini"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        OpenWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(!watcher.texts.isEmpty(), 10000);
+        QVERIFY2(watcher.texts.first().contains(QStringLiteral("SiteList.ini")),
+                 qPrintable(watcher.texts.first()));
+        window_->close();
+        window_.reset();
+        QCOMPARE(ReadAll(folder_->Path("SiteList.ini")), bytes);
+    }
 };
 
 int main(int argc, char** argv) {
