@@ -91,9 +91,23 @@ int RemoteClient::Connect(const char* ip, int port, int timeOutMs) {
         credentials = grpc::SslCredentials(options);
     }
     auto channel = grpc::CreateCustomChannel(TargetOf(ip, port), credentials, args);
-    if (!channel || !channel->WaitForConnected(After(timeOutMs > 0 ? timeOutMs : 1))) {
+    if (!channel) {
         lastError_ = "cannot connect";
         return 0;
+    }
+    // A slow link may take the whole time to connect; a refused or failed attempt is an answer
+    // already, so it ends the wait at once instead of being retried until the deadline.
+    const auto deadline = After(timeOutMs > 0 ? timeOutMs : 1);
+    for (grpc_connectivity_state state = channel->GetState(true); state != GRPC_CHANNEL_READY;
+         state = channel->GetState(true)) {
+        if (state == GRPC_CHANNEL_TRANSIENT_FAILURE || state == GRPC_CHANNEL_SHUTDOWN) {
+            lastError_ = "cannot connect";
+            return 0;
+        }
+        if (!channel->WaitForStateChange(state, deadline)) {
+            lastError_ = "cannot connect: timed out";
+            return 0;
+        }
     }
     channel_ = std::move(channel);
     stub_ = std::make_unique<Stub>();

@@ -1,5 +1,11 @@
 // Pointing queue sites at the file of the chosen measure.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
 
 #include "DataTestKit.h"
 #include "data/QueueDatabase.h"
@@ -170,4 +176,24 @@ TEST(RecNetConnect, UsesTheCommonDeadline) {
     EXPECT_EQ(RecNetConnect(&handle, "127.0.0.1", 1), 1);
     EXPECT_EQ(client.timeOut, kRecNetConnectTimeOutMs);
     EXPECT_GE(kRecNetConnectTimeOutMs, 10000);
+}
+
+// A refused connection is an answer: it ends the connect without waiting for the deadline
+// (a day-marks request or a query over a site whose server is down must not hang for it).
+TEST(RecNetConnect, ARefusedPortFailsBeforeTheDeadline) {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len), 0);
+    ::close(fd);  // nothing listens on the port now
+    RecNetClient* client = nullptr;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(RecNetConnect(&client, "127.0.0.1", ntohs(addr.sin_port)), 0);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    DestroyRecNetClient(&client);
+    EXPECT_LT(waited, std::chrono::milliseconds(kRecNetConnectTimeOutMs));
 }
