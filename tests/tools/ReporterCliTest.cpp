@@ -22,6 +22,7 @@
 #include "ReporterCli.h"
 #include "TestDir.h"
 #include "UserStore.h"
+#include "base/TextCodec.h"
 
 namespace {
 
@@ -546,6 +547,38 @@ TEST_F(ReporterCli, SiteListSitesByName) {
     const CliResult r = Run({"--type", "1", "--site-list", list, "--site", "Shop"});
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("no site named \"Shop\""), std::string::npos) << r.err;
+}
+
+// A site list written in code page 1252 ("Entr\xE9e"): found by its name once --code-page says
+// which code page the file is in (the default, 950, reads other characters from those bytes).
+TEST_F(ReporterCli, CodePageDecidesHowALegacySiteListIsRead) {
+    const std::string list = *dir_ / "SiteList1252.ini";
+    std::ofstream(list, std::ios::binary)
+        << "[SITE_LIST]\r\nCOUNT=1\r\n[SITE_LIST_COUNT00]\r\nCounterType=1\r\n"
+           "strItemName=\"Entr\xE9"
+           "e\"\r\nLocalDB="
+        << root_ << "\r\nConnectionType=2\r\ndsCamera_INF_00=c1\r\n";
+    const std::vector<std::string> args = {"--type",
+                                           "1",
+                                           "--date",
+                                           "2024-03-05",
+                                           "--site-list",
+                                           list,
+                                           "--site",
+                                           "Entr\xC3\xA9"
+                                           "e"};
+    const CliResult plain = Run(args);
+    EXPECT_NE(plain.err.find("no site named"), std::string::npos) << plain.err;
+    std::vector<std::string> with = args;
+    with.insert(with.end(), {"--code-page", "1252"});
+    const CliResult r = Run(with);
+    zl::SetLegacyCodePage("950", true);  // the choice is process-wide: back to the default
+    EXPECT_EQ(r.code, 0) << r.err;
+    std::vector<std::string> unknown = args;
+    unknown.insert(unknown.end(), {"--code-page", "no-such-page"});
+    const CliResult bad = Run(unknown);
+    EXPECT_NE(bad.code, 0);
+    EXPECT_NE(bad.err.find("unknown code page: no-such-page"), std::string::npos) << bad.err;
 }
 
 // The program itself: arguments, streams and exit code of a real process.
