@@ -54,7 +54,7 @@ std::vector<Bucket> WholeDays(sys_days first, int count) {
 }
 
 // The buckets of a report on 2024-03-05 (working hours are the defaults, 00:00 to 23:59).
-std::vector<Bucket> Buckets(const std::string& range, bool device) {
+std::vector<Bucket> Buckets(const std::string& range) {
     const sys_days date = sys_days(std::chrono::year(kYear) / kMonth / kDay);
     if (range == "day") {
         std::vector<Bucket> out;
@@ -66,10 +66,9 @@ std::vector<Bucket> Buckets(const std::string& range, bool device) {
         }
         return out;
     }
-    if (range == "week") return device ? WholeDays(date, 7) : WholeDays(date - days(6), 7);
-    // Month: the device goes forward over the days of March; the databases give the rolling
-    // month 2024-02-06 .. 2024-03-05.
-    if (device) return WholeDays(date, 31);
+    // Device and database sites share one layout, so a report of both adds rows of one bucket:
+    // the week of the 7 days ending on the date, the rolling month 2024-02-06 .. 2024-03-05.
+    if (range == "week") return WholeDays(date - days(6), 7);
     return WholeDays(sys_days(std::chrono::year(2024) / 2 / 6), 29);
 }
 
@@ -329,7 +328,7 @@ TEST_P(EveryTypeAndRange, JsonEqualsSumsOfTheRawRows) {
                                  *dir_ / "password"});
     else
         args.insert(args.end(), {"--local", root_});
-    const std::vector<Bucket> buckets = Buckets(c.range, false);
+    const std::vector<Bucket> buckets = Buckets(c.range);
     ExpectJson(Run(args), c.type, c.range, buckets,
                Expected(ExpectationOf(root_, c.type), buckets));
 }
@@ -350,7 +349,7 @@ INSTANTIATE_TEST_SUITE_P(Sources, EveryTypeAndRange, ::testing::ValuesIn(AllCase
 
 TEST_F(ReporterCli, QueueMeasuresAverageWholeTimes) {
     for (int measure = 1; measure <= 3; ++measure) {
-        const std::vector<Bucket> buckets = Buckets("day", false);
+        const std::vector<Bucket> buckets = Buckets("day");
         ExpectJson(Run({"--type", "7", "--date", "2024-03-05", "--local", root_, "--format", "json",
                         "--queue-measure", std::to_string(measure)}),
                    7, "day", buckets, Expected(ExpectationOf(root_, 7, measure), buckets));
@@ -358,7 +357,7 @@ TEST_F(ReporterCli, QueueMeasuresAverageWholeTimes) {
 }
 
 TEST_F(ReporterCli, ThreeDHeightClassesInCentimetres) {
-    const std::vector<Bucket> buckets = Buckets("week", false);
+    const std::vector<Bucket> buckets = Buckets("week");
     const CliResult r = Run({"--type", "2", "--range", "week", "--date", "2024-03-05", "--local",
                              root_, "--format", "json", "--height-class", "1"});
     ExpectJson(r, 2, "week", buckets, Expected(ExpectationOf(root_, 2, 0, 1), buckets));
@@ -366,7 +365,7 @@ TEST_F(ReporterCli, ThreeDHeightClassesInCentimetres) {
 }
 
 TEST_F(ReporterCli, AccessRegionsAreSummed) {
-    const std::vector<Bucket> buckets = Buckets("day", false);
+    const std::vector<Bucket> buckets = Buckets("day");
     Expectation e = ExpectationOf(root_, 3);
     e.sql = "SELECT StartTime, Count1, Count3 FROM records";
     e.add = [](const auto& r, auto& v) { v[0] += std::stoll(r[1]) + std::stoll(r[2]); };
@@ -376,7 +375,7 @@ TEST_F(ReporterCli, AccessRegionsAreSummed) {
 }
 
 TEST_F(ReporterCli, OneCameraOnly) {
-    const std::vector<Bucket> buckets = Buckets("day", false);
+    const std::vector<Bucket> buckets = Buckets("day");
     Expectation e = ExpectationOf(root_, 1);
     e.sql = "SELECT EnterTime, Inward, Outward FROM Records WHERE Camera = 2";
     ExpectJson(Run({"--type", "1", "--date", "2024-03-05", "--local", root_, "--format", "json",
@@ -388,7 +387,7 @@ class DevicePath : public ReporterCli, public ::testing::WithParamInterface<std:
 
 TEST_P(DevicePath, CountsOfTheDeviceEqualSumsOfItsDatabase) {
     const std::string range = GetParam();
-    const std::vector<Bucket> buckets = Buckets(range, true);
+    const std::vector<Bucket> buckets = Buckets(range);
     ExpectJson(
         Run({"--type", "1", "--range", range, "--date", "2024-03-05", "--device", DeviceArg(),
              "--user", "viewer", "--password-file", *dir_ / "password", "--format", "json"}),
@@ -398,7 +397,7 @@ TEST_P(DevicePath, CountsOfTheDeviceEqualSumsOfItsDatabase) {
 INSTANTIATE_TEST_SUITE_P(Ranges, DevicePath, ::testing::Values("day", "week", "month"));
 
 TEST_F(ReporterCli, LocalAndServerSitesTogetherAreSummed) {
-    const std::vector<Bucket> buckets = Buckets("day", false);
+    const std::vector<Bucket> buckets = Buckets("day");
     std::vector<std::vector<int64_t>> twice = Expected(ExpectationOf(root_, 5), buckets);
     for (auto& v : twice)
         for (auto& x : v) x *= 2;
@@ -418,7 +417,7 @@ TEST_F(ReporterCli, CsvAndXmlAreTheExportersFiles) {
     EXPECT_EQ(text.rfind("Sitename: Site Name Report date: ", 0), 0u);
     EXPECT_NE(text.find("\r\n\r\nStartTime,EndTime,Outward\r\n"), std::string::npos);
     // Direction 2 shows the out-counts, and the Outward column carries them.
-    const std::vector<Bucket> buckets = Buckets("day", false);
+    const std::vector<Bucket> buckets = Buckets("day");
     int64_t out = 0;
     for (const auto& v : Expected(ExpectationOf(root_, 1), buckets)) out += v[1];
     EXPECT_TRUE(text.ends_with("Total:\r\n" + std::to_string(out) + "\r\n")) << text;
