@@ -36,9 +36,10 @@ std::string Lower(std::string_view s) {
     return out;
 }
 
-// A line break inside a name or value would split the line and could forge sections or keys.
+// A line break inside a name or value would split the line and could forge sections or keys;
+// bytes that are not UTF-8 could not be read back from a file of any encoding.
 std::string OneLine(const std::string& s) {
-    std::string out = s;
+    std::string out = ToValidUtf8(s);
     for (char& c : out) {
         if (c == '\r' || c == '\n') c = ' ';
     }

@@ -28,6 +28,9 @@ std::string LegacyCodePage();
 std::string CodePageName(const std::string& name);
 
 bool IsValidUtf8(std::string_view text);
+// The text with every byte that does not belong to a UTF-8 sequence replaced by U+FFFD, so
+// that whatever is written into a file can be read back from it.
+std::string ToValidUtf8(std::string_view text);
 
 // Bytes of a file -> UTF-8. False when the bytes are not text in the encoding they claim (odd
 // UTF-16 length, a broken surrogate, a byte sequence the legacy code page does not define);
