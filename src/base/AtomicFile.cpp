@@ -66,7 +66,8 @@ void SetAtomicWriteFaultHook(std::function<bool(AtomicWriteStep)> hook) {
     Hook() = std::move(hook);
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view data, std::string* error) {
+bool WriteFileAtomically(const std::string& path, std::string_view data, std::string* error,
+                         bool ownerOnly) {
     if (path.empty()) {
         if (error) *error = "no file name";
         return false;
@@ -87,7 +88,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view data, std::st
         temp = (slash == std::string::npos ? std::string() : dir) + "." + base + ".tmp" +
                std::to_string(getpid()) + "_" + std::to_string(counter++);
         // 0666 lets the umask decide the mode of a new file, as for any created file.
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, ownerOnly ? 0600 : 0666);
         if (fd < 0 && errno != EEXIST) {
             return Fail(error, "cannot create a temporary file in '" + dir + "'", errno);
         }
@@ -103,9 +104,11 @@ bool WriteFileAtomically(const std::string& path, std::string_view data, std::st
     struct stat old;
     if (::stat(target.c_str(), &old) == 0) {
         // Keep the mode (and, where allowed, the owner) of the file being replaced.
-        (void)::fchmod(fd, old.st_mode & 07777);
+        if (!ownerOnly) (void)::fchmod(fd, old.st_mode & 07777);
         (void)!::fchown(fd, old.st_uid, old.st_gid);
     }
+    if (ownerOnly && ::fchmod(fd, 0600) != 0)
+        return abandon("cannot set the mode of '" + temp + "'", errno);
     if (InjectedFault(AtomicWriteStep::Write)) return abandon("cannot write '" + temp + "'", EIO);
     if (!WriteAll(fd, data)) return abandon("cannot write '" + temp + "'", errno);
     if (InjectedFault(AtomicWriteStep::Sync)) return abandon("cannot flush '" + temp + "'", EIO);

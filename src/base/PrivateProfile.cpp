@@ -1,4 +1,5 @@
 // The private-profile calls, each one a load (and for writes a save) of the whole file.
+// Texts in and out are UTF-8; the file keeps the encoding it was found in.
 #include <algorithm>
 #include <cstring>
 #include <mutex>
@@ -53,7 +54,10 @@ unsigned CopyList(const std::vector<std::string>& names, char* buffer, unsigned 
 unsigned GetPrivateProfileStringA(const char* section, const char* key, const char* def,
                                   char* buffer, unsigned size, const char* file) {
     if (!buffer || size == 0) return 0;
-    const std::string fallback = def ? def : "";
+    // Trailing blanks of the default are dropped, as the documented call does.
+    std::string fallback = def ? def : "";
+    while (!fallback.empty() && (fallback.back() == ' ' || fallback.back() == '\t'))
+        fallback.pop_back();
     if (!file) return CopyText(fallback, buffer, size);
     zl::ProfileFile profile(file);
     {
@@ -77,15 +81,21 @@ unsigned GetPrivateProfileIntA(const char* section, const char* key, int def, co
 
 int WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                const char* file) {
+    // All three null asks to flush a cache; every call here writes through, so it succeeds.
+    if (!section && !key && !value) return 1;
     if (!section || !file) return 0;
     std::lock_guard<std::mutex> lock(ProfileMutex());
     zl::ProfileFile profile(file);
-    if (!profile.Load()) return 0;  // never replace a file we could not read
+    if (!profile.Load()) return 0;  // never replace a file we could not read or decode
     if (!key) {
+        if (!profile.HasSection(section)) return 1;  // nothing to delete: no file is created
         profile.DeleteSection(section);
     } else if (!value) {
+        if (!profile.Has(section, key)) return 1;
         profile.DeleteKey(section, key);
     } else {
+        if (profile.Has(section, key) && profile.GetString(section, key, "") == value)
+            return 1;  // unchanged: the file is not rewritten
         profile.SetString(section, key, value);
     }
     return profile.Save() ? 1 : 0;

@@ -4,9 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 
 #include "base/AtomicFile.h"
 
@@ -33,13 +36,34 @@ std::string Lower(std::string_view s) {
     return out;
 }
 
-// A line break inside a name or value would split the line and could forge sections or keys.
+// A line break inside a name or value would split the line and could forge sections or keys;
+// bytes that are not UTF-8 could not be read back from a file of any encoding.
 std::string OneLine(const std::string& s) {
-    std::string out = s;
+    std::string out = ToValidUtf8(s);
     for (char& c : out) {
         if (c == '\r' || c == '\n') c = ' ';
     }
     return out;
+}
+
+bool IsQuoted(const std::string& v) {
+    return v.size() >= 2 && v.front() == '"' && v.back() == '"';
+}
+
+std::string Unquote(const std::string& v) {
+    return IsQuoted(v) ? v.substr(1, v.size() - 2) : v;
+}
+
+// The text to store so that GetString gives value back.
+std::string StoredValue(const std::string& value, bool quote) {
+    const bool blankEnds = !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()));
+    if (quote || blankEnds || IsQuoted(value)) return "\"" + value + "\"";
+    return value;
+}
+
+std::string TrimRight(std::string s) {
+    while (!s.empty() && IsBlank(s.back())) s.pop_back();
+    return s;
 }
 
 ProfileFile::Line ParseLine(std::string text) {
@@ -113,32 +137,41 @@ void ProfileFile::Clear() {
     blocks_.clear();
     sectionIndex_.clear();
     loadFailed_ = false;
+    loadError_.clear();
 }
 
 bool ProfileFile::Load() {
     Clear();
-    crlf_ = false;
-    bom_ = false;
-    std::string data;
+    eol_ = "\r\n";
+    form_ = TextForm();
+    std::string raw;
     bool missing = false;
-    if (!ReadWholeFile(path_, data, missing)) {
+    if (!ReadWholeFile(path_, raw, missing)) {
         loadFailed_ = !missing;
+        if (loadFailed_) loadError_ = "'" + path_ + "' cannot be read: " + std::strerror(errno);
         return missing;
     }
-    size_t pos = 0;
-    if (data.size() >= 3 && data.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        bom_ = true;
-        pos = 3;
+    std::string data;
+    std::string why;
+    if (!DecodeText(raw, LegacyCodePage(), &data, &form_, &why)) {
+        loadFailed_ = true;
+        loadError_ = "'" + path_ + "' is not text in a known encoding (" + why + ")";
+        return false;
     }
-    size_t firstLf = data.find('\n', pos);
-    crlf_ = firstLf != std::string::npos && firstLf > pos && data[firstLf - 1] == '\r';
+    const size_t firstEnd = data.find_first_of("\r\n");
+    if (firstEnd != std::string::npos) {
+        if (data[firstEnd] == '\n')
+            eol_ = "\n";
+        else
+            eol_ = firstEnd + 1 < data.size() && data[firstEnd + 1] == '\n' ? "\r\n" : "\r";
+    }
+    size_t pos = 0;
     while (pos < data.size()) {
-        size_t lf = data.find('\n', pos);
-        size_t end = lf == std::string::npos ? data.size() : lf;
-        size_t textEnd = end;
-        if (textEnd > pos && data[textEnd - 1] == '\r') --textEnd;
-        AddLine(ParseLine(data.substr(pos, textEnd - pos)));
-        pos = lf == std::string::npos ? data.size() : lf + 1;
+        const size_t end = std::min(data.find_first_of("\r\n", pos), data.size());
+        AddLine(ParseLine(data.substr(pos, end - pos)));
+        if (end == data.size()) break;
+        pos = end + 1;
+        if (data[end] == '\r' && pos < data.size() && data[pos] == '\n') ++pos;
     }
     return true;
 }
@@ -166,26 +199,41 @@ void ProfileFile::Reindex() {
     }
 }
 
-bool ProfileFile::Save(std::string* error) const {
+bool ProfileFile::Save(std::string* error, std::string* notice) const {
+    if (notice) notice->clear();
     if (loadFailed_) {
-        if (error) *error = "'" + path_ + "' could not be read; it is not overwritten";
+        if (error)
+            *error = (loadError_.empty() ? "'" + path_ + "' could not be read" : loadError_) +
+                     "; it is not overwritten";
         return false;
     }
-    const char* eol = crlf_ ? "\r\n" : "\n";
-    std::string out;
-    size_t total = 3;
+    std::string text;
+    size_t total = 0;
     for (const Block& b : blocks_) {
         for (const Line& l : b.lines) total += l.text.size() + 2;
     }
-    out.reserve(total);
-    if (bom_) out += "\xEF\xBB\xBF";
+    text.reserve(total);
     for (const Block& b : blocks_) {
         for (const Line& l : b.lines) {
-            out += l.text;
-            out += eol;
+            text += l.text;
+            text += eol_;
         }
     }
-    return WriteFileAtomically(path_, out, error);
+    std::string out;
+    if (!EncodeText(text, form_, &out)) {
+        // Every character is kept rather than the encoding: UTF-8 holds them all, and the BOM
+        // keeps the file from being taken for the code page again.
+        TextForm fallback;
+        fallback.encoding = TextEncoding::Utf8Bom;
+        EncodeText(text, fallback, &out);
+        const std::string text = "'" + path_ + "' holds characters that " + TextFormName(form_) +
+                                 " cannot hold; it is written as " + TextFormName(fallback);
+        if (notice)
+            *notice = text;
+        else
+            std::fprintf(stderr, "%s\n", text.c_str());
+    }
+    return WriteFileAtomically(path_, out, error, ownerOnly_);
 }
 
 ProfileFile::Block* ProfileFile::FindBlock(const std::string& section) {
@@ -213,13 +261,14 @@ bool ProfileFile::HasSection(const std::string& section) const {
 std::string ProfileFile::GetString(const std::string& section, const std::string& key,
                                    const std::string& def) const {
     const Line* l = FindKey(section, key);
-    return l ? l->value : def;
+    return l ? Unquote(l->value) : TrimRight(def);
 }
 
 int ProfileFile::GetInt(const std::string& section, const std::string& key, int def) const {
     const Line* l = FindKey(section, key);
     if (!l || l->value.empty()) return def;
-    const std::string& v = l->value;
+    const std::string v = Unquote(l->value);
+    if (v.empty()) return 0;
     size_t i = 0;
     bool negative = false;
     if (v[i] == '+' || v[i] == '-') negative = v[i++] == '-';
@@ -237,7 +286,7 @@ void ProfileFile::SetString(const std::string& section, const std::string& key,
                             const std::string& value) {
     const std::string sec = Trim(OneLine(section));
     const std::string k = Trim(OneLine(key));
-    const std::string v = Trim(OneLine(value));
+    const std::string v = OneLine(value);
     if (k.empty()) return;
     Block* b = FindBlock(sec);
     if (!b) {
@@ -251,8 +300,9 @@ void ProfileFile::SetString(const std::string& section, const std::string& key,
     auto it = b->keys.find(Lower(k));
     if (it != b->keys.end()) {
         Line& l = b->lines[it->second];
-        l.value = v;
-        l.text = l.key + "=" + v;
+        if (Unquote(l.value) == v) return;
+        l.value = StoredValue(v, IsQuoted(l.value));
+        l.text = l.key + "=" + l.value;
         return;
     }
     // A new key goes after the section's last key (or its header), before any blank lines or
@@ -267,8 +317,8 @@ void ProfileFile::SetString(const std::string& section, const std::string& key,
     Line line;
     line.kind = Line::Key;
     line.key = k;
-    line.value = v;
-    line.text = k + "=" + v;
+    line.value = StoredValue(v, false);
+    line.text = k + "=" + line.value;
     b->lines.insert(b->lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
     if (at != b->lines.size() - 1) {
         for (auto& [name, index] : b->keys) {

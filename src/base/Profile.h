@@ -10,36 +10,53 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/TextCodec.h"
+
 namespace zl {
 
 // An INI file loaded into memory. Reads answer from memory; writes change memory; Save()
 // writes the whole file once. Use it to batch many keys into one write.
 //
 // Duplicate sections or keys: the first occurrence is the one read and the one updated.
-// Line ends: CR LF and LF both read; a saved file keeps the style of its first line end (new
-// files use LF). A UTF-8 byte-order mark is skipped when reading and written back on save.
+// Line ends: CR LF, LF and a lone CR each end a line; a saved file keeps the style of its first
+// line end (new files use CR LF). The bytes are decoded as TextCodec.h describes and a save
+// writes them back in the same encoding (UTF-8 with BOM when a character does not fit).
+// Values: one pair of double quotes around a value is not part of it ("a b" reads as a b).
 class ProfileFile {
   public:
     ProfileFile() = default;
     explicit ProfileFile(std::string path);
 
-    // Reads the file; a missing file is an empty profile (returns true). False only when the
-    // file exists but cannot be read; Save() then refuses to overwrite it until Clear().
+    // Reads the file; a missing file is an empty profile (returns true). False when the file
+    // exists but cannot be read or decoded (LoadError() says why); Save() then refuses to
+    // overwrite it until Clear().
     bool Load();
     // Writes the whole file atomically. On failure the old file is left as it was and
-    // *error (when given) says why.
-    bool Save(std::string* error = nullptr) const;
+    // *error (when given) says why. *notice (when given) tells of a change of encoding that
+    // was needed to keep every character; it is empty otherwise.
+    bool Save(std::string* error = nullptr, std::string* notice = nullptr) const;
+    const std::string& LoadError() const { return loadError_; }
+    // The encoding the file was read in (UTF-8 for a new file) and the one Save writes.
+    const TextForm& Form() const { return form_; }
+    void SetForm(TextForm form) { form_ = std::move(form); }
+    // Saves give the file mode 0600 (files holding passwords).
+    void SetOwnerOnly(bool ownerOnly) { ownerOnly_ = ownerOnly; }
 
     const std::string& Path() const { return path_; }
     void SetPath(std::string path) { path_ = std::move(path); }
 
     bool Has(const std::string& section, const std::string& key) const;
     bool HasSection(const std::string& section) const;
+    // The value without one pair of surrounding double quotes; def without trailing blanks
+    // when the key is missing.
     std::string GetString(const std::string& section, const std::string& key,
                           const std::string& def) const;
     // GetPrivateProfileIntA semantics: the leading decimal number (optional sign); the default
     // when the key is missing or its value is empty; 0 when the value has no leading digits.
     int GetInt(const std::string& section, const std::string& key, int def) const;
+    // A value that GetString would not give back as it is (blanks at either end, or quotes
+    // around it) is written inside double quotes; so is any new value of a key whose value
+    // was quoted. Setting the value a key already has leaves its line as it is.
     void SetString(const std::string& section, const std::string& key, const std::string& value);
     void DeleteKey(const std::string& section, const std::string& key);
     void DeleteSection(const std::string& section);
@@ -53,7 +70,7 @@ class ProfileFile {
         std::string text;     // the raw line without its line end
         std::string section;  // for a section header: its name; else empty
         std::string key;      // for a key line: its trimmed name; else empty
-        std::string value;    // for a key line: its trimmed value
+        std::string value;    // for a key line: its trimmed value, quotes included
         enum Kind { Other, Section, Key } kind = Other;
     };
 
@@ -81,9 +98,11 @@ class ProfileFile {
     std::string path_;
     std::vector<Block> blocks_;
     std::unordered_map<std::string, size_t> sectionIndex_;  // lower-case name -> first block
-    bool crlf_ = false;
-    bool bom_ = false;
+    std::string eol_ = "\r\n";
+    TextForm form_;
     bool loadFailed_ = false;
+    bool ownerOnly_ = false;
+    std::string loadError_;
 };
 
 }  // namespace zl

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "data/CounterTypes.h"
+#include "data/QueueDatabase.h"
 #include "data/SqlText.h"
 #include "data/TableDetect.h"
 #include "recnet/RecNet.h"
@@ -35,6 +37,14 @@ DayMarkSource DayMarkSourceOf(bool peopleMode, int counterType, int lastTableKin
         return {"Records", "EnterTime"};
     }
     return {"records", TimeColumnOf(counterType)};
+}
+
+std::string DayMarkLocalPath(const std::string& localDB, int counterType, int queueMeasure) {
+    if (counterType == kQueue) {
+        const std::string path = QueueSiteFile(localDB, queueMeasure);
+        if (!path.empty()) return path;
+    }
+    return IsDatabaseFile(localDB) ? localDB : DatabasePathOfType(localDB, counterType);
 }
 
 int GetDayMarks(const std::vector<SiteRecord>& sites, const SYSTEMTIME& first, bool peopleMode,

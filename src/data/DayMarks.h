@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "base/SysTime.h"
@@ -25,5 +26,10 @@ DayMarkSource DayMarkSourceOf(bool peopleMode, int counterType, int lastTableKin
 // at least one camera slot in use asks every open handle of its mode (people mode: client2D,
 // client3D, localDb; other types: clientOther, localDb) with GetMonthDays; a request that
 // fails marks nothing. Answers the number of marked days.
+// The database file a local handle asks for the marks: the site's ".db" file, or its folder's
+// database of the counter type; for queue length (type 7) the file of the queue measure, so
+// that the framed days are those of the file a query reads.
+std::string DayMarkLocalPath(const std::string& localDB, int counterType, int queueMeasure);
+
 int GetDayMarks(const std::vector<SiteRecord>& sites, const SYSTEMTIME& first, bool peopleMode,
                 int counterType, int lastTableKind, uint8_t flags[kDayMarkCount]);

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr int kReconnectTimeOutMs = 30000;
 constexpr int kSilentAttempts = 3;
 
 int CollectRow(void* context, int columnCount, char** columnTexts, char** /*columnNames*/) {
@@ -43,7 +42,7 @@ bool EnsureSession(RecNetClient* client, const SiteRecord& site) {
     if (client->GetServerName(name, sizeof name) != 0) return true;
     client->Close();
     if (client->Connect(site.ipAddress.c_str(), std::atoi(site.port.c_str()),
-                        kReconnectTimeOutMs) == 0)
+                        kRecNetConnectTimeOutMs) == 0)
         return false;
     if (client->Login(site.userName.c_str(), site.password.c_str()) == 0) {
         client->Close();

@@ -51,8 +51,8 @@ std::string FailureMessage(const SiteRecord& site);
 
 // A client of the caller's own for a copy of a site record: *handle (a pointer the copy shares
 // with the site list, not owned) is replaced by a new client, connected to ipAddress:port
-// (300 ms), logged in and with localDB opened. Answers 1 when all three steps succeeded; a
-// step that fails skips the rest. *handle may be non-null either way: release it with
+// (kRecNetConnectTimeOutMs), logged in and with localDB opened. Answers 1 when all three steps
+// succeeded; a step that fails skips the rest. *handle may be non-null either way: release it with
 // ReleaseOwnClient.
 int ConnectOwnClient(RecNetClient** handle, const SiteRecord& site);
 // Close and destroy a client made by ConnectOwnClient; the handle becomes null.

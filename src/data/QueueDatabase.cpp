@@ -44,6 +44,12 @@ std::string QueueDatabasePath(const std::string& path, int measure) {
                               measure == 2 ? kQueueServedRelativePath : kQueueWaitingRelativePath);
 }
 
+std::string QueueSiteFile(const std::string& localDB, int measure) {
+    if (!ValidMeasure(measure)) return std::string();
+    return IsDatabaseFile(localDB) ? ReplaceQueueFile(localDB, measure)
+                                   : QueueDatabasePath(localDB, measure);
+}
+
 int OpenQueueDatabase(int measure, SiteRecord& site) {
     if (site.connectionType == kConnLocal && IsDatabaseFile(site.localDB) &&
         site.counterType != kQueue)

@@ -24,6 +24,11 @@ int OpenQueueDatabase(int measure, SiteRecord& site);
 // that is refused keeps its entry unchanged. Other counter types: nothing.
 void RefreshQueueSites(std::vector<SiteRecord>& sites, int counterType, int measure);
 
+// The file a local handle of the site opens for the measure: a ".db" path has its main queue
+// file name replaced by the measure's, a folder gets the measure's file below it (as
+// OpenQueueDatabase does); empty for a measure outside 0..3.
+std::string QueueSiteFile(const std::string& localDB, int measure);
+
 // The path of the measure's file for a site path (a folder, or a database file of the queue
 // folder); empty for a measure outside 0..3.
 std::string QueueDatabasePath(const std::string& path, int measure);

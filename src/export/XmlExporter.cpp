@@ -2,6 +2,9 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "base/AtomicFile.h"
 
@@ -214,6 +217,22 @@ int CXmlExporter::Export(const std::string& path, const std::string& siteName,
     if (!zl::WriteFileAtomically(path, Format(siteName, rows, columns), error)) return 0;
     // The document refers to the stylesheet by a relative name, so it goes beside it. Without
     // it the document is still complete; a browser then shows the plain tree.
-    zl::WriteFileAtomically(StylesheetPathFor(path), ParseCountStylesheet());
+    lastStylesheet_ = PlaceStylesheet(path);
     return 1;
+}
+
+CXmlExporter::Stylesheet PlaceStylesheet(const std::string& documentPath) {
+    using Stylesheet = CXmlExporter::Stylesheet;
+    const std::string target = StylesheetPathFor(documentPath);
+    std::error_code ec;
+    if (std::filesystem::exists(target, ec) || ec) {
+        // Something is there (or cannot be looked at): only our own text may be rewritten.
+        std::ifstream in(target, std::ios::binary);
+        std::ostringstream held;
+        if (in) held << in.rdbuf();
+        return in && held.str() == ParseCountStylesheet() ? Stylesheet::AlreadyOurs
+                                                          : Stylesheet::UsersKept;
+    }
+    return zl::WriteFileAtomically(target, ParseCountStylesheet()) ? Stylesheet::Written
+                                                                   : Stylesheet::Failed;
 }

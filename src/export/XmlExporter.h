@@ -8,8 +8,8 @@ class CXmlExporter : public CExporter {
   public:
     static CXmlExporter* Instance();
 
-    // Writes the document, then the stylesheet into the same folder (a stylesheet that cannot
-    // be written does not fail the export).
+    // Writes the document, then places the stylesheet into the same folder (see
+    // PlaceStylesheet; a stylesheet that cannot be written does not fail the export).
     int Export(const std::string& path, const std::string& siteName,
                const std::vector<CountRecord>& rows, const std::vector<std::string>& columns,
                std::string* error = nullptr) override;
@@ -17,7 +17,19 @@ class CXmlExporter : public CExporter {
     // The whole document as text (empty when there are no rows).
     std::string Format(const std::string& siteName, const std::vector<CountRecord>& rows,
                        const std::vector<std::string>& columns) const;
+
+    // What the last Export did with the stylesheet beside the document.
+    enum class Stylesheet { None, Written, AlreadyOurs, UsersKept, Failed };
+    Stylesheet LastStylesheet() const { return lastStylesheet_; }
+
+  private:
+    Stylesheet lastStylesheet_ = Stylesheet::None;
 };
+
+// Writes ParseCount.xsl beside the document when the folder has none or has ours already; a
+// stylesheet of the user's own (any other content) is never replaced (UsersKept), so the
+// caller can tell the user the document may show differently.
+CXmlExporter::Stylesheet PlaceStylesheet(const std::string& documentPath);
 
 // The stylesheet the document refers to (an XSLT 1.0 text).
 const std::string& ParseCountStylesheet();

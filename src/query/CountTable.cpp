@@ -1,6 +1,7 @@
 #include "query/CountTable.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -88,13 +89,26 @@ void CReportTable::Build(const CCountTable& people, const CCountTable& threeD) {
     }
     records_ = people.Records();
     if (threeD.Size() == 0) return;
-    // Both paths of one query cut the period into the same buckets in the same order, so
-    // index i is the same bucket in both tables.
-    const size_t n = std::min(records_.size(), threeD.Size());
-    for (size_t i = 0; i < n; ++i) {
-        records_[i].values[0] += threeD.At(i).values[0];
-        records_[i].values[1] += threeD.At(i).values[1];
+    bool appended = false;
+    for (const CountRecord& r : threeD.Records()) {
+        const SYSTEMTIME from = r.From();
+        auto same = std::find_if(records_.begin(), records_.end(),
+                                 [&](const CountRecord& p) { return SameStart(p, from); });
+        if (same == records_.end()) {
+            records_.push_back(r);
+            appended = true;
+            continue;
+        }
+        same->values[0] += r.values[0];
+        same->values[1] += r.values[1];
     }
+    if (!appended) return;
+    auto key = [](const CountRecord& r) {
+        return std::tuple(r.fromYear, r.fromMonth, r.fromDay, r.fromHour, r.fromMinute,
+                          r.fromSecond);
+    };
+    std::stable_sort(records_.begin(), records_.end(),
+                     [&](const CountRecord& a, const CountRecord& b) { return key(a) < key(b); });
 }
 
 void CReportTable::Clear() {

@@ -43,8 +43,10 @@ class CCountTable {
 
 class CReportTable {
   public:
-    // From the people and 3D tables: a copy of whichever holds records; when both do, record i
-    // is people record i with values 0 and 1 of 3D record i added.
+    // From the people and 3D tables: a copy of whichever holds records; when both do, each
+    // people record gets values 0 and 1 of the 3D record of the same bucket (same start)
+    // added, a 3D bucket the people table lacks becomes a row of its own, and the rows are in
+    // time order. Rows are matched by bucket, never by position.
     void Build(const CCountTable& people, const CCountTable& threeD);
     void Clear();
     size_t Size() const { return records_.size(); }

@@ -9,10 +9,12 @@ std::vector<tagDSSYSTIMEPERIOD> DeviceBuckets(int range, const SYSTEMTIME& date,
             // The device counts both ends of a span, so an hour ends at hh:59:59 (as in the
             // SQL paths): a record at the full hour belongs to that hour only, not to two.
             return zl::DayHourBuckets(date);
+        // A report may mix device and database sites; its rows are their sums per bucket, so
+        // Week and Month end on the date here as they do in the SQL paths.
         case kReportWeek:
-            return zl::DeviceWeekBuckets(date, hours.start, hours.end);
+            return zl::WeekBuckets(date, hours.start, hours.end);
         case kReportMonth:
-            return zl::DeviceMonthBuckets(date);
+            return zl::MonthBuckets(date);
         default:
             return {};
     }

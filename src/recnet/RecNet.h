@@ -47,8 +47,11 @@ RecNetLocal* CreateRecNetLocal();
 void DestroyRecNetLocal(RecNetLocal** handle);
 
 // Wrappers on a handle's address.
+// How long every connect to a record-database server waits for the channel: a slow link must
+// not fail the worker's own client or a queue re-pointing while other connects succeed.
+constexpr int kRecNetConnectTimeOutMs = 30000;
 // Creates the client when null (0 if that fails); answers 1 when already connected, else
-// Connect(ip, port, 300).
+// Connect(ip, port, kRecNetConnectTimeOutMs).
 int RecNetConnect(RecNetClient** handle, const char* ip, int port);
 // Close, then destroy (the handle becomes null).
 void RecNetClose(RecNetClient** handle);

@@ -29,7 +29,7 @@ int RecNetConnect(RecNetClient** handle, const char* ip, int port) {
     if (!*handle) *handle = CreateRecNetClient();
     if (!*handle) return 0;
     if ((*handle)->IsConnected()) return 1;
-    return (*handle)->Connect(ip, port, 300);
+    return (*handle)->Connect(ip, port, kRecNetConnectTimeOutMs);
 }
 
 void RecNetClose(RecNetClient** handle) {

@@ -120,14 +120,24 @@ int RemoteClient::Connect(const char* ip, int port, int timeOutMs) {
         credentials = grpc::SslCredentials(options);
     }
     auto channel = grpc::CreateCustomChannel(TargetOf(ip, port), credentials, args);
-    if (!channel || !channel->WaitForConnected(After(timeOutMs > 0 ? timeOutMs : 1))) {
-        // Say why when the cause is the transport: TLS on one side only, or a certificate
-        // that is not trusted.
+    // Say why when the cause is the transport: TLS on one side only, or a certificate that is
+    // not trusted.
+    const auto fail = [&] {
         lastError_ = zl::recnet::ConnectProblem(
             ip, port, !roots.empty(),
             zl::recnet::ProbeTransport(ip, port, std::clamp(timeOutMs, 100, kProbeMs)));
         lastConnectProblem = lastError_;
         return 0;
+    };
+    if (!channel) return fail();
+    // A slow link may take the whole time to connect; a refused or failed attempt is an answer
+    // already, so it ends the wait at once instead of being retried until the deadline.
+    const auto deadline = After(timeOutMs > 0 ? timeOutMs : 1);
+    for (grpc_connectivity_state state = channel->GetState(true); state != GRPC_CHANNEL_READY;
+         state = channel->GetState(true)) {
+        if (state == GRPC_CHANNEL_TRANSIENT_FAILURE || state == GRPC_CHANNEL_SHUTDOWN)
+            return fail();
+        if (!channel->WaitForStateChange(state, deadline)) return fail();
     }
     channel_ = std::move(channel);
     stub_ = std::make_unique<Stub>();

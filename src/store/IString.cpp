@@ -19,11 +19,10 @@ IString* IString::Instance() {
 IString::IString() : file_(zl::DataFolder() + "LANG/English.ini") {}
 
 int IString::Load() {
-    zl::ProfileFile settings(zl::DefaultSettingsFile());
-    settings.Load();
-    const std::string name =
-        zl::ReadProfileText(settings, "LANGUAGE", "TYPE", "zelkoReporter_ENG.ini");
-    SetFile(zl::DataFolder() + "LANG/" + name);
+    // The code page comes first: the language file may be written in it.
+    const std::string settings = zl::DefaultSettingsFile();
+    zl::ApplyCodePageSetting(settings);
+    SetFile(zl::DataFolder() + "LANG/" + zl::LoadLanguageFileName(settings));
     return 1;
 }
 

@@ -2,6 +2,8 @@
 
 #include "base/Profile.h"
 #include "base/ProgramFolder.h"
+#include "base/TextCodec.h"
+#include "store/ProfileValues.h"
 
 namespace zl {
 
@@ -10,6 +12,9 @@ constexpr const char* kSection = "P_Count_Setting";
 constexpr const char* kKey = "CounterType";
 constexpr const char* kTlsSection = "RecNetTls";
 constexpr const char* kCaFileKey = "CaFile";
+constexpr const char* kLanguageSection = "LANGUAGE";
+constexpr int kFirstCounterType = 1;
+constexpr int kLastCounterType = 7;
 }  // namespace
 
 std::string DefaultSettingsFile() {
@@ -17,7 +22,8 @@ std::string DefaultSettingsFile() {
 }
 
 int LoadLastCounterType(const std::string& file) {
-    return static_cast<int>(GetPrivateProfileIntA(kSection, kKey, 1, file.c_str()));
+    const int type = static_cast<int>(GetPrivateProfileIntA(kSection, kKey, 1, file.c_str()));
+    return type < kFirstCounterType || type > kLastCounterType ? 1 : type;
 }
 
 bool SaveLastCounterType(const std::string& file, int counterType) {
@@ -32,6 +38,26 @@ std::string LoadTrustedCaFile(const std::string& file) {
     if (path.empty() || path.front() == '/') return path;
     const auto slash = file.find_last_of('/');
     return slash == std::string::npos ? path : file.substr(0, slash + 1) + path;
+}
+
+std::string LoadLanguageFileName(const std::string& file) {
+    ProfileFile settings(file);
+    settings.Load();
+    const std::string name = ReadProfileText(settings, kLanguageSection, "TYPE", "");
+    return name.empty() ? kDefaultLanguageFile : name;
+}
+
+bool SaveLanguageFileName(const std::string& file, const std::string& name) {
+    return WritePrivateProfileStringA(kLanguageSection, "TYPE", name.c_str(), file.c_str()) != 0;
+}
+
+bool ApplyCodePageSetting(const std::string& file, std::string* error) {
+    ProfileFile settings(file);
+    settings.Load();
+    const std::string page = settings.GetString(kLanguageSection, "CODEPAGE", "");
+    if (page.empty() || SetLegacyCodePage(page)) return true;
+    if (error) *error = "'" + file + "': code page \"" + page + "\" is not known";
+    return false;
 }
 
 }  // namespace zl

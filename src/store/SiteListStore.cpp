@@ -86,6 +86,7 @@ CSiteListStore::CSiteListStore() : file_(zl::SettingsFolder() + "SiteList.ini") 
 bool CSiteListStore::Load() {
     zl::ProfileFile file(file_);
     loadFailed_ = !file.Load();
+    loadError_ = file.LoadError();
     if (loadFailed_) return false;
     int count = zl::AtoI(zl::ReadProfileText(file, kListSection, kCountKey, "0"));
     if (count > kMaxSites) count = kMaxSites;
@@ -96,12 +97,16 @@ bool CSiteListStore::Load() {
 
 bool CSiteListStore::Save() const {
     if (loadFailed_) return false;
-    // The file is written anew: sites that were removed leave no section behind.
+    saveNotice_.clear();
+    // The file is written anew: sites that were removed leave no section behind. Reading it
+    // first keeps its encoding and line ends, and refuses a file that is no longer readable.
     zl::ProfileFile file(file_);
+    if (!file.Load()) return false;
     file.Clear();
+    file.SetOwnerOnly(true);
     file.SetString(kListSection, kCountKey, std::to_string(sites_.size()));
     for (std::size_t i = 0; i < sites_.size(); ++i) WriteSite(file, static_cast<int>(i), sites_[i]);
-    return file.Save();
+    return file.Save(nullptr, &saveNotice_);
 }
 
 void CSiteListStore::Insert(int index, const SiteRecord& site) {

@@ -11,14 +11,18 @@ class CSiteListStore {
   public:
     static CSiteListStore* Instance();
 
-    // Appends the sites of the file to the list; a missing file adds none. False only when
-    // the file exists but cannot be read.
+    // Appends the sites of the file to the list; a missing file adds none. False when the
+    // file exists but cannot be read or decoded; LoadError() then says why.
     bool Load();
+    const std::string& LoadError() const { return loadError_; }
     // Writes the whole list as a new file (sections renumbered from 00), replacing the old
     // one in one step. False when it could not be written; the old file is then unchanged.
     // A file that exists but could not be loaded is never overwritten: its sites are not in
-    // the list, and writing the list would lose them.
+    // the list, and writing the list would lose them. The file keeps the encoding and line
+    // ends it was read with, and mode 0600 (it holds passwords). SaveNotice() tells of a
+    // change of encoding the last save needed to keep every character ("" otherwise).
     bool Save() const;
+    const std::string& SaveNotice() const { return saveNotice_; }
 
     std::vector<SiteRecord>& Sites() { return sites_; }
     const std::vector<SiteRecord>& Sites() const { return sites_; }
@@ -36,6 +40,7 @@ class CSiteListStore {
     void SetFile(const std::string& path) {
         file_ = path;
         loadFailed_ = false;
+        loadError_.clear();
     }
     const std::string& File() const { return file_; }
 
@@ -48,4 +53,6 @@ class CSiteListStore {
     std::vector<SiteRecord> sites_;
     std::string file_;
     bool loadFailed_ = false;
+    std::string loadError_;
+    mutable std::string saveNotice_;
 };

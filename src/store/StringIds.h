@@ -150,6 +150,17 @@ constexpr unsigned kStrLocalSite = 56;    // first part of a local site's name
 constexpr unsigned kStrLoginRefused = 111;
 constexpr unsigned kStrNoCameraDatabase = 113;
 
+// --- Export, picture and print failures; the settings dialog's language choice ---------------
+// "%s" stands for the file; the system's reason follows on a line of its own.
+constexpr unsigned kStrExportFailed = 410;      // the CSV or XML file could not be written
+constexpr unsigned kStrBitmapFailed = 411;      // the chart's picture could not be written
+constexpr unsigned kStrPrintFailed = 412;       // the report could not be printed
+constexpr unsigned kStrStylesheetKept = 413;    // a ParseCount.xsl of the user's own was kept
+constexpr unsigned kStrFailureReason = 414;     // "Reason: %s"
+constexpr unsigned kStrSettingsLanguage = 415;  // label of the language choice
+constexpr unsigned kStrLanguageChanged = 416;   // the new language shows after a restart
+constexpr unsigned kStrFileUnreadable = 417;    // a profile file left alone: it is no text
+
 inline constexpr std::array kAllStringIds{
     kStrAppCaption,
     kStrRangeDay,
@@ -262,6 +273,14 @@ inline constexpr std::array kAllStringIds{
     kStrLocalSite,
     kStrLoginRefused,
     kStrNoCameraDatabase,
+    kStrExportFailed,
+    kStrBitmapFailed,
+    kStrPrintFailed,
+    kStrStylesheetKept,
+    kStrFailureReason,
+    kStrSettingsLanguage,
+    kStrLanguageChanged,
+    kStrFileUnreadable,
     // The guiding texts of store/GuideStringIds.h.
     kStrDeleteOneSite,
     kStrDeleteManySites,

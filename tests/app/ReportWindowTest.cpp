@@ -740,6 +740,43 @@ class ReportWindowTest : public QObject {
         QCOMPARE(window_->Tree()->geometry().height() - treeBefore.height(), 140);
         QCOMPARE(window_->Tree()->geometry().width(), treeBefore.width());
     }
+
+    // A site list that is no text in any encoding (0xA4 0x20 is no character of code page 950)
+    // is reported at start-up, and the shutdown never writes the empty list over it.
+    void aSiteListThatIsNoTextIsReportedAndLeftAlone() {
+        ModalWatcher watcher;
+        const QByteArray bytes(
+            "[SITE_LIST]\r\nCOUNT=1\r\n[SITE_LIST_COUNT00]\r\n"
+            "strItemName=\xA4 x\r\nConnectionType=2\r\n");
+        QFile file(folder_->Path("SiteList.ini"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        OpenWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(!watcher.texts.isEmpty(), 10000);
+        QVERIFY2(watcher.texts.first().contains(QStringLiteral("SiteList.ini")),
+                 qPrintable(watcher.texts.first()));
+        window_->close();
+        window_.reset();
+        QCOMPARE(ReadAll(folder_->Path("SiteList.ini")), bytes);
+    }
+
+    // The site logic (and so the tree menu's "Add Site") takes the counter type of the last
+    // session, as "+" does; a saved type outside 1..7 counts as none saved.
+    void theSiteLogicStartsWithTheSavedCounterType() {
+        ModalWatcher watcher;
+        for (const auto& [saved, expected] : {std::pair{"5", 5}, std::pair{"9", 1}}) {
+            QFile settings(folder_->Path("Setting .ini"));
+            QVERIFY(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            settings.write(QByteArray("[P_Count_Setting]\r\nCounterType=") + saved + "\r\n");
+            settings.close();
+            OpenWindow();
+            QCOMPARE(window_->CounterType(), expected);
+            QCOMPARE(window_->Sites().CounterType(), expected);
+            window_.reset();
+        }
+        QVERIFY(watcher.texts.isEmpty());
+    }
 };
 
 int main(int argc, char** argv) {

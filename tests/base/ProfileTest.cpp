@@ -74,7 +74,7 @@ TEST(Profile, WriteKeepsLineEndStyleAndBom) {
 
     const std::string g = dir.File("new.ini");
     ASSERT_EQ(WritePrivateProfileStringA("N", "k", "v", g.c_str()), 1);
-    EXPECT_EQ(ReadBytes(g), "[N]\nk=v\n");
+    EXPECT_EQ(ReadBytes(g), "[N]\r\nk=v\r\n");
 }
 
 TEST(Profile, WriteKeepsOtherLinesCommentsAndOrder) {
@@ -127,15 +127,16 @@ TEST(Profile, EmptyBinaryAndHugeFilesDoNotBreak) {
     WriteBytes(f, "");
     EXPECT_EQ(ReadKey(f, "S", "k"), "DEF");
     ASSERT_EQ(WritePrivateProfileStringA("S", "k", "v", f.c_str()), 1);
-    EXPECT_EQ(ReadBytes(f), "[S]\nk=v\n");
+    EXPECT_EQ(ReadBytes(f), "[S]\r\nk=v\r\n");
 
+    // Random bytes are no text in any encoding: nothing is read and the file is not replaced.
     std::mt19937 rng(7);
     std::string binary(64 * 1024, '\0');
     for (char& c : binary) c = static_cast<char>(rng());
     WriteBytes(f, binary + "\n[S]\nk=v\n");
-    EXPECT_EQ(ReadKey(f, "S", "k"), "v");
-    ASSERT_EQ(WritePrivateProfileStringA("S", "k", "w", f.c_str()), 1);
-    EXPECT_EQ(ReadKey(f, "S", "k"), "w");
+    EXPECT_EQ(ReadKey(f, "S", "k"), "DEF");
+    EXPECT_EQ(WritePrivateProfileStringA("S", "k", "w", f.c_str()), 0);
+    EXPECT_EQ(ReadBytes(f), binary + "\n[S]\nk=v\n");
 
     std::string huge;
     huge.reserve(6u << 20);

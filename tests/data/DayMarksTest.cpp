@@ -93,3 +93,17 @@ TEST_F(DayMarks, OtherTypesAskTheRecordsTableWithTheTypesTimeColumn) {
 }
 
 }  // namespace
+
+// The marks of a queue site come from the file of the chosen measure, the one a query reads;
+// other types keep the site's file or their folder's database.
+TEST(DayMarkPath, QueueMeasureChoosesTheFile) {
+    const std::string main = "/d/QueueLengthData/QueueLengthMonitoring.db";
+    EXPECT_EQ(DayMarkLocalPath(main, 7, 1), main);
+    EXPECT_EQ(DayMarkLocalPath(main, 7, 0), "/d/QueueLengthData/QueueLengthMonitoringWaiting.db");
+    EXPECT_EQ(DayMarkLocalPath(main, 7, 3), "/d/QueueLengthData/QueueLengthMonitoringWaiting.db");
+    EXPECT_EQ(DayMarkLocalPath(main, 7, 2), "/d/QueueLengthData/QueueLengthMonitoringServed.db");
+    EXPECT_EQ(DayMarkLocalPath("/d", 7, 2), "/d/QueueLengthData/QueueLengthMonitoringServed.db");
+    EXPECT_EQ(DayMarkLocalPath("/d", 7, 1), "/d/QueueLengthData/QueueLengthMonitoring.db");
+    EXPECT_EQ(DayMarkLocalPath("/x/Traffic.db", 6, 2), "/x/Traffic.db");
+    EXPECT_EQ(DayMarkLocalPath("/d", 6, 2), "/d/TrafficCounterData/TrafficCounter.db");
+}

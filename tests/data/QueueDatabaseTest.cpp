@@ -1,8 +1,15 @@
 // Pointing queue sites at the file of the chosen measure.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
 
 #include "DataTestKit.h"
 #include "data/QueueDatabase.h"
+#include "recnet/RecNet.h"
 #include "store/SiteRecord.h"
 
 namespace {
@@ -137,3 +144,56 @@ TEST_F(QueueSites, AServerThatCannotBeReachedKeepsItsPath) {
 }
 
 }  // namespace
+
+// Every connect through RecNetConnect (the worker's own client, the queue re-pointing) waits as
+// long as the others: a slow link must not leave the queue on the previous measure's file.
+namespace {
+struct DeadlineClient : RecNetClient {
+    int timeOut = -1;
+    int Connect(const char*, int, int timeOutMs) override {
+        timeOut = timeOutMs;
+        return 1;
+    }
+    int Login(const char*, const char*) override { return 1; }
+    int Close() override { return 1; }
+    int IsConnected() override { return 0; }
+    int OpenDatabase(const char*) override { return 1; }
+    int Exec(const char*, RecNetRowCallback, void*) override { return 1; }
+    int GetPeopleDbPaths(char*, char*, int) override { return 0; }
+    int GetMonthDays(const char*, const char*, uint16_t, uint16_t, uint16_t, int,
+                     uint8_t*) override {
+        return 0;
+    }
+    int GetServerName(char*, int) override { return 0; }
+    int GetDatabaseCount() override { return 0; }
+    int GetDatabaseEntry(int, int*, char*, int) override { return 0; }
+};
+}  // namespace
+
+TEST(RecNetConnect, UsesTheCommonDeadline) {
+    DeadlineClient client;
+    RecNetClient* handle = &client;
+    EXPECT_EQ(RecNetConnect(&handle, "127.0.0.1", 1), 1);
+    EXPECT_EQ(client.timeOut, kRecNetConnectTimeOutMs);
+    EXPECT_GE(kRecNetConnectTimeOutMs, 10000);
+}
+
+// A refused connection is an answer: it ends the connect without waiting for the deadline
+// (a day-marks request or a query over a site whose server is down must not hang for it).
+TEST(RecNetConnect, ARefusedPortFailsBeforeTheDeadline) {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len), 0);
+    ::close(fd);  // nothing listens on the port now
+    RecNetClient* client = nullptr;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(RecNetConnect(&client, "127.0.0.1", ntohs(addr.sin_port)), 0);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    DestroyRecNetClient(&client);
+    EXPECT_LT(waited, std::chrono::milliseconds(kRecNetConnectTimeOutMs));
+}

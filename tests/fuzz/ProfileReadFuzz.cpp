@@ -9,6 +9,7 @@
 
 #include "FuzzKit.h"
 #include "base/Profile.h"
+#include "base/TextCodec.h"
 
 namespace {
 
@@ -36,7 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!zl::fuzz::WriteFile(path, bytes)) return 0;
 
     zl::ProfileFile file(path);
-    ZL_FUZZ_CHECK(file.Load(), "a readable file must load");
+    std::string text;
+    zl::TextForm form;
+    const bool decodes = zl::DecodeText(bytes, zl::LegacyCodePage(), &text, &form);
+    ZL_FUZZ_CHECK(file.Load() == decodes, "a file loads exactly when its bytes are text");
+    if (!decodes) return 0;
     const Snapshot before = Read(file);
     for (const auto& [section, keys] : before) {
         ZL_FUZZ_CHECK(file.HasSection(section), section);

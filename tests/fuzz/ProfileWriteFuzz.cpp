@@ -1,13 +1,14 @@
 // Profile-file writer: a file of any bytes, then a series of writes and deletions with any
-// values. Every value written under a name the program could use reads back (without the
-// blanks around it, line breaks as blanks), before and after the file is saved and loaded
-// again; deleted keys and sections stay deleted.
+// values. Every value written under a name the program could use reads back (line breaks as
+// blanks, bytes that are not UTF-8 as U+FFFD), before and after the file is saved and loaded
+// again; deleted keys and sections stay deleted. A file that is no text is never written.
 #include <cstdint>
 #include <map>
 #include <string>
 
 #include "FuzzKit.h"
 #include "base/Profile.h"
+#include "base/TextCodec.h"
 
 namespace {
 
@@ -22,11 +23,22 @@ std::string Trim(const std::string& s) {
     return s.substr(b, e - b);
 }
 
-std::string Normal(std::string s) {
+// A name as the file keeps it.
+std::string Normal(const std::string& text) {
+    std::string s = zl::ToValidUtf8(text);
     for (char& c : s) {
         if (c == '\r' || c == '\n') c = ' ';
     }
     return Trim(s);
+}
+
+// A value as it reads back: blanks at its ends are kept (it is written in quotes).
+std::string NormalValue(const std::string& text) {
+    std::string s = zl::ToValidUtf8(text);
+    for (char& c : s) {
+        if (c == '\r' || c == '\n') c = ' ';
+    }
+    return s;
 }
 
 std::string Lower(std::string s) {
@@ -55,7 +67,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!zl::fuzz::WriteFile(path, in.Text(4096))) return 0;
 
     zl::ProfileFile file(path);
-    ZL_FUZZ_CHECK(file.Load(), "a readable file must load");
+    std::string text;
+    zl::TextForm form;
+    const std::string bytes = zl::fuzz::ReadFile(path);
+    const bool decodes = zl::DecodeText(bytes, zl::LegacyCodePage(), &text, &form);
+    const bool loaded = file.Load();
+    ZL_FUZZ_CHECK(loaded == decodes, "a file loads exactly when its bytes are text");
+    if (!loaded) {
+        file.SetString("S", "k", "v");
+        ZL_FUZZ_CHECK(!file.Save(), "a file that is no text is written over");
+        ZL_FUZZ_CHECK(zl::fuzz::ReadFile(path) == bytes, "a file that is no text changed");
+        return 0;
+    }
 
     static const char* const kSections[] = {
         "SITE_LIST", "site_list", " Site_List ", "SITE_LIST_COUNT00", "P_Count_Setting",
@@ -100,11 +123,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 verifiable = false;
                 continue;
             }
-            expected[ls][lk] = Normal(value);
+            expected[ls][lk] = NormalValue(value);
             deletedKeys[ls].erase(lk);
             deletedSections.erase(ls);
             const std::string got = file.GetString(Normal(section), Normal(key), "\x01missing");
-            ZL_FUZZ_CHECK(got == Normal(value), "[" + section + "] " + key + " = " + got);
+            ZL_FUZZ_CHECK(got == NormalValue(value), "[" + section + "] " + key + " = " + got);
         }
     }
 

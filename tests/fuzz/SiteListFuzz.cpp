@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "FuzzKit.h"
+#include "base/TextCodec.h"
 #include "store/SiteListStore.h"
 
 namespace {
@@ -54,7 +55,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     bool ok = false;
     const std::vector<std::string> loaded = LoadAll(path, &ok);
-    ZL_FUZZ_CHECK(ok, "a readable file must load");
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    std::string text;
+    zl::TextForm form;
+    const bool decodes = zl::DecodeText(bytes, zl::LegacyCodePage(), &text, &form);
+    ZL_FUZZ_CHECK(ok == decodes, "a site list loads exactly when its bytes are text");
+    if (!ok) {
+        // Its sites are not in the list: saving must not replace them with none.
+        CSiteListStore store;
+        store.SetFile(path);
+        store.Load();
+        ZL_FUZZ_CHECK(!store.Save(), "a site list that is no text is written over");
+        ZL_FUZZ_CHECK(zl::fuzz::ReadFile(path) == bytes, "a site list that is no text changed");
+        return 0;
+    }
     ZL_FUZZ_CHECK(loaded.size() <= static_cast<size_t>(CSiteListStore::kMaxSites), "site limit");
 
     const std::string first = Scratch::File("first.ini");

@@ -125,4 +125,23 @@ TEST(ReportBuild, PeopleRecordsWithout3DPartnerKeepTheirValues) {
     EXPECT_EQ(report.At(2).values[1], 2u);
 }
 
+// Tables of different layouts (a 3D table that starts two hours later and has an hour the
+// people table lacks) are added by bucket, never by position.
+TEST(ReportBuild, RowsAreAddedByBucketStartAndKeptInTimeOrder) {
+    CCountTable people, threeD;
+    const uint32_t p[] = {1, 2};
+    const uint32_t d[] = {10, 20};
+    for (int h : {0, 1, 2, 3}) people.Add(At(5, h), At(5, h, 59, 59), p, 2, 0);
+    for (int h : {2, 3, 7}) threeD.Add(At(5, h), At(5, h, 59, 59), d, 2, 0);
+    CReportTable report;
+    report.Build(people, threeD);
+    ASSERT_EQ(report.Size(), 5u);
+    const int hours[] = {0, 1, 2, 3, 7};
+    const uint32_t in[] = {1, 1, 11, 11, 10};
+    for (size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(report.At(i).fromHour, hours[i]) << i;
+        EXPECT_EQ(report.At(i).values[0], in[i]) << i;
+    }
+}
+
 }  // namespace

@@ -246,7 +246,7 @@ TEST_F(Worker, DevicePathSumsTheCamerasOfEachHour) {
     EXPECT_EQ(report_.At(23).toHour, 23);
 }
 
-TEST_F(Worker, DeviceMonthRunsTheDaysOfTheStartMonthFromTheStartDate) {
+TEST_F(Worker, DeviceMonthIsTheRollingMonthEndingOnTheDate) {
     FakeDevice device;
     SiteRecord site = LocalSite(nullptr, {1});
     site.connectionType = kConnDevice;
@@ -255,30 +255,73 @@ TEST_F(Worker, DeviceMonthRunsTheDaysOfTheStartMonthFromTheStartDate) {
     p.startDate = MakeSysTime(2024, 1, 15);
     ASSERT_EQ(RunQuery(p, {site}, &progress_, &prompt_, Tables()), kQueryDone);
     ASSERT_EQ(report_.Size(), 31u);
-    EXPECT_EQ(report_.At(0).fromDay, 15);
-    EXPECT_EQ(report_.At(30).fromMonth, 2);
-    EXPECT_EQ(report_.At(30).fromDay, 14);
+    EXPECT_EQ(report_.At(0).fromMonth, 12);
+    EXPECT_EQ(report_.At(0).fromDay, 16);
+    EXPECT_EQ(report_.At(30).fromMonth, 1);
+    EXPECT_EQ(report_.At(30).fromDay, 15);
     EXPECT_EQ(report_.At(0).kind, kReportMonth);
 }
 
-TEST_F(Worker, DeviceWeekUsesTheWorkingHoursOfEachWeekday) {
+TEST_F(Worker, DeviceWeekIsTheSevenDaysEndingOnTheDateInWorkingHours) {
     FakeDevice device;
     SiteRecord site = LocalSite(nullptr, {1});
     site.connectionType = kConnDevice;
     site.deviceLink = &device;
     QueryParams p = Params(1, kReportWeek);
-    p.startDate = MakeSysTime(2024, 3, 4);  // a Monday
+    p.startDate = MakeSysTime(2024, 3, 10);  // a Sunday: the week runs Monday 4th to it
     p.hours.start[0] = MakeSysTime(2000, 1, 1, 8, 30);
     p.hours.end[0] = MakeSysTime(2000, 1, 1, 17, 15);
     p.hours.start[6] = MakeSysTime(2000, 1, 1, 10, 0);  // Sunday
     ASSERT_EQ(RunQuery(p, {site}, &progress_, &prompt_, Tables()), kQueryDone);
     ASSERT_EQ(report_.Size(), 7u);
+    EXPECT_EQ(report_.At(0).fromDay, 4);
     EXPECT_EQ(report_.At(0).fromHour, 8);
     EXPECT_EQ(report_.At(0).fromMinute, 30);
     EXPECT_EQ(report_.At(0).toHour, 17);
     EXPECT_EQ(report_.At(0).toSecond, 59);
     EXPECT_EQ(report_.At(6).fromDay, 10);
     EXPECT_EQ(report_.At(6).fromHour, 10);
+}
+
+// A report of a database site and a device site: one row per bucket, each the sum of what the
+// two sites give alone, for every range and for the 2D and the 3D type.
+TEST_F(Worker, MixedDeviceAndDatabaseSitesShareTheirBuckets) {
+    for (int type : {1, 2}) {
+        for (int range : {kReportDay, kReportWeek, kReportMonth}) {
+            SCOPED_TRACE("type " + std::to_string(type) + " range " + std::to_string(range));
+            auto run = [&](std::vector<SiteRecord> sites) {
+                people_.Clear();
+                threeD_.Clear();
+                report_.Clear();
+                QueryParams p = Params(type, range);
+                p.startDate = MakeSysTime(2024, 1, 15);
+                EXPECT_EQ(RunQuery(p, sites, &progress_, &prompt_, Tables()), kQueryDone);
+                return report_.Records();
+            };
+            FakeLocal db;
+            db.row = {"3", "5"};
+            FakeDevice device;
+            SiteRecord local = type == 2 ? LocalSite(&db, {}, {1}) : LocalSite(&db, {1});
+            SiteRecord dev = LocalSite(nullptr, {2});
+            dev.connectionType = kConnDevice;
+            dev.deviceLink = &device;
+
+            const std::vector<CountRecord> a = run({local});
+            const std::vector<CountRecord> b = run({dev});
+            const std::vector<CountRecord> both = run({local, dev});
+            ASSERT_EQ(a.size(), b.size());
+            ASSERT_EQ(both.size(), a.size());
+            for (size_t i = 0; i < both.size(); ++i) {
+                EXPECT_EQ(both[i].fromDay, a[i].fromDay) << i;
+                EXPECT_EQ(both[i].fromDay, b[i].fromDay) << i;
+                EXPECT_EQ(both[i].fromHour, b[i].fromHour) << i;
+                EXPECT_EQ(both[i].values[0], a[i].values[0] + b[i].values[0]) << i;
+                EXPECT_EQ(both[i].values[1], a[i].values[1] + b[i].values[1]) << i;
+            }
+            EXPECT_EQ(both.back().fromDay, 15);
+            EXPECT_EQ(both.back().fromMonth, 1);
+        }
+    }
 }
 
 TEST_F(Worker, DeviceSiteWithoutLinkGetsZeroRows) {

@@ -292,8 +292,8 @@ TEST_F(ChartSettingsStoreTest, SavedSectionHasTheKeysInOrder) {
     for (std::size_t at = 0; (at = bar.find("_00=", at)) != std::string::npos; at += 4)
         bar.replace(at, 4, "_01=");
     const std::string text = ReadBytes(file);
-    const std::string section = "[P_Count_Setting_2DPeopleCounter]\n" + record + bar +
-                                "[P_Count_Setting_3DPeopleCounter]\n";
+    const std::string section = Crlf("[P_Count_Setting_2DPeopleCounter]\n" + record + bar +
+                                     "[P_Count_Setting_3DPeopleCounter]\n");
     EXPECT_EQ(text.rfind(section, 0), 0u) << text.substr(0, 2000);
 
     std::string shared = "[P_Count_Setting]\nbSyn_Adust=0\n";
@@ -301,6 +301,7 @@ TEST_F(ChartSettingsStoreTest, SavedSectionHasTheKeysInOrder) {
         shared += "stWeek_Start_Time_0" + std::to_string(d) + "=0000\n";
         shared += "stWeek_End_Time_0" + std::to_string(d) + "=2359\n";
     }
+    shared = Crlf(shared);
     ASSERT_GE(text.size(), shared.size());
     EXPECT_EQ(text.substr(text.size() - shared.size()), shared);
 }

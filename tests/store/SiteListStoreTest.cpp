@@ -197,12 +197,18 @@ TEST_F(SiteListStoreTest, DamagedCountIsBounded) {
     EXPECT_EQ(store.Size(), CSiteListStore::kMaxSites);
 }
 
-TEST_F(SiteListStoreTest, BinaryFileLoadsWithoutCrashing) {
+// Bytes that are no text in any encoding the file may be in: no sites, and the file is never
+// written over (an empty list saved over it would lose every site).
+TEST_F(SiteListStoreTest, UndecodableFileIsLeftUntouched) {
     std::string bytes = "[SITE_LIST]\r\nCOUNT=3\r\n";
     for (int i = 0; i < 8192; ++i) bytes += static_cast<char>((i * 131 + 7) & 0xFF);
     WriteBytes(file, bytes);
-    ASSERT_TRUE(store.Load());
-    EXPECT_EQ(store.Size(), 3);
+    EXPECT_FALSE(store.Load());
+    EXPECT_EQ(store.Size(), 0);
+    EXPECT_NE(store.LoadError().find("SiteList.ini"), std::string::npos) << store.LoadError();
+    store.Add(MakeSite(1));
+    EXPECT_FALSE(store.Save());
+    EXPECT_EQ(ReadBytes(file), bytes);
 }
 
 TEST_F(SiteListStoreTest, SaveWritesTheFileAnew) {
@@ -250,33 +256,32 @@ TEST_F(SiteListStoreTest, SavedFileByteForByte) {
     local.anonymous = 1;
     store.Add(local);
     ASSERT_TRUE(store.Save());
-    EXPECT_EQ(ReadBytes(file),
-              "[SITE_LIST]\n"
-              "COUNT=2\n"
-              "[SITE_LIST_COUNT00]\n"
-              "CounterType=2\n"
-              "strItemName=Shop\n"
-              "IPAddress=192.168.1.20\n"
-              "LocalDB=\n"
-              "nPort=700\n"
-              "strUsername=admin\n"
-              "strPassword=secret\n"
-              "bAnonyMous=0\n"
-              "ConnectionType=0\n"
-              "dsCamera_INF_00=Camera01\n"
-              "dsCamera_3D_INF_00=1\n"
-              "dsCamera_INF_12=Camera13\n"
-              "dsCamera_3D_INF_12=0\n"
-              "[SITE_LIST_COUNT01]\n"
-              "CounterType=1\n"
-              "strItemName=Local - Data - 2024/05/01 09:00:00\n"
-              "IPAddress=\n"
-              "LocalDB=/data/PeopleCounterData/PeopleCounter.db\n"
-              "nPort=\n"
-              "strUsername=\n"
-              "strPassword=\n"
-              "bAnonyMous=1\n"
-              "ConnectionType=2\n");
+    EXPECT_EQ(ReadBytes(file), Crlf("[SITE_LIST]\n"
+                                    "COUNT=2\n"
+                                    "[SITE_LIST_COUNT00]\n"
+                                    "CounterType=2\n"
+                                    "strItemName=Shop\n"
+                                    "IPAddress=192.168.1.20\n"
+                                    "LocalDB=\n"
+                                    "nPort=700\n"
+                                    "strUsername=admin\n"
+                                    "strPassword=secret\n"
+                                    "bAnonyMous=0\n"
+                                    "ConnectionType=0\n"
+                                    "dsCamera_INF_00=Camera01\n"
+                                    "dsCamera_3D_INF_00=1\n"
+                                    "dsCamera_INF_12=Camera13\n"
+                                    "dsCamera_3D_INF_12=0\n"
+                                    "[SITE_LIST_COUNT01]\n"
+                                    "CounterType=1\n"
+                                    "strItemName=Local - Data - 2024/05/01 09:00:00\n"
+                                    "IPAddress=\n"
+                                    "LocalDB=/data/PeopleCounterData/PeopleCounter.db\n"
+                                    "nPort=\n"
+                                    "strUsername=\n"
+                                    "strPassword=\n"
+                                    "bAnonyMous=1\n"
+                                    "ConnectionType=2\n"));
 }
 
 TEST_F(SiteListStoreTest, FailedSaveLeavesTheOldFile) {

@@ -4,25 +4,46 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "StoreTestDir.h"
 #include "base/Profile.h"
 #include "base/ProgramFolder.h"
+#include "base/TextCodec.h"
 #include "store/IString.h"
 #include "store/StringIds.h"
 
 namespace {
 
 const std::string kShipped = std::string(ZL_LANG_SOURCE_DIR) + "/zelkoReporter_ENG.ini";
+// Every language file shipped beside the English one.
+const std::vector<std::string> kShippedFiles = {
+    kShipped, std::string(ZL_LANG_SOURCE_DIR) + "/zelkoReporter_CHT.ini"};
 
-TEST(StringIds, EveryIdHasATextInTheShippedFile) {
-    zl::ProfileFile file(kShipped);
-    ASSERT_TRUE(file.Load());
-    ASSERT_TRUE(std::filesystem::exists(kShipped));
-    for (unsigned id : kAllStringIds) {
-        const std::string key = std::to_string(id);
-        EXPECT_TRUE(file.Has("STRING", key)) << "language string " << id << " is missing";
-        EXPECT_NE(file.GetString("STRING", key, ""), "") << "language string " << id;
+size_t Placeholders(const std::string& text) {
+    size_t n = 0;
+    for (size_t at = text.find("%s"); at != std::string::npos; at = text.find("%s", at + 2)) ++n;
+    return n;
+}
+
+TEST(StringIds, EveryIdHasATextInEveryShippedFile) {
+    zl::ProfileFile english(kShipped);
+    ASSERT_TRUE(english.Load());
+    for (const std::string& path : kShippedFiles) {
+        SCOPED_TRACE(path);
+        zl::ProfileFile file(path);
+        ASSERT_TRUE(std::filesystem::exists(path));
+        ASSERT_TRUE(file.Load()) << file.LoadError();
+        EXPECT_EQ(file.Form().encoding, zl::TextEncoding::Utf8) << "shipped files are UTF-8";
+        for (unsigned id : kAllStringIds) {
+            const std::string key = std::to_string(id);
+            EXPECT_TRUE(file.Has("STRING", key)) << "language string " << id << " is missing";
+            EXPECT_NE(file.GetString("STRING", key, ""), "") << "language string " << id;
+            // A translation takes the same arguments as the English text.
+            EXPECT_EQ(Placeholders(file.GetString("STRING", key, "")),
+                      Placeholders(english.GetString("STRING", key, "")))
+                << "language string " << id;
+        }
     }
 }
 
@@ -31,16 +52,19 @@ TEST(StringIds, EveryIdIsListedOnce) {
     for (unsigned id : kAllStringIds) EXPECT_TRUE(seen.insert(id).second) << id;
 }
 
-TEST(StringIds, ShippedFileHoldsOnlyListedIdsAndFitsTheBuffer) {
-    zl::ProfileFile file(kShipped);
-    ASSERT_TRUE(file.Load());
+TEST(StringIds, ShippedFilesHoldOnlyListedIdsAndFitTheBuffer) {
     const std::set<unsigned> listed(kAllStringIds.begin(), kAllStringIds.end());
-    EXPECT_EQ(file.SectionNames(), std::vector<std::string>{"STRING"});
-    for (const std::string& key : file.KeyNames("STRING")) {
-        EXPECT_EQ(key, std::to_string(std::stoul(key))) << "keys are plain decimal numbers";
-        EXPECT_TRUE(listed.count(static_cast<unsigned>(std::stoul(key))))
-            << "id " << key << " has no name in StringIds.h";
-        EXPECT_LT(file.GetString("STRING", key, "").size(), 260u) << key;
+    for (const std::string& path : kShippedFiles) {
+        SCOPED_TRACE(path);
+        zl::ProfileFile file(path);
+        ASSERT_TRUE(file.Load());
+        EXPECT_EQ(file.SectionNames(), std::vector<std::string>{"STRING"});
+        for (const std::string& key : file.KeyNames("STRING")) {
+            EXPECT_EQ(key, std::to_string(std::stoul(key))) << "keys are plain decimal numbers";
+            EXPECT_TRUE(listed.count(static_cast<unsigned>(std::stoul(key))))
+                << "id " << key << " has no name in StringIds.h";
+            EXPECT_LT(file.GetString("STRING", key, "").size(), 260u) << key;
+        }
     }
 }
 

@@ -22,6 +22,7 @@
 #include "ReporterCli.h"
 #include "TestDir.h"
 #include "UserStore.h"
+#include "base/TextCodec.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ std::vector<Bucket> WholeDays(sys_days first, int count) {
 }
 
 // The buckets of a report on 2024-03-05 (working hours are the defaults, 00:00 to 23:59).
-std::vector<Bucket> Buckets(const std::string& range, bool device) {
+std::vector<Bucket> Buckets(const std::string& range) {
     const sys_days date = sys_days(std::chrono::year(kYear) / kMonth / kDay);
     if (range == "day") {
         std::vector<Bucket> out;
@@ -65,10 +66,9 @@ std::vector<Bucket> Buckets(const std::string& range, bool device) {
         }
         return out;
     }
-    if (range == "week") return device ? WholeDays(date, 7) : WholeDays(date - days(6), 7);
-    // Month: the device goes forward over the days of March; the databases give the rolling
-    // month 2024-02-06 .. 2024-03-05.
-    if (device) return WholeDays(date, 31);
+    // Device and database sites share one layout, so a report of both adds rows of one bucket:
+    // the week of the 7 days ending on the date, the rolling month 2024-02-06 .. 2024-03-05.
+    if (range == "week") return WholeDays(date - days(6), 7);
     return WholeDays(sys_days(std::chrono::year(2024) / 2 / 6), 29);
 }
 
@@ -328,7 +328,7 @@ TEST_P(EveryTypeAndRange, JsonEqualsSumsOfTheRawRows) {
                                  *dir_ / "password"});
     else
         args.insert(args.end(), {"--local", root_});
-    const std::vector<Bucket> buckets = Buckets(c.range, false);
+    const std::vector<Bucket> buckets = Buckets(c.range);
     ExpectJson(Run(args), c.type, c.range, buckets,
                Expected(ExpectationOf(root_, c.type), buckets));
 }
@@ -349,7 +349,7 @@ INSTANTIATE_TEST_SUITE_P(Sources, EveryTypeAndRange, ::testing::ValuesIn(AllCase
 
 TEST_F(ReporterCli, QueueMeasuresAverageWholeTimes) {
     for (int measure = 1; measure <= 3; ++measure) {
-        const std::vector<Bucket> buckets = Buckets("day", false);
+        const std::vector<Bucket> buckets = Buckets("day");
         ExpectJson(Run({"--type", "7", "--date", "2024-03-05", "--local", root_, "--format", "json",
                         "--queue-measure", std::to_string(measure)}),
                    7, "day", buckets, Expected(ExpectationOf(root_, 7, measure), buckets));
@@ -357,7 +357,7 @@ TEST_F(ReporterCli, QueueMeasuresAverageWholeTimes) {
 }
 
 TEST_F(ReporterCli, ThreeDHeightClassesInCentimetres) {
-    const std::vector<Bucket> buckets = Buckets("week", false);
+    const std::vector<Bucket> buckets = Buckets("week");
     const CliResult r = Run({"--type", "2", "--range", "week", "--date", "2024-03-05", "--local",
                              root_, "--format", "json", "--height-class", "1"});
     ExpectJson(r, 2, "week", buckets, Expected(ExpectationOf(root_, 2, 0, 1), buckets));
@@ -365,7 +365,7 @@ TEST_F(ReporterCli, ThreeDHeightClassesInCentimetres) {
 }
 
 TEST_F(ReporterCli, AccessRegionsAreSummed) {
-    const std::vector<Bucket> buckets = Buckets("day", false);
+    const std::vector<Bucket> buckets = Buckets("day");
     Expectation e = ExpectationOf(root_, 3);
     e.sql = "SELECT StartTime, Count1, Count3 FROM records";
     e.add = [](const auto& r, auto& v) { v[0] += std::stoll(r[1]) + std::stoll(r[2]); };
@@ -375,7 +375,7 @@ TEST_F(ReporterCli, AccessRegionsAreSummed) {
 }
 
 TEST_F(ReporterCli, OneCameraOnly) {
-    const std::vector<Bucket> buckets = Buckets("day", false);
+    const std::vector<Bucket> buckets = Buckets("day");
     Expectation e = ExpectationOf(root_, 1);
     e.sql = "SELECT EnterTime, Inward, Outward FROM Records WHERE Camera = 2";
     ExpectJson(Run({"--type", "1", "--date", "2024-03-05", "--local", root_, "--format", "json",
@@ -419,7 +419,7 @@ class DevicePath : public ReporterCli, public ::testing::WithParamInterface<std:
 
 TEST_P(DevicePath, CountsOfTheDeviceEqualSumsOfItsDatabase) {
     const std::string range = GetParam();
-    const std::vector<Bucket> buckets = Buckets(range, true);
+    const std::vector<Bucket> buckets = Buckets(range);
     ExpectJson(
         Run({"--type", "1", "--range", range, "--date", "2024-03-05", "--device", DeviceArg(),
              "--user", "viewer", "--password-file", *dir_ / "password", "--format", "json"}),
@@ -429,7 +429,7 @@ TEST_P(DevicePath, CountsOfTheDeviceEqualSumsOfItsDatabase) {
 INSTANTIATE_TEST_SUITE_P(Ranges, DevicePath, ::testing::Values("day", "week", "month"));
 
 TEST_F(ReporterCli, LocalAndServerSitesTogetherAreSummed) {
-    const std::vector<Bucket> buckets = Buckets("day", false);
+    const std::vector<Bucket> buckets = Buckets("day");
     std::vector<std::vector<int64_t>> twice = Expected(ExpectationOf(root_, 5), buckets);
     for (auto& v : twice)
         for (auto& x : v) x *= 2;
@@ -475,7 +475,7 @@ TEST_F(ReporterCli, CsvAndXmlAreTheExportersFiles) {
     EXPECT_EQ(text.rfind("Sitename: Site Name Report date: ", 0), 0u);
     EXPECT_NE(text.find("\r\n\r\nStartTime,EndTime,Outward\r\n"), std::string::npos);
     // Direction 2 shows the out-counts, and the Outward column carries them.
-    const std::vector<Bucket> buckets = Buckets("day", false);
+    const std::vector<Bucket> buckets = Buckets("day");
     int64_t out = 0;
     for (const auto& v : Expected(ExpectationOf(root_, 1), buckets)) out += v[1];
     EXPECT_TRUE(text.ends_with("Total:\r\n" + std::to_string(out) + "\r\n")) << text;
@@ -604,6 +604,38 @@ TEST_F(ReporterCli, SiteListSitesByName) {
     const CliResult r = Run({"--type", "1", "--site-list", list, "--site", "Shop"});
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("no site named \"Shop\""), std::string::npos) << r.err;
+}
+
+// A site list written in code page 1252 ("Entr\xE9e"): found by its name once --code-page says
+// which code page the file is in (the default, 950, reads other characters from those bytes).
+TEST_F(ReporterCli, CodePageDecidesHowALegacySiteListIsRead) {
+    const std::string list = *dir_ / "SiteList1252.ini";
+    std::ofstream(list, std::ios::binary)
+        << "[SITE_LIST]\r\nCOUNT=1\r\n[SITE_LIST_COUNT00]\r\nCounterType=1\r\n"
+           "strItemName=\"Entr\xE9"
+           "e\"\r\nLocalDB="
+        << root_ << "\r\nConnectionType=2\r\ndsCamera_INF_00=c1\r\n";
+    const std::vector<std::string> args = {"--type",
+                                           "1",
+                                           "--date",
+                                           "2024-03-05",
+                                           "--site-list",
+                                           list,
+                                           "--site",
+                                           "Entr\xC3\xA9"
+                                           "e"};
+    const CliResult plain = Run(args);
+    EXPECT_NE(plain.err.find("no site named"), std::string::npos) << plain.err;
+    std::vector<std::string> with = args;
+    with.insert(with.end(), {"--code-page", "1252"});
+    const CliResult r = Run(with);
+    zl::SetLegacyCodePage("950", true);  // the choice is process-wide: back to the default
+    EXPECT_EQ(r.code, 0) << r.err;
+    std::vector<std::string> unknown = args;
+    unknown.insert(unknown.end(), {"--code-page", "no-such-page"});
+    const CliResult bad = Run(unknown);
+    EXPECT_NE(bad.code, 0);
+    EXPECT_NE(bad.err.find("unknown code page: no-such-page"), std::string::npos) << bad.err;
 }
 
 // The program itself: arguments, streams and exit code of a real process.

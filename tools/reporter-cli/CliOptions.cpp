@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <set>
 
+#include "base/TextCodec.h"
+
 namespace {
 
 bool ParseInt(const std::string& text, long lo, long hi, int* out) {
@@ -77,7 +79,7 @@ const char* CliUsage() {
            "    [--period 5|10|15|30|60] [--direction 0|1|2]\n"
            "    [--height-class 0|1|2|3] [--height-low N] [--height-high N] [--unit cm|in]\n"
            "    [--regions 1,3] [--queue-measure 0|1|2|3]\n"
-           "    [--settings FILE] [--lang FILE]\n"
+           "    [--settings FILE] [--lang FILE] [--code-page N]  (files not in UTF-8/16)\n"
            "    [--format table|csv|xml|json] [--output FILE] [--retries N] [--quiet]\n"
            "    [--chart DIR] [--png FILE] [--bmp FILE] [--chart-view line|bar]\n"
            "    [--chart-size WxH]                           (the chart page and its picture)\n"
@@ -179,6 +181,9 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* o, std::s
             o->settingsFile = v;
         } else if (name == "--lang") {
             o->langFile = v;
+        } else if (name == "--code-page") {
+            if (!zl::SetLegacyCodePage(v, true)) return fail("unknown code page: " + v);
+            o->codePage = zl::CodePageName(v);
         } else if (name == "--format") {
             if (v == "table")
                 o->format = CliFormat::Table;

@@ -39,6 +39,9 @@ struct CliOptions {
     int queueMeasure = 0;
     std::string settingsFile;
     std::string langFile;
+    // The code page of files that are neither UTF-8 nor UTF-16 ("950", "1252", ...); given, it
+    // is set as the legacy code page while the options are read and wins over the settings.
+    std::string codePage;
     CliFormat format = CliFormat::Table;
     std::string output;
     int retries = 0;

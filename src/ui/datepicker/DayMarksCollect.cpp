@@ -41,9 +41,8 @@ class OwnHandles {
         if (ConnectOwnClient(handle, site_) == 0) ReleaseOwnClient(handle);
     }
     void OpenLocal(const DayMarksQuery& query) {
-        const std::string path = IsDatabaseFile(site_.localDB)
-                                     ? site_.localDB
-                                     : DatabasePathOfType(site_.localDB, query.counterType);
+        const std::string path =
+            DayMarkLocalPath(site_.localDB, query.counterType, query.queueMeasure);
         if (!RecNetCreateLocal(&site_.localDb)) return;
         if (site_.localDb->Open(path.c_str()) == 0) {
             DestroyRecNetLocal(&site_.localDb);

@@ -17,6 +17,7 @@ struct DayMarksQuery {
     std::vector<SiteRecord> sites;
     bool peopleMode = true;  // counter types 1 and 2
     int counterType = 1;
+    int queueMeasure = 1;  // counter type 7: the measure whose file is asked (0..3)
 };
 
 // For each site with at least one camera in use, opens handles of its own in the places where

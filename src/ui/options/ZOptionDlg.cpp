@@ -1,11 +1,17 @@
 #include "ui/options/ZOptionDlg.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "base/ProgramFolder.h"
 #include "store/IString.h"
+#include "store/SettingsFile.h"
 #include "store/StringIds.h"
 #include "ui/options/OptionRules.h"
 #include "ui/options/ZFourLinePage.h"
@@ -36,13 +42,39 @@ ZOptionDlg::ZOptionDlg(int counterType, QWidget* parent, CChartSettingsStore* st
     buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons_->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("id1"));
     buttons_->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("id2"));
+    language_ = new QComboBox(this);
+    language_->setObjectName(QStringLiteral("languageCombo"));
+    languageNote_ = new QLabel(Str(kStrLanguageChanged), this);
+    languageNote_->setVisible(false);
+    auto* languageRow = new QHBoxLayout;
+    languageRow->addWidget(new QLabel(Str(kStrSettingsLanguage), this));
+    languageRow->addWidget(language_, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_);
+    layout->addLayout(languageRow);
+    layout->addWidget(languageNote_);
     layout->addWidget(buttons_);
+    connect(language_, &QComboBox::currentTextChanged, this, [this](const QString& name) {
+        languageNote_->setVisible(!languageAtOpen_.isEmpty() && name != languageAtOpen_);
+    });
+    SetLanguageFolder(QString::fromStdString(zl::ProgramFolder() + "LANG"));
     connect(buttons_, &QDialogButtonBox::accepted, this, &ZOptionDlg::accept);
     connect(buttons_, &QDialogButtonBox::rejected, this, &ZOptionDlg::reject);
     connect(tabs_, &QTabWidget::currentChanged, this, &ZOptionDlg::OnTabChanged);
     LoadFromStore();
+}
+
+void ZOptionDlg::SetLanguageFolder(const QString& folder) {
+    languageAtOpen_.clear();
+    language_->clear();
+    const QStringList files =
+        QDir(folder).entryList({QStringLiteral("*.ini")}, QDir::Files, QDir::Name);
+    language_->addItems(files);
+    const QString current = QString::fromStdString(zl::LoadLanguageFileName(store_->File()));
+    if (language_->findText(current) < 0) language_->addItem(current);  // kept as it is
+    language_->setCurrentText(current);
+    languageAtOpen_ = current;
+    languageNote_->setVisible(false);
 }
 
 void ZOptionDlg::LoadFromStore() {
@@ -84,6 +116,8 @@ void ZOptionDlg::accept() {
     // OK leaves the page that is shown; only the working-hour page has anything to check.
     if (tabs_->currentIndex() == kWorkingHourTab && !workingHours_->CheckOnLeave()) return;
     SaveToStore();
+    if (language_->currentText() != languageAtOpen_)
+        zl::SaveLanguageFileName(store_->File(), language_->currentText().toStdString());
     QDialog::accept();
     emit settingsSaved(counterType_);
 }

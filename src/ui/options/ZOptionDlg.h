@@ -12,7 +12,9 @@
 
 #include "store/ChartSettingsStore.h"
 
+class QComboBox;
 class QDialogButtonBox;
+class QLabel;
 class QTabWidget;
 class ZFourLinePage;
 class ZWorkingHourPage;
@@ -37,6 +39,10 @@ class ZOptionDlg : public QDialog {
     ZFourLinePage* FourLinePage() const { return fourLine_; }
     ZWorkingHourPage* WorkingHourPage() const { return workingHours_; }
     QDialogButtonBox* Buttons() const { return buttons_; }
+    // The language files of the LANG folder by name; the one of the settings file's
+    // [LANGUAGE] TYPE is selected. OK writes the chosen name there (shown from the next start).
+    QComboBox* LanguageCombo() const { return language_; }
+    void SetLanguageFolder(const QString& folder);
 
     // OK: stays open when the working-hour page is shown and its check fails; else stores and
     // closes.
@@ -56,6 +62,9 @@ class ZOptionDlg : public QDialog {
     ZFourLinePage* fourLine_;
     ZWorkingHourPage* workingHours_;
     QDialogButtonBox* buttons_;
+    QComboBox* language_;
+    QLabel* languageNote_;
+    QString languageAtOpen_;
     int shownTab_ = 0;
     bool reverting_ = false;
 };

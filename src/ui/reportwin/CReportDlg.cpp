@@ -18,6 +18,7 @@
 
 #include "base/ProgramFolder.h"
 #include "base/Version.h"
+#include "export/ExportText.h"
 #include "query/QueryWorker.h"
 #include "sites/SiteLogic.h"
 #include "store/ChartSettingsStore.h"
@@ -280,7 +281,10 @@ void CReportDlg::StartUp() {
     CSiteListStore* list = CSiteListStore::Instance();
     list->Clear();
     list->SetFile(zl::SettingsFolder() + "SiteList.ini");
-    list->Load();
+    // A site list that is no text is never saved over; the user is told why it shows no sites.
+    if (!list->Load())
+        ShowError(QString::fromStdString(
+            FailureText(kStrFileUnreadable, list->File(), list->LoadError())));
 
     // The child controls: the tree with its look and its site logic.
     ApplyReportTreeLook(tree_);
@@ -314,6 +318,7 @@ void CReportDlg::StartUp() {
             query.sites = CheckedSites(CSiteListStore::Instance()->Sites());
             query.peopleMode = filters_.UsePeopleWorker() == 1;
             query.counterType = filters_.CounterType();
+            query.queueMeasure = filters_.QueueType();
             return query;
         },
         pickerSlot_));
@@ -329,6 +334,8 @@ void CReportDlg::StartUp() {
     // The counter type of the last session; the combo shows no selection until the user
     // picks a type.
     filters_.SetCounterTypeOnly(zl::LoadLastCounterType(zl::DefaultSettingsFile()));
+    // "Add Site" of the tree's menu adds sites of this type too, as "+" does.
+    siteLogic_->SetCounterType(filters_.CounterType(), filters_.UsePeopleWorker());
     counterType_->setCurrentIndex(-1);
     treeAdapter_->DeleteAllItems();
     for (const auto& [id, text] : kToolTips) Control(id)->setToolTip(Str(text));

@@ -9,6 +9,7 @@
 #include <QTableWidget>
 
 #include "export/CsvExporter.h"
+#include "export/ExportText.h"
 #include "export/XmlExporter.h"
 #include "query/CountTable.h"
 #include "query/QueryWorker.h"
@@ -67,7 +68,7 @@ bool CReportDlg::ExportTo(const QString& path) {
     if (kind == ExportKind::Bmp) {
         // The picture says what it shows: the heading above the chart.
         if (SaveImageAsBmp(WithHeading(host_->Capture(), HeadingLines()), file)) return true;
-        ShowError(tr("The picture of the chart could not be written to %1.").arg(path));
+        ShowError(QString::fromStdString(FailureText(kStrBitmapFailed, file)));
         return false;
     }
     // The titles of the table's value columns as they stand; values by the same columns.
@@ -83,9 +84,14 @@ bool CReportDlg::ExportTo(const QString& path) {
                               ? static_cast<CExporter*>(CCsvExporter::Instance())
                               : CXmlExporter::Instance();
     std::string error;
-    if (exporter->Export(file, kExportSiteName, rows, columns, &error)) return true;
-    ShowError(QString::fromStdString(error));
-    return false;
+    if (!exporter->Export(file, kExportSiteName, rows, columns, &error)) {
+        ShowError(QString::fromStdString(FailureText(kStrExportFailed, file, error)));
+        return false;
+    }
+    if (kind == ExportKind::Xml &&
+        CXmlExporter::Instance()->LastStylesheet() == CXmlExporter::Stylesheet::UsersKept)
+        ShowError(QString::fromStdString(FailureText(kStrStylesheetKept, StylesheetPathFor(file))));
+    return true;
 }
 
 void CReportDlg::Print() {
@@ -93,7 +99,8 @@ void CReportDlg::Print() {
     printer.setPageOrientation(view_ == kViewTable ? QPageLayout::Portrait
                                                    : QPageLayout::Landscape);
     const bool chosen = choosePrinter ? choosePrinter(printer) : AskPrinter(this, printer);
-    if (chosen && !PrintTo(printer)) ShowError(tr("The report could not be printed."));
+    if (chosen && !PrintTo(printer))
+        ShowError(QString::fromStdString(FailureText(kStrPrintFailed, {})));
 }
 
 bool CReportDlg::PrintTo(QPrinter& printer) {

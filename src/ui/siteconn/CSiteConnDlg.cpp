@@ -163,6 +163,9 @@ void CSiteConnDlg::Initialize() {
     LayOut(m_nConnectionType);
     localRadio_->setChecked(false);
     remoteRadio_->setChecked(true);
+    // The layout puts the type's usual port in; the caller's port (the one typed before a
+    // log-in retry) wins, so a device on 8080 is not retried on 80.
+    if (!m_strPort.isEmpty()) portEdit_->setText(m_strPort);
 }
 
 void CSiteConnDlg::OnTypeChanged(int index) {

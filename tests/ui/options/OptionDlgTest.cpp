@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <fstream>
 
 #include "UiTestMain.h"
 #include "base/Profile.h"
@@ -26,6 +27,10 @@
 #include "ui/options/ZWorkingHourPage.h"
 
 namespace {
+
+void WriteText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
 
 QString Str(unsigned id) {
     return QString::fromUtf8(IString::Instance()->LoadStringA(id));
@@ -101,6 +106,28 @@ class OptionDlg : public ::testing::Test {
     std::vector<QString> captions_;
     std::vector<QString> messages_;
 };
+
+// The language choice lists the LANG folder, selects the settings file's language and writes
+// the chosen one on OK (only then, and only when it changed).
+TEST_F(OptionDlg, LanguageChoiceListsTheFolderAndWritesTheSettingsKey) {
+    const std::string lang = dir_ + "/LANG";
+    std::filesystem::create_directories(lang);
+    for (const char* name : {"zelkoReporter_ENG.ini", "zelkoReporter_CHT.ini"})
+        WriteText(lang + "/" + name, "[STRING]\r\n");
+    const std::string settings = dir_ + "/Setting .ini";
+    WriteText(settings, "[LANGUAGE]\r\nTYPE=zelkoReporter_ENG.ini\r\n");
+
+    auto dlg = Open(1);
+    dlg->SetLanguageFolder(QString::fromStdString(lang));
+    QComboBox* combo = dlg->LanguageCombo();
+    ASSERT_EQ(combo->count(), 2);
+    EXPECT_EQ(combo->currentText(), "zelkoReporter_ENG.ini");
+    combo->setCurrentText("zelkoReporter_CHT.ini");
+    ClickOk(dlg.get());
+    zl::ProfileFile file(settings);
+    ASSERT_TRUE(file.Load());
+    EXPECT_EQ(file.GetString("LANGUAGE", "TYPE", ""), "zelkoReporter_CHT.ini");
+}
 
 TEST_F(OptionDlg, OpensOnTheChartPageWithItsCaptions) {
     auto dlg = Open(1);

@@ -96,6 +96,17 @@ TEST_F(SiteConnDlg, CallersAddressIsKeptWhenGiven) {
     EXPECT_EQ(C<QLineEdit>(kIdPasswordEdit)->echoMode(), QLineEdit::Password);
 }
 
+// A log-in retry opens the dialog with the port the user typed, not the type's usual one.
+TEST_F(SiteConnDlg, CallersPortIsKeptForEveryConnectionType) {
+    dlg->m_strAddress = "10.0.0.9";
+    dlg->m_strPort = "8080";
+    dlg->m_nConnectionType = 1;  // device
+    Open();
+    EXPECT_EQ(C<QLineEdit>(kIdPortEdit)->text(), "8080");
+    ChooseType(0);  // choosing a type afterwards still lays its usual port out
+    EXPECT_EQ(C<QLineEdit>(kIdPortEdit)->text(), "700");
+}
+
 struct LayoutCase {
     int type;
     const char* port;    // nullptr: not changed by the layout
