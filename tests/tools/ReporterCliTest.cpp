@@ -384,7 +384,7 @@ TEST_F(ReporterCli, OneCameraOnly) {
 }
 
 TEST_F(ReporterCli, SitesThatFailAreNamedAndNeverCountAsZeros) {
-    const std::vector<Bucket> buckets = Buckets("day", false);
+    const std::vector<Bucket> buckets = Buckets("day");
     const std::string missing = *dir_ / "nowhere";
     const std::string empty = *dir_ / "empty.db";
     std::ofstream(empty).close();  // an empty file: a database without the table
