@@ -26,9 +26,10 @@ constexpr int64_t kCancelPollNs = 5 * 1000 * 1000;
 // Every open connection, for InterruptAll. A connection leaves before it is closed, under
 // the same lock, so an interrupt never reaches a closed one.
 std::mutex openMutex;
+// Never destroyed: a server stopped from an exit handler still finds it.
 std::set<sqlite3*>& OpenConnections() {
-    static std::set<sqlite3*> connections;
-    return connections;
+    static auto* connections = new std::set<sqlite3*>;
+    return *connections;
 }
 
 int64_t NowNs() {
