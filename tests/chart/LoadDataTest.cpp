@@ -1,11 +1,15 @@
 // The data file of the chart page, byte for byte, for the results the window shows.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "ChartTestKit.h"
+#include "base/TextCodec.h"
 #include "chart/ChartConfig.h"
 #include "chart/ChartFill.h"
 #include "chart/HtmlChart.h"
 #include "chart/LoadData.h"
+#include "store/ChartSettingsStore.h"
 
 using namespace charttest;
 
@@ -181,6 +185,31 @@ TEST_F(LoadDataTest, TextsAreEscapedAsScriptStrings) {
     EXPECT_NE(text.find("\t\tlabels : [\"08\\\"\",\"line\\u2028sep\\u2029para \xC3\xA9\"],\r\n"),
               std::string::npos);
     EXPECT_NE(text.find("\t\t\t\tlabel : \"In \\\\\\\"x\\\"\",\r\n"), std::string::npos);
+}
+
+TEST_F(LoadDataTest, ATitleSavedInALegacyCodePageReachesThePageAsUtf8) {
+    // A settings file of the earlier program: code page 1252, no byte-order mark.
+    const std::string file = tmp.Path() + "/Setting .ini";
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << "[P_Count_Setting_2DPeopleCounter]\r\nstrTitleText_00=\"Entr\xE9"
+               "e\"\r\n";
+    }
+    ASSERT_TRUE(zl::SetLegacyCodePage("1252"));
+    CChartSettingsStore store;
+    store.SetFile(file);
+    store.Load();
+    ChartSettings s;
+    store.GetSettings(s, 1);
+    zl::SetLegacyCodePage("950");
+    CHtmlChart chart;
+    Show(chart, {Record(2024, 3, 4, 8, 0, {12, 5})}, s, ChartSelection());
+    const std::string text = BuildLoadData(chart, nullptr);
+    EXPECT_NE(text.find("title : \"Entr\xC3\xA9"
+                        "e\","),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find('\xE9'), std::string::npos) << "a raw code-page byte on the page";
 }
 
 TEST(JsStringEscape, KeepsOrdinaryTextAndEscapesTheRest) {
