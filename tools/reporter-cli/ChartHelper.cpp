@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 extern char** environ;
@@ -71,10 +72,21 @@ bool RunChartHelper(const std::string& folder, int width, int height, const std:
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
-    while (!messages.empty() && (messages.back() == '\n' || messages.back() == '\r'))
-        messages.pop_back();
-    const size_t lastLine = messages.rfind('\n');
-    *error = lastLine == std::string::npos ? messages : messages.substr(lastLine + 1);
+    // The helper's own message is its marked line; the libraries may print more after it.
+    constexpr std::string_view kMark = "reporter-chart: ";
+    const size_t marked = messages.rfind(kMark);
+    if (marked != std::string::npos && (marked == 0 || messages[marked - 1] == '\n')) {
+        const size_t end = messages.find('\n', marked);
+        *error = messages.substr(marked + kMark.size(), end == std::string::npos
+                                                            ? std::string::npos
+                                                            : end - marked - kMark.size());
+    } else {
+        while (!messages.empty() && (messages.back() == '\n' || messages.back() == '\r'))
+            messages.pop_back();
+        const size_t lastLine = messages.rfind('\n');
+        *error = lastLine == std::string::npos ? messages : messages.substr(lastLine + 1);
+    }
+    if (!error->empty() && error->back() == '\r') error->pop_back();
     if (error->empty()) error->assign("the picture helper failed");
     return false;
 }

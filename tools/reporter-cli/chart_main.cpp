@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
     setenv("QT_LOGGING_RULES", "qt.webenginecontext=false", 0);
     std::string error;
     if (RenderChartFolder(argv[1], width, height, argv[4], bmp, &error) != 0) {
-        std::cerr << error << "\n";
+        // Marked, so the caller can tell it from what the libraries print on the way out.
+        std::cerr << "reporter-chart: " << error << "\n";
         return 4;
     }
     return 0;

@@ -17,7 +17,7 @@
 namespace {
 
 constexpr int kLoadTimeoutMs = 30000;
-constexpr int kReadyTimeoutMs = 10000;
+constexpr int kReadyTimeoutMs = 30000;
 // Time for the engine to hand a drawn frame to the view after the page script has run.
 constexpr int kSettleMs = 300;
 
