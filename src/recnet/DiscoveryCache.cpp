@@ -174,7 +174,7 @@ DiscoveryCache::DiscoveryCache(std::string folder) : folder_(std::move(folder)) 
 
 std::string DiscoveryCache::UserFolder() {
     const char* xdg = std::getenv("XDG_CACHE_HOME");
-    // The base directory specification: a relative value is invalid and is ignored.
+    // XDG base directories: a relative value is invalid and is ignored.
     if (xdg && xdg[0] == '/') return std::string(xdg) + "/zelkoReporter";
     const char* home = std::getenv("HOME");
     if (home && home[0] == '/') return std::string(home) + "/.cache/zelkoReporter";

@@ -9,6 +9,7 @@
 #include <functional>
 #include <thread>
 
+#include "Await.h"
 #include "HostileKit.h"
 #include "RecNetTestKit.h"
 
@@ -72,12 +73,7 @@ class HostileClientTest : public ::testing::Test {
 
     // Waits until the condition holds or the time is up; answers the condition.
     static bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
-        const auto started = std::chrono::steady_clock::now();
-        while (!condition()) {
-            if (MsSince(started) > timeoutMs) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return true;
+        return zl::testsupport::WaitUntil(condition, std::chrono::milliseconds(timeoutMs));
     }
 
     TempDir dir_;

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "Await.h"
 #include "recnet/Wire.h"
 
 namespace zl::testkit {
@@ -29,18 +30,17 @@ bool RecnetdProcess::Start(const std::string& config, int timeoutMs, std::string
     if (!child_.Start({RECNETD_PROGRAM, "--config", config})) return false;
     reader_ = std::thread([this] { ReadLoop(); });
     const std::regex listening("listening on 127\\.0\\.0\\.1:([0-9]+)");
-    const auto started = std::chrono::steady_clock::now();
-    while (MsSince(started) < timeoutMs) {
-        const std::string text = Log();
-        std::smatch match;
-        if (std::regex_search(text, match, listening)) {
+    const bool listens = zl::testsupport::WaitUntil(
+        [&] {
+            const std::string text = Log();
+            std::smatch match;
+            if (!std::regex_search(text, match, listening)) return false;
             port_ = std::stoi(match[1].str());
             return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    *log = Log();
-    return false;
+        },
+        std::chrono::milliseconds(timeoutMs));
+    if (!listens) *log = Log();
+    return listens;
 }
 
 void RecnetdProcess::ReadLoop() {

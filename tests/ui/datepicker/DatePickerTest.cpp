@@ -130,7 +130,7 @@ TEST_F(PickerTest, TheFieldNeverGetsNarrowerThanItsText) {
     const int text = picker_->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00"));
     EXPECT_GT(picker_->minimumSizeHint().width(), text);
     window_.resize(60, 320);  // far too narrow for the layout
-    QTest::qWait(20);
+    QCoreApplication::sendPostedEvents();
     window_.layout()->activate();
     EXPECT_GE(picker_->width(), picker_->minimumSizeHint().width());
 }
