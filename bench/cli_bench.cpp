@@ -30,7 +30,7 @@
 #include "CountGen.h"
 #include "RecNetServer.h"
 #include "UserStore.h"
-#include "data/CounterTypes.h"
+#include "base/CounterTypes.h"
 
 extern char** environ;
 

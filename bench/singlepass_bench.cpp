@@ -29,7 +29,7 @@
 #include "CountGen.h"
 #include "RecNetServer.h"
 #include "UserStore.h"
-#include "data/CounterTypes.h"
+#include "base/CounterTypes.h"
 #include "data/SqlText.h"
 #include "query/QueryRun.h"
 #include "query/QueryWorker.h"

@@ -16,10 +16,15 @@ seconds="${1:-30}"
 shift || true
 [[ "$seconds" =~ ^[0-9]+$ ]] || { echo "usage: scripts/fuzz.sh [SECONDS] [TARGET...]" >&2; exit 2; }
 
-parts="src/base;src/store;src/recnet;src/devlink;src/data;src/chart;server;tests/fuzz"
-cmake -S "$here" -B "$build" -G Ninja -DZL_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DZL_PARTS="$parts" >/dev/null
-cmake --build "$build" --target fuzzers -j"${ZL_FUZZ_JOBS:-$(nproc)}"
+# ZL_FUZZ_PREBUILT=1: the build folder already holds the fuzzers (scripts/check.sh built them).
+if [ "${ZL_FUZZ_PREBUILT:-0}" != 1 ]; then
+  source "$here/scripts/compiler-cache.sh"
+  parts="src/base;src/threadkit;src/store;src/recnet;src/devlink;src/data;src/chart;server;tests/fuzz"
+  cmake -S "$here" -B "$build" -G Ninja -DZL_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DZL_PARTS="$parts" \
+    "${ZL_CACHE_ARGS[@]}" >/dev/null
+  cmake --build "$build" --target fuzzers -j"${ZL_FUZZ_JOBS:-$(nproc)}"
+fi
 
 if [ $# -gt 0 ]; then
   targets=("$@")

@@ -6,7 +6,7 @@
 #include <climits>
 #include <cstdlib>
 
-#include "data/CounterTypes.h"
+#include "base/CounterTypes.h"
 
 namespace zl::recnetd {
 

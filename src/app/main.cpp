@@ -9,7 +9,6 @@
 
 #include "SingleInstance.h"
 #include "base/Version.h"
-#include "base/ZCritSec.h"
 #include "recnet/RecNetTls.h"
 #include "store/SettingsFile.h"
 #include "ui/reportwin/CReportDlg.h"
@@ -53,10 +52,6 @@ int main(int argc, char** argv) {
     if (!caFile.empty() && !RecNetTrustCertificateFile(caFile, &tlsError))
         std::fprintf(stderr, "zelkoReporter: %s\n", tlsError.c_str());
 
-    // A user-interface lock that waits keeps the window alive.
-    zl::ZMsgCritSec::SetDefaultPump(
-        [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 10); });
-
     int result = 0;
     {
         CReportDlg window;
@@ -69,6 +64,5 @@ int main(int argc, char** argv) {
         window.show();
         result = app.exec();
     }
-    zl::ZMsgCritSec::SetDefaultPump({});
     return result;
 }

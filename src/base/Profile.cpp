@@ -226,12 +226,12 @@ bool ProfileFile::Save(std::string* error, std::string* notice) const {
         TextForm fallback;
         fallback.encoding = TextEncoding::Utf8Bom;
         EncodeText(text, fallback, &out);
-        const std::string text = "'" + path_ + "' holds characters that " + TextFormName(form_) +
-                                 " cannot hold; it is written as " + TextFormName(fallback);
+        const std::string why = "'" + path_ + "' holds characters that " + TextFormName(form_) +
+                                " cannot hold; it is written as " + TextFormName(fallback);
         if (notice)
-            *notice = text;
+            *notice = why;
         else
-            std::fprintf(stderr, "%s\n", text.c_str());
+            std::fprintf(stderr, "%s\n", why.c_str());
     }
     return WriteFileAtomically(path_, out, error, ownerOnly_);
 }

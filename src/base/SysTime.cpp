@@ -5,36 +5,11 @@
 #include <cstdio>
 #include <ctime>
 
+#include "base/CivilDays.h"
+
 namespace {
 
-// Days from 1970-01-01 of a proleptic Gregorian date; months outside 1..12 and days outside
-// the month carry over arithmetically.
-int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
-    y += (m - 1) / 12;
-    m = (m - 1) % 12 + 1;
-    if (m <= 0) {
-        m += 12;
-        --y;
-    }
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const int64_t yoe = y - era * 400;
-    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5;
-    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468 + (d - 1);
-}
-
-void CivilFromDays(int64_t z, int& y, int& m, int& d) {
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const int64_t doe = z - era * 146097;
-    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int64_t mp = (5 * doy + 2) / 153;
-    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    y = static_cast<int>(yoe + era * 400 + (m <= 2));
-}
+using zl::DaysFromCivil;
 
 const int64_t kOleEpochDays = DaysFromCivil(1899, 12, 30);
 constexpr int64_t kSecondsPerDay = 86400;
@@ -52,8 +27,8 @@ SYSTEMTIME FromOleSeconds(int64_t s) {
         rest += kSecondsPerDay;
         --days;
     }
-    int y, m, d;
-    CivilFromDays(days + kOleEpochDays, y, m, d);
+    const zl::CivilDay civil = zl::CivilFromDays(days + kOleEpochDays);
+    const int y = civil.year, m = civil.month, d = civil.day;
     if (y < 1 || y > 9999) return SYSTEMTIME{};
     SYSTEMTIME t;
     t.wYear = static_cast<uint16_t>(y);
@@ -69,15 +44,11 @@ SYSTEMTIME FromOleSeconds(int64_t s) {
 }  // namespace
 
 int DayOfWeek(int year, int month, int day) {
-    const int64_t days = DaysFromCivil(year, month, day);  // 1970-01-01 was a Thursday
-    return static_cast<int>(((days % 7) + 11) % 7);
+    return zl::WeekdayOfDays(DaysFromCivil(year, month, day));
 }
 
 int DaysInMonth(int year, int month) {
-    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12) return 0;
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[month - 1];
+    return zl::DaysInMonth(year, month);
 }
 
 SYSTEMTIME MakeSysTime(int year, int month, int day, int hour, int minute, int second) {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "data/CounterTypes.h"
+#include "base/CounterTypes.h"
 #include "data/QueueDatabase.h"
 #include "data/SqlText.h"
 #include "data/TableDetect.h"

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "data/CounterTypes.h"
+#include "base/CounterTypes.h"
 #include "recnet/RecNet.h"
 #include "store/SiteRecord.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "data/CounterTypes.h"
+#include "base/CounterTypes.h"
 #include "store/SiteRecord.h"
 
 namespace {

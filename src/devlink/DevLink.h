@@ -3,7 +3,7 @@
 #pragma once
 
 class DevLink {
-public:
+  public:
     virtual ~DevLink() = default;
     virtual int Connect(const char* address, int port, const char* user, const char* password,
                         int timeOutMs) = 0;

@@ -1,6 +1,6 @@
 #include "query/QueryWorker.h"
 
-#include "data/CounterTypes.h"
+#include "base/CounterTypes.h"
 #include "data/QueryExec.h"
 #include "data/SqlBuilders.h"
 #include "data/SqlText.h"

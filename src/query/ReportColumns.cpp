@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "data/CounterTypes.h"
+#include "base/CounterTypes.h"
 #include "store/ChartSettingsStore.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "data/CounterTypes.h"
+#include "base/CounterTypes.h"
 #include "data/QueueDatabase.h"
 #include "data/TableDetect.h"
 #include "devlink/DevLink.h"

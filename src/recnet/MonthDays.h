@@ -10,11 +10,6 @@ namespace zl::recnet {
 // Upper bound on the number of days one request may cover.
 constexpr int kMaxMonthDays = 3660;
 
-// Days since 1970-01-01 of a proleptic Gregorian date.
-int64_t DaysFromCivil(int year, int month, int day);
-void CivilFromDays(int64_t days, int* year, int* month, int* day);
-bool IsValidDate(int year, int month, int day);
-
 struct MonthDaysQuery {
     std::string sql;       // one SELECT giving one column: the 'YYYY-MM-DD' texts
     int64_t firstDay = 0;  // DaysFromCivil of the first day

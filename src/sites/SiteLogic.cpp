@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "data/CounterTypes.h"
+#include "base/CounterTypes.h"
 #include "data/QueueDatabase.h"
 #include "devlink/DevLink.h"
 #include "query/QueryParams.h"

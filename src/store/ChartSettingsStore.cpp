@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
+#include "base/CounterTypes.h"
 #include "base/Profile.h"
-#include "data/CounterTypes.h"
 #include "store/ProfileValues.h"
 #include "store/SettingsFile.h"
 

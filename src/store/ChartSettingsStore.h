@@ -33,7 +33,7 @@ struct ChartSettings {
 };
 
 class CChartSettingsStore {
-public:
+  public:
     static CChartSettingsStore* Instance();
 
     // Reads "Setting .ini" of the program folder (or the file set with SetFile).
@@ -51,7 +51,7 @@ public:
 
     CChartSettingsStore();
 
-private:
+  private:
     std::array<LineStyleRecord, 14> records_;  // 2t line chart, 2t+1 bar chart of type t+1
     int synAdjust_ = 0;
     std::array<SYSTEMTIME, 7> weekStart_{};

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
 #include "chart/ChartHost.h"
 #include "query/CountTable.h"
 #include "store/ChartSettingsStore.h"
@@ -71,16 +72,14 @@ class RecordingHost : public IChartHost {
 
 // A private folder for one test, removed afterwards; TMPDIR points into it while it lives so
 // that page folders land there too.
-class TempDir {
+// A temporary folder that is also $TMPDIR while it lives (the page folder is made below it).
+class TempDir : public zl::testsupport::TempFolder {
   public:
     TempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "zlchart-test-XXXXXX").string();
-        path_ = mkdtemp(pattern.data()) ? pattern : std::string();
         const char* old = std::getenv("TMPDIR");
         hadTmp_ = old != nullptr;
         if (old) oldTmp_ = old;
-        setenv("TMPDIR", path_.c_str(), 1);
+        setenv("TMPDIR", Path().c_str(), 1);
     }
     ~TempDir() {
         if (hadTmp_) {
@@ -88,13 +87,9 @@ class TempDir {
         } else {
             unsetenv("TMPDIR");
         }
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
     }
-    const std::string& Path() const { return path_; }
 
   private:
-    std::string path_;
     std::string oldTmp_;
     bool hadTmp_ = false;
 };

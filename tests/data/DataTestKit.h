@@ -10,28 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
 #include "base/SysTime.h"
 #include "data/QueryHooks.h"
 #include "recnet/RecNet.h"
 
-class DataTempDir {
-  public:
-    DataTempDir() {
-        std::string templ = (std::filesystem::temp_directory_path() / "zl_data_XXXXXX").string();
-        path_ = ::mkdtemp(templ.data()) ? templ : std::string();
-    }
-    ~DataTempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    DataTempDir(const DataTempDir&) = delete;
-    DataTempDir& operator=(const DataTempDir&) = delete;
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& Path() const { return path_; }
-
-  private:
-    std::string path_;
-};
+using DataTempDir = zl::testsupport::TempFolder;
 
 // Creates (or extends) an SQLite file with the statements; true when all ran.
 inline bool MakeDb(const std::string& path, const std::vector<std::string>& statements) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
 #include "query/CountTable.h"
 
 inline CountRecord ExportRow(int fromHour, int toHour, std::vector<uint32_t> values) {
@@ -28,26 +29,7 @@ inline std::vector<CountRecord> ExampleRows() {
     return {ExportRow(8, 9, {12, 9}), ExportRow(9, 10, {3, 4})};
 }
 
-class ExportTempDir {
-  public:
-    ExportTempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zlexportXXXXXX").string();
-        path_ = mkdtemp(pattern.data()) ? pattern : std::string();
-    }
-    ~ExportTempDir() {
-        std::error_code ec;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-    }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-    size_t Entries() const {
-        size_t n = 0;
-        for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(path_)) ++n;
-        return n;
-    }
-
-  private:
-    std::string path_;
-};
+using ExportTempDir = zl::testsupport::TempFolder;
 
 inline std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

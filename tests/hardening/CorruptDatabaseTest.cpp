@@ -26,7 +26,7 @@
 #include "RecNetTestKit.h"
 #include "ReporterCli.h"
 #include "TestFolder.h"
-#include "data/CounterTypes.h"
+#include "base/CounterTypes.h"
 #include "data/DayMarks.h"
 #include "data/SqlText.h"
 #include "data/TableDetect.h"

@@ -11,26 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
 #include "data/QueryHooks.h"
 #include "devlink/DevLink.h"
 #include "recnet/RecNet.h"
 
-class QueryTempDir {
-  public:
-    QueryTempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zlqueryXXXXXX").string();
-        path_ = mkdtemp(pattern.data()) ? pattern : std::string();
-    }
-    ~QueryTempDir() {
-        std::error_code ec;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-    }
-    const std::string& Path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
-};
+using QueryTempDir = zl::testsupport::TempFolder;
 
 inline bool MakeSqliteDb(const std::string& path, const std::vector<std::string>& statements) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());

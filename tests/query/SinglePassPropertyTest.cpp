@@ -17,7 +17,7 @@
 #include "QueryTestKit.h"
 #include "RecNetServer.h"
 #include "UserStore.h"
-#include "data/CounterTypes.h"
+#include "base/CounterTypes.h"
 #include "data/SinglePass.h"
 #include "data/SqlText.h"
 #include "query/QueryWorker.h"

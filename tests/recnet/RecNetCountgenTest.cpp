@@ -7,7 +7,7 @@
 
 #include "CountGen.h"
 #include "RecNetTestKit.h"
-#include "data/CounterTypes.h"
+#include "base/CounterTypes.h"
 #include "recnet/RecNet.h"
 
 namespace zl::testkit {

@@ -35,31 +35,6 @@ TEST(SqliteText, FileUriPrefixIsMadePlain) {
     EXPECT_EQ(PlainFilePath("x.db"), "x.db");
 }
 
-TEST(MonthDays, CivilDatesRoundTrip) {
-    struct Case {
-        int y, m, d;
-        int64_t days;
-    } cases[] = {{1970, 1, 1, 0},        {2000, 3, 1, 11017}, {2024, 2, 29, 19782},
-                 {1899, 12, 30, -25569}, {2024, 3, 1, 19783}, {9999, 12, 31, 2932896}};
-    for (const Case& c : cases) {
-        EXPECT_EQ(DaysFromCivil(c.y, c.m, c.d), c.days) << c.y << "-" << c.m << "-" << c.d;
-        int y = 0, m = 0, d = 0;
-        CivilFromDays(c.days, &y, &m, &d);
-        EXPECT_EQ(y * 10000 + m * 100 + d, c.y * 10000 + c.m * 100 + c.d);
-    }
-}
-
-TEST(MonthDays, ValidDates) {
-    EXPECT_TRUE(IsValidDate(2024, 2, 29));
-    EXPECT_FALSE(IsValidDate(2023, 2, 29));
-    EXPECT_FALSE(IsValidDate(1900, 2, 29));
-    EXPECT_TRUE(IsValidDate(2000, 2, 29));
-    EXPECT_FALSE(IsValidDate(2024, 4, 31));
-    EXPECT_FALSE(IsValidDate(2024, 13, 1));
-    EXPECT_FALSE(IsValidDate(2024, 0, 1));
-    EXPECT_FALSE(IsValidDate(0, 1, 1));
-}
-
 TEST(MonthDays, QueryCoversTheRangeAsText) {
     MonthDaysQuery query;
     ASSERT_TRUE(BuildMonthDaysQuery("Records", "EnterTime", 2024, 2, 26, 42, &query));

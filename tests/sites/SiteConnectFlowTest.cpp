@@ -10,7 +10,7 @@
 #include "DevSim.h"
 #include "RecNetTestKit.h"
 #include "SitesTestKit.h"
-#include "data/CounterTypes.h"
+#include "base/CounterTypes.h"
 
 namespace {
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
 #include "sites/ISiteDialog.h"
 #include "sites/ISiteTree.h"
 #include "sites/ITreeMenu.h"
@@ -22,24 +23,7 @@
 #include "sites/SiteLogic.h"
 #include "store/IString.h"
 
-class SitesTempDir {
-  public:
-    SitesTempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zl-sites-XXXXXX").string();
-        if (mkdtemp(pattern.data())) path_ = pattern;
-    }
-    ~SitesTempDir() {
-        std::error_code ec;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-    }
-    SitesTempDir(const SitesTempDir&) = delete;
-    SitesTempDir& operator=(const SitesTempDir&) = delete;
-    const std::string& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
-};
+using SitesTempDir = zl::testsupport::TempFolder;
 
 // Points the language strings at a small file, once per process (texts are cached forever).
 inline void UseTestStrings() {

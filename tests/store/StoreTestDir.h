@@ -13,31 +13,12 @@
 #include <sstream>
 #include <string>
 
-class StoreTestDir {
-  public:
-    StoreTestDir() {
-        std::string templ = (std::filesystem::temp_directory_path() / "zl_store_XXXXXX").string();
-        path_ = ::mkdtemp(templ.data()) ? templ : std::string();
-    }
-    ~StoreTestDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    StoreTestDir(const StoreTestDir&) = delete;
-    StoreTestDir& operator=(const StoreTestDir&) = delete;
+#include "Bytes.h"
+#include "TempFolder.h"
 
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-    // The folder with a trailing '/', as the program folder is given.
-    std::string Folder() const { return path_ + "/"; }
-    const std::string& Path() const { return path_; }
-
-  private:
-    std::string path_;
-};
-
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using StoreTestDir = zl::testsupport::TempFolder;
+using zl::testsupport::ReadBytes;
+using zl::testsupport::WriteBytes;
 
 // New profile files end their lines with CR LF; expected texts are written with "\n".
 inline std::string Crlf(const std::string& text) {
@@ -47,13 +28,6 @@ inline std::string Crlf(const std::string& text) {
         out += c;
     }
     return out;
-}
-
-inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 // Runs `body` in a child process that folder and file permissions apply to: as root (which

@@ -4,11 +4,9 @@
 #include <cstdint>
 #include <string>
 
-struct CivilDate {
-    int year = 1970;
-    int month = 1;
-    int day = 1;
-};
+#include "base/CivilDays.h"
+
+using CivilDate = zl::CivilDay;
 
 int64_t DaysFromCivil(const CivilDate& date);
 CivilDate CivilFromDays(int64_t days);

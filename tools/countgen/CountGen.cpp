@@ -10,7 +10,7 @@
 #include "Calendar.h"
 #include "Profiles.h"
 #include "Random.h"
-#include "data/CounterTypes.h"
+#include "base/CounterTypes.h"
 
 namespace {
 

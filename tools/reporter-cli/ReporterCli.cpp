@@ -11,7 +11,7 @@
 #include "CliOutput.h"
 #include "base/AtomicFile.h"
 #include "base/Version.h"
-#include "data/CounterTypes.h"
+#include "base/CounterTypes.h"
 #include "data/QueryExec.h"
 #include "data/SqlText.h"
 #include "export/CsvExporter.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "data/CounterTypes.h"
+#include "base/CounterTypes.h"
 #include "data/QueryExec.h"
 #include "data/TableDetect.h"
 #include "recnet/RecNet.h"

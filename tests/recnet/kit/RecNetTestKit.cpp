@@ -21,24 +21,6 @@ namespace zl::testkit {
 
 namespace {
 
-void RemoveTree(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) return;
-    if (S_ISDIR(st.st_mode)) {
-        ::chmod(path.c_str(), 0700);
-        if (DIR* dir = ::opendir(path.c_str())) {
-            while (dirent* entry = ::readdir(dir)) {
-                const std::string name = entry->d_name;
-                if (name != "." && name != "..") RemoveTree(path + "/" + name);
-            }
-            ::closedir(dir);
-        }
-        ::rmdir(path.c_str());
-    } else {
-        ::unlink(path.c_str());
-    }
-}
-
 void MakeFolders(const std::string& path) {
     for (size_t pos = 1; (pos = path.find('/', pos)) != std::string::npos; ++pos) {
         ::mkdir(path.substr(0, pos).c_str(), 0755);
@@ -109,19 +91,6 @@ std::string ValueOf(int kind, size_t c, int day, int hour, int camera) {
 
 TempDir::TempDir() {
     UseTempCacheHome();
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/recnet-test-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (::mkdtemp(buffer.data())) {
-        char* real = ::realpath(buffer.data(), nullptr);
-        path_ = real ? real : buffer.data();
-        std::free(real);
-    }
-}
-
-TempDir::~TempDir() {
-    if (!path_.empty()) RemoveTree(path_);
 }
 
 std::string SampleRelativePath(int kind) {

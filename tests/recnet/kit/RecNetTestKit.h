@@ -10,22 +10,15 @@
 
 #include "RecNetServer.h"
 #include "ServerConfig.h"
+#include "TempFolder.h"
 #include "recnet/RecNet.h"
 
 namespace zl::testkit {
 
-// A folder under the system's temporary folder, removed with everything in it.
-class TempDir {
+// A temporary folder; making one also points the discovery cache at a temporary folder.
+class TempDir : public zl::testsupport::TempFolder {
   public:
     TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& Path() const { return path_; }
-    std::string operator/(const std::string& relative) const { return path_ + "/" + relative; }
-
-  private:
-    std::string path_;
 };
 
 // Sample databases: kinds 1..7 are the counter types, 8 the queue waiting file and 9 the

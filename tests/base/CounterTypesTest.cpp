@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "data/CounterTypes.h"
+#include "base/CounterTypes.h"
 
 namespace {
 

@@ -7,10 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "TempDir.h"
-#include "base/ZBaseLog.h"
+#include "Bytes.h"
+#include "TempFolder.h"
+#include "threadkit/ZBaseLog.h"
 
 using namespace zl;
+using zl::testsupport::ReadBytes;
+using zl::testsupport::WriteBytes;
 
 namespace {
 
@@ -26,7 +29,7 @@ class CountingLog : public ILog {
 }  // namespace
 
 TEST(ZBaseLog, EntryFormat) {
-    TempDir dir;
+    zl::testsupport::TempFolder dir;
     const std::string f = dir.File("a.log");
     ILog log;
     EXPECT_EQ(log.Write("lost"), 0);  // nothing open
@@ -45,7 +48,7 @@ TEST(ZBaseLog, EntryFormat) {
 }
 
 TEST(ZBaseLog, OpensWithoutTruncating) {
-    TempDir dir;
+    zl::testsupport::TempFolder dir;
     const std::string f = dir.File("b.log");
     WriteBytes(f, "old\n");
     ILog log;
@@ -57,7 +60,7 @@ TEST(ZBaseLog, OpensWithoutTruncating) {
 }
 
 TEST(ZBaseLog, BigFileGoesToRangeFileAtOpenAndEveryHundredthWrite) {
-    TempDir dir;
+    zl::testsupport::TempFolder dir;
     const std::string f = dir.File("big.log");
     WriteBytes(f, std::string(ZBaseLog::kRangeSize + 1, 'x'));
     CountingLog log;
@@ -72,7 +75,7 @@ TEST(ZBaseLog, BigFileGoesToRangeFileAtOpenAndEveryHundredthWrite) {
 }
 
 TEST(ZBaseLog, SmallFileIsNeverHandedOver) {
-    TempDir dir;
+    zl::testsupport::TempFolder dir;
     const std::string f = dir.File("small.log");
     WriteBytes(f, std::string(ZBaseLog::kRangeSize, 'x'));  // exactly 3 MiB is not over
     CountingLog log;
@@ -91,7 +94,7 @@ TEST(ZBaseLog, RotatingSubclass) {
             return 1;
         }
     };
-    TempDir dir;
+    zl::testsupport::TempFolder dir;
     const std::string f = dir.File("r.log");
     WriteBytes(f, std::string(ZBaseLog::kRangeSize + 10, 'x'));
     Rotating log;

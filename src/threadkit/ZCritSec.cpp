@@ -1,4 +1,4 @@
-#include "base/ZCritSec.h"
+#include "threadkit/ZCritSec.h"
 
 #include <chrono>
 #include <thread>

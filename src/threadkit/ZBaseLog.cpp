@@ -1,4 +1,4 @@
-#include "base/ZBaseLog.h"
+#include "threadkit/ZBaseLog.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

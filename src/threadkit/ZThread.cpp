@@ -1,4 +1,4 @@
-#include "base/ZThread.h"
+#include "threadkit/ZThread.h"
 
 #include <system_error>
 

@@ -1,4 +1,4 @@
-#include "base/ZUnknown.h"
+#include "threadkit/ZUnknown.h"
 
 #include <cstring>
 

@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "base/ZThread.h"
+#include "threadkit/ZThread.h"
 
 using namespace zl;
 

@@ -16,8 +16,12 @@ enum CounterTypeCode {
 
 constexpr int kCounterTypeCount = 7;
 
-inline bool IsValidCounterType(int code) { return code >= 1 && code <= kCounterTypeCount; }
-inline bool IsPeopleCounterType(int code) { return code == kPeople2D || code == kPeople3D; }
+inline bool IsValidCounterType(int code) {
+    return code >= 1 && code <= kCounterTypeCount;
+}
+inline bool IsPeopleCounterType(int code) {
+    return code == kPeople2D || code == kPeople3D;
+}
 
 // "2DPeopleCounter" ... "QueueLength"; empty for other codes.
 const char* CounterTypeStoredName(int code);

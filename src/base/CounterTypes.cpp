@@ -1,4 +1,4 @@
-#include "data/CounterTypes.h"
+#include "base/CounterTypes.h"
 
 #include <cctype>
 

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "base/ZResult.h"
+#include "threadkit/ZResult.h"
 
 namespace zl {
 

@@ -1,4 +1,4 @@
-#include "base/ZEvent.h"
+#include "threadkit/ZEvent.h"
 
 #include <chrono>
 

@@ -9,9 +9,9 @@
 #include <cstdint>
 #include <thread>
 
-#include "base/ZCritSec.h"
-#include "base/ZEvent.h"
-#include "base/ZResult.h"
+#include "threadkit/ZCritSec.h"
+#include "threadkit/ZEvent.h"
+#include "threadkit/ZResult.h"
 
 namespace zl {
 

@@ -5,7 +5,7 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "base/ZResult.h"
+#include "threadkit/ZResult.h"
 
 namespace zl {
 

@@ -4,9 +4,9 @@
 #include <chrono>
 #include <thread>
 
-#include "base/ZCritSec.h"
-#include "base/ZEvent.h"
-#include "base/ZUnknown.h"
+#include "threadkit/ZCritSec.h"
+#include "threadkit/ZEvent.h"
+#include "threadkit/ZUnknown.h"
 
 using namespace zl;
 using namespace std::chrono_literals;

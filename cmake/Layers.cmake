@@ -1,0 +1,14 @@
+# Layers that the build enforces. A library publishes only its own folder below src/: its
+# include root holds a link named like that folder (base/, ui/reportwin/ ...) and nothing else,
+# so "#include "store/X.h"" compiles only in code that links the store library (directly or
+# through a library that exposes it). Including a layer one does not link fails to build.
+function(zl_publish_headers target)
+  file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR})
+  set(root ${CMAKE_BINARY_DIR}/include/${target})
+  get_filename_component(parent ${root}/${rel} DIRECTORY)
+  file(MAKE_DIRECTORY ${parent})
+  if(NOT EXISTS ${root}/${rel})
+    file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${root}/${rel} SYMBOLIC)
+  endif()
+  target_include_directories(${target} PUBLIC ${root})
+endfunction()
