@@ -79,10 +79,12 @@ int RunPeopleQuery(const QueryParams& params, const std::vector<SiteRecord>& sit
     const int t1 = ThresholdToMillimetres(params.heightLow, params.heightUnit);
     const int t2 = ThresholdToMillimetres(params.heightHigh, params.heightUnit);
 
-    const SiteJob job = [&](SiteRecord site, IQueryProgress* progress, IRetryPrompt* prompt,
+    // The job gets the progress and prompt of its own site (synchronised when sites run at
+    // once); the run's own objects are not captured under the same names.
+    const SiteJob job = [&](SiteRecord site, IQueryProgress* siteProgress, IRetryPrompt* sitePrompt,
                             const SiteSinks& sinks) {
-        QueryHooks hooks2D{progress, prompt, sinks.people, nullptr, params.singlePass};
-        QueryHooks hooks3D{progress, prompt, sinks.threeD, nullptr, params.singlePass};
+        QueryHooks hooks2D{siteProgress, sitePrompt, sinks.people, nullptr, params.singlePass};
+        QueryHooks hooks3D{siteProgress, sitePrompt, sinks.threeD, nullptr, params.singlePass};
         // A client of the run's own in the handle of this copy; the site list's stays as it
         // is. Without a client the site's local object is used.
         RecNetClient** own = site.client2D   ? &site.client2D
@@ -95,8 +97,8 @@ int RunPeopleQuery(const QueryParams& params, const std::vector<SiteRecord>& sit
         const std::string filter3D = CameraFilter(CheckedCameras(site, true));
         if (!filter2D.empty()) {
             if (site.connectionType == kConnDevice)
-                ok = QueryDeviceCounts(site, params.range, params.startDate, params.hours, progress,
-                                       sinks.people) != 0;
+                ok = QueryDeviceCounts(site, params.range, params.startDate, params.hours,
+                                       siteProgress, sinks.people) != 0;
             else
                 ok = Query2D(site, filter2D, params.range, params.startDate, params.hours,
                              hooks2D) != 0;
@@ -128,9 +130,9 @@ int RunGeneralQuery(const QueryParams& params, const std::vector<SiteRecord>& si
     run.queueMeasure = params.queueType;
     run.hours = params.hours;
 
-    const SiteJob job = [&](const SiteRecord& site, IQueryProgress* progress, IRetryPrompt* prompt,
-                            const SiteSinks& sinks) {
-        QueryHooks hooks{progress, prompt, sinks.people, nullptr, params.singlePass};
+    const SiteJob job = [&](const SiteRecord& site, IQueryProgress* siteProgress,
+                            IRetryPrompt* sitePrompt, const SiteSinks& sinks) {
+        QueryHooks hooks{siteProgress, sitePrompt, sinks.people, nullptr, params.singlePass};
         return RunGenericSite(site, run, hooks) != 0;
     };
     const bool atOnce = SitesMayRunAtOnce(sites, false, params.siteThreads);

@@ -31,7 +31,7 @@
 #include "ui/chartview/WebBrowserHost.h"
 #include "ui/reportwin/CReportDlg.h"
 #include "ui/reportwin/IDatePicker.h"
-#include "ui/reportwin/ISettingsDialog.h"
+#include "ui/options/ISettingsDialog.h"
 #include "ui/reportwin/ProgressDlg.h"
 #include "ui/reportwin/RetryPrompt.h"
 #include "ui/sitetree/CDragDropTreeCtrl.h"

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "store/ChartSettingsStore.h"
-#include "ui/reportwin/ISettingsDialog.h"
+#include "ui/options/ISettingsDialog.h"
 
 class OptionDialogRunner : public ISettingsDialog {
   public:

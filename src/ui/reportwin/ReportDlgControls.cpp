@@ -16,7 +16,7 @@
 #include "store/StringIds.h"
 #include "ui/reportwin/CReportDlg.h"
 #include "ui/reportwin/IDatePicker.h"
-#include "ui/reportwin/ISettingsDialog.h"
+#include "ui/options/ISettingsDialog.h"
 #include "ui/sitetree/CDragDropTreeCtrl.h"
 
 namespace {
