@@ -66,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
                       3},
         CatalogueCase{"NoRecordTable", {"CREATE TABLE Cameras(n);"}, 0, 0},
         CatalogueCase{"Empty", {}, 0, 0}),
-    [](const ::testing::TestParamInfo<CatalogueCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<CatalogueCase>& testInfo) { return testInfo.param.name; });
 
 TEST(TableDetect, NoDatabaseOrAFailedQueryFindsNothing) {
     EXPECT_EQ(DetectTableKind(nullptr, true), 0);

@@ -251,9 +251,9 @@ TEST_P(InterruptedSave, WritesThatStopPartWayLeaveTheOldFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, InterruptedSave, ::testing::Values(0, 1),
-                         [](const ::testing::TestParamInfo<int>& info) {
-                             return info.param == 0 ? std::string("SiteList")
-                                                    : std::string("Settings");
+                         [](const ::testing::TestParamInfo<int>& testInfo) {
+                             return testInfo.param == 0 ? std::string("SiteList")
+                                                        : std::string("Settings");
                          });
 
 }  // namespace

@@ -215,8 +215,8 @@ TEST_P(LiveWriter, ReportsRunWhileADeviceWrites) {
 }
 
 INSTANTIATE_TEST_SUITE_P(JournalModes, LiveWriter, ::testing::Values("wal", "delete"),
-                         [](const ::testing::TestParamInfo<const char*>& info) {
-                             return std::string(info.param);
+                         [](const ::testing::TestParamInfo<const char*>& testInfo) {
+                             return std::string(testInfo.param);
                          });
 
 }  // namespace

@@ -111,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
         BuildCase{"Both", 3, 3, {11, 22, 0, 0, 0, 0}, 3},
         // A people record without a 3D record of its index gets nothing added.
         BuildCase{"MorePeople", 3, 1, {11, 22}, 3}, BuildCase{"Neither", 0, 0, {}, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST(ReportBuild, PeopleRecordsWithout3DPartnerKeepTheirValues) {
     CCountTable people, threeD;

@@ -50,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
         CaptionCase{"QueueWaiting", 7, 0, 0, {"O1"}}, CaptionCase{"QueueLength", 7, 0, 1, {"I0"}},
         CaptionCase{"QueueServed", 7, 0, 2, {"O0"}}, CaptionCase{"QueueWaitTime", 7, 0, 3, {"I1"}},
         CaptionCase{"QueueOther", 7, 0, 9, {"I0"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST(LineVisible, DirectionShowsInOrOutOfPeopleCounters) {
     const std::array<int, 10> in2D = LineVisibleFor(1, 1);

@@ -326,7 +326,7 @@ TEST_P(DiscoveryCacheTest, LiveWriterNeverGetsAnAnswerFromOutsideItsTime) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Journal, DiscoveryCacheTest, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Wal" : "Rollback"; });
+                         [](const auto& testInfo) { return testInfo.param ? "Wal" : "Rollback"; });
 
 }  // namespace
 }  // namespace zl::testkit

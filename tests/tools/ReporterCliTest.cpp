@@ -342,9 +342,10 @@ std::vector<SourceCase> AllCases() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sources, EveryTypeAndRange, ::testing::ValuesIn(AllCases()),
-                         [](const auto& info) {
-                             return std::string(info.param.server ? "Server" : "Local") + "Type" +
-                                    std::to_string(info.param.type) + "_" + info.param.range;
+                         [](const auto& testInfo) {
+                             return std::string(testInfo.param.server ? "Server" : "Local") +
+                                    "Type" + std::to_string(testInfo.param.type) + "_" +
+                                    testInfo.param.range;
                          });
 
 TEST_F(ReporterCli, QueueMeasuresAverageWholeTimes) {
