@@ -235,7 +235,7 @@ bool StartServer(Server* s, const std::vector<std::string>& roots, const std::st
 
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    std::string dir, sqlite3 = "sqlite3";
+    std::string dir, shellPath = "sqlite3";
     std::string cli = std::filesystem::path(argv[0]).parent_path() / "reporter-cli";
     std::vector<int> years = {1, 2, 3};
     int repeat = 3;
@@ -248,7 +248,7 @@ int main(int argc, char** argv) {
         else if (a == "--cli" && more)
             cli = argv[++i];
         else if (a == "--sqlite3" && more)
-            sqlite3 = argv[++i];
+            shellPath = argv[++i];
         else if (a == "--years" && more)
             years = ParseYears(argv[++i]);
         else if (a == "--repeat" && more)
@@ -311,7 +311,7 @@ int main(int argc, char** argv) {
                 std::filesystem::remove_all(cacheHome);
                 const Run first = Spawn(args, false);
                 const Run warm = Best(args, repeat);
-                const Run shell = Best({sqlite3, "-batch", "-readonly", db, ShellSql(r)}, repeat);
+                const Run shell = Best({shellPath, "-batch", "-readonly", db, ShellSql(r)}, repeat);
                 std::printf("  %-6s %12s %12s %12s %14s %12ld\n", r.name, Cell(warm).c_str(),
                             Cell(shell).c_str(), Ratio(warm, shell).c_str(), Cell(first).c_str(),
                             PeakKb(args, dir));
@@ -321,7 +321,7 @@ int main(int argc, char** argv) {
                     const Run cold = Spawn(args, false);
                     DropCaches();
                     const Run coldShell =
-                        Spawn({sqlite3, "-batch", "-readonly", db, ShellSql(r)}, false);
+                        Spawn({shellPath, "-batch", "-readonly", db, ShellSql(r)}, false);
                     std::printf(
                         "  %-6s cold: cli %s (read %ld KiB = %.1f %% of the file), "
                         "sqlite3 %s (read %ld KiB), ratio %s\n",

@@ -81,10 +81,10 @@ double TimeEngine(SiteRecord site, const QueryParams& params, int repeat) {
     return best;
 }
 
-double TimeShell(const std::string& sqlite3, const std::string& db, const std::string& sqlFile,
+double TimeShell(const std::string& shellPath, const std::string& db, const std::string& sqlFile,
                  int repeat) {
     const std::string command =
-        "'" + sqlite3 + "' -batch -readonly '" + db + "' < '" + sqlFile + "' > /dev/null";
+        "'" + shellPath + "' -batch -readonly '" + db + "' < '" + sqlFile + "' > /dev/null";
     double best = 1e18;
     for (int i = 0; i < repeat; ++i) {
         const auto start = Clock::now();
@@ -98,14 +98,14 @@ double TimeShell(const std::string& sqlite3, const std::string& db, const std::s
 
 int main(int argc, char** argv) {
     std::string cache = "/tmp/zl-report-bench";
-    std::string sqlite3 = "sqlite3";
+    std::string shellPath = "sqlite3";
     int repeat = 3;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string a = argv[i];
         if (a == "--cache")
             cache = argv[i + 1];
         else if (a == "--sqlite3")
-            sqlite3 = argv[i + 1];
+            shellPath = argv[i + 1];
         else if (a == "--repeat")
             repeat = std::max(1, std::atoi(argv[i + 1]));
     }
@@ -172,7 +172,7 @@ int main(int argc, char** argv) {
             }
             const double localMs = TimeEngine(local, params, repeat);
             const double serverMs = TimeEngine(remote, params, repeat);
-            const double shellMs = TimeShell(sqlite3, db, sqlFile, repeat);
+            const double shellMs = TimeShell(shellPath, db, sqlFile, repeat);
             std::printf("%-8s %-6s %12.1f %12.1f %12.1f %10.2f %10.2f\n", index ? "yes" : "no",
                         kRanges[range], localMs, serverMs, shellMs, localMs / shellMs,
                         serverMs / shellMs);

@@ -226,12 +226,12 @@ std::string ScanSql(const Report& r, const std::string& filter) {
            from + "' AND '" + to + "' AND (" + filter + ") GROUP BY 1;";
 }
 
-Timing TimeShell(const std::string& sqlite3, const std::string& db, const std::string& sql,
+Timing TimeShell(const std::string& shellPath, const std::string& db, const std::string& sql,
                  int repeat) {
     Timing best;
     for (int i = 0; i < repeat; ++i) {
         double ms = 0, cpu = 0;
-        if (Spawn({sqlite3, "-batch", "-readonly", db, sql}, "/dev/null", &ms, &cpu) != 0)
+        if (Spawn({shellPath, "-batch", "-readonly", db, sql}, "/dev/null", &ms, &cpu) != 0)
             return Timing();
         Keep(&best, ms, cpu);
     }
@@ -301,7 +301,7 @@ std::string Ratios(const Timing& a, const Timing& b) {
 
 int main(int argc, char** argv) {
     std::string dir;
-    std::string sqlite3 = "sqlite3";
+    std::string shellPath = "sqlite3";
     std::string cli = (std::filesystem::path(argv[0]).parent_path() / "reporter-cli").string();
     int repeat = 3;
     bool keep = false, slow = false, sitesOnly = false;
@@ -311,7 +311,7 @@ int main(int argc, char** argv) {
         if (a == "--dir" && value)
             dir = argv[++i];
         else if (a == "--sqlite3" && value)
-            sqlite3 = argv[++i];
+            shellPath = argv[++i];
         else if (a == "--cli" && value)
             cli = argv[++i];
         else if (a == "--repeat" && value)
@@ -405,7 +405,7 @@ int main(int argc, char** argv) {
             std::vector<int> cameras;
             for (int k = 1; k <= kCameraSlots; ++k)
                 if (sites.local.cameras[k - 1].used) cameras.push_back(k);
-            const Timing shell = TimeShell(sqlite3, DatabasePathOfType(root, r.type),
+            const Timing shell = TimeShell(shellPath, DatabasePathOfType(root, r.type),
                                            ScanSql(r, CameraFilter(cameras)), repeat);
             // The remote run without the session it makes for itself.
             Timing request;

@@ -28,9 +28,10 @@ RecNetClient* FamilyClient(const SiteRecord& site, QueryFamily family) {
             return site.client2D;
         case kFamily3D:
             return site.client3D;
-        default:
-            return site.clientOther;
+        case kFamilyGeneric:
+            break;
     }
+    return site.clientOther;
 }
 
 }  // namespace

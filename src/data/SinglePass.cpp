@@ -59,9 +59,10 @@ RecNetClient* FamilyClientOf(const SiteRecord& site, QueryFamily family) {
             return site.client2D;
         case kFamily3D:
             return site.client3D;
-        default:
-            return site.clientOther;
+        case kFamilyGeneric:
+            break;
     }
+    return site.clientOther;
 }
 
 int CellToInt(const zl::recnet::BucketCell& cell) {

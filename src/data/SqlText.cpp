@@ -44,7 +44,8 @@ std::string Condition3D(const Value3D& v, const std::string& filter, bool dayFor
         case kBetween:
             s += "Height >=" + Num(v.low) + " AND Height <=" + Num(v.high);
             break;
-        default:
+        case kAbove:
+        case kAny:  // handled above
             s += "Height > " + Num(v.low);
             break;
     }
