@@ -9,12 +9,14 @@
 #include "CliFiles.h"
 #include "CliOptions.h"
 #include "CliOutput.h"
+#include "CliReport.h"
 #include "base/AtomicFile.h"
 #include "base/Version.h"
 #include "data/CounterTypes.h"
 #include "data/QueryExec.h"
 #include "data/SqlText.h"
 #include "export/CsvExporter.h"
+#include "export/XlsxReport.h"
 #include "export/XmlExporter.h"
 #include "query/DeviceBuckets.h"
 #include "query/QueryRun.h"
@@ -26,6 +28,7 @@
 #include "store/ChartSettingsStore.h"
 #include "store/IString.h"
 #include "store/SiteListStore.h"
+#include "store/StringIds.h"
 
 namespace {
 
@@ -159,8 +162,8 @@ int UsageError(const CliIo& io, const std::string& why) {
 int CheckOptionFiles(const CliOptions& o, const CliIo& io) {
     if (!o.chartDir.empty() && !CliCanWriteChart())
         return UsageError(io, "--chart is not available in this build");
-    if ((!o.pngFile.empty() || !o.bmpFile.empty()) && !CliCanRenderChart())
-        return UsageError(io, "--png and --bmp are not available in this build");
+    if ((!o.pngFile.empty() || !o.bmpFile.empty() || !o.pdfFile.empty()) && !CliCanRenderChart())
+        return UsageError(io, "--png, --bmp and --pdf are not available in this build");
     for (const std::string* f :
          {&o.settingsFile, &o.langFile, &o.siteList, &o.passwordFile, &o.caFile})
         if (!f->empty() && !FileExists(*f)) return UsageError(io, "cannot read " + *f);
@@ -197,16 +200,16 @@ std::string ReadPassword(const std::string& file) {
 // The sites of a site list, all or those named; false with *why when a name is missing.
 bool SitesFromList(const CliOptions& o, std::vector<CliSite>* sites, std::string* why) {
     CSiteListStore list;
-    list.SetFile(o.siteList);
+    if (!o.siteList.empty()) list.SetFile(o.siteList);
     if (!list.Load()) {
-        *why = "cannot read " + o.siteList;
+        *why = "cannot read " + list.File();
         return false;
     }
     for (const std::string& name : o.siteNames) {
         bool found = false;
         for (const SiteRecord& s : list.Sites()) found = found || s.name == name;
         if (!found) {
-            *why = "no site named \"" + name + "\" in " + o.siteList;
+            *why = "no site named \"" + name + "\" in " + list.File();
             return false;
         }
     }
@@ -237,7 +240,7 @@ bool CollectSites(const CliOptions& o, const std::string& password, std::vector<
         sites->push_back({RemoteSite(e, kConnServer, o, password), EndpointText(e)});
     for (const CliEndpoint& e : o.devices)
         sites->push_back({RemoteSite(e, kConnDevice, o, password), EndpointText(e)});
-    return o.siteList.empty() || SitesFromList(o, sites, why);
+    return !UsesSiteList(o) || SitesFromList(o, sites, why);
 }
 
 // Why a site takes no part, or empty when it does.
@@ -431,13 +434,36 @@ int WriteCsvOrXml(const CliOptions& o, const CliIo& io, const std::vector<CountR
     return kCliDone;
 }
 
+// The document the workbook and the PDF report are made from.
+ReportDocument DocumentOf(const CliOptions& o, const std::vector<CountRecord>& rows,
+                          const ResultColumns& c, const std::vector<JsonSite>& states) {
+    CliReportTexts texts;
+    texts.counterType = Text(kStrCounterType2DPeople + static_cast<unsigned>(o.counterType) - 1);
+    texts.fromTitle = Text(156);
+    texts.toTitle = Text(157);
+    texts.totalTitle = Text(155);
+    return MakeCliReport(o, texts, c.shown,
+                         ShownValueRows(rows, static_cast<int>(c.captions.size()), c.visible),
+                         states);
+}
+
+int WriteWorkbook(const CliOptions& o, const CliIo& io, const ReportDocument& document) {
+    std::string error;
+    if (WriteXlsxReport(o.output, document, &error)) return kCliDone;
+    *io.err << kPrefix << "cannot write " << o.output << ": " << error << "\n";
+    return kCliOutputFailed;
+}
+
 // The chart files, then the result in the form asked for.
 int WriteResult(const CliOptions& o, const CliIo& io, const ChartSettings& settings,
                 const std::vector<JsonSite>& states) {
     const std::vector<CountRecord>& rows = CReportTable::Instance()->Records();
     const ResultColumns c = ColumnsOf(o, settings);
-    if (const int code = WriteCliChart(o, rows, *io.err)) return code;
+    const ReportDocument document = DocumentOf(o, rows, c, states);
+    if (const int code = WriteCliChart(o, rows, document, *io.err)) return code;
     switch (o.format) {
+        case CliFormat::Xlsx:
+            return WriteWorkbook(o, io, document);
         case CliFormat::Json:
             return WriteJson(o, io, rows, c, states);
         case CliFormat::Table:
