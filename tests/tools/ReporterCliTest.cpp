@@ -15,6 +15,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "Await.h"
 #include "CliChart.h"
 #include "CountGen.h"
 #include "DevSim.h"
@@ -658,5 +659,103 @@ TEST_F(ReporterCli, ProgramWritesJsonToStandardOutput) {
         WEXITSTATUS(std::system((std::string(ZL_REPORTER_CLI) + " report 2>/dev/null").c_str())),
         1);
 }
+
+// The standard output of a shell command, or "" when it failed.
+std::string CommandOutput(const std::string& command) {
+    FILE* p = popen(command.c_str(), "r");
+    if (!p) return {};
+    std::string out;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
+    return pclose(p) == 0 ? out : std::string();
+}
+
+// The workbook of a run, read back by openpyxl, holds the numbers of the JSON report as typed
+// values, the totals as formulas, and says what was queried; its name is filled in from the
+// report's date and range.
+TEST_F(ReporterCli, WorkbookHoldsTheReportsNumbers) {
+    const std::vector<std::string> base = {"--type",  "1",   "--date",      "2024-03-05",
+                                           "--local", root_, "--direction", "0"};
+    std::vector<std::string> args = base;
+    args.insert(args.end(), {"--format", "json"});
+    const json report = json::parse(Run(args).out);
+    args = base;
+    args.insert(args.end(), {"--format", "xlsx", "--output", *dir_ / "t-{date}-{range}.xlsx"});
+    const CliResult r = Run(args);
+    ASSERT_EQ(r.code, 0) << r.err;
+    const std::string file = *dir_ / "t-2024-03-05-day.xlsx";
+    ASSERT_TRUE(std::filesystem::exists(file));
+    if (std::system((std::string(ZL_TEST_PYTHON) + " -c 'import openpyxl' 2>/dev/null").c_str()))
+        GTEST_SKIP() << "python3-openpyxl is not installed";
+    const json book = json::parse(
+        CommandOutput(std::string(ZL_TEST_PYTHON) + " " + ZL_TEST_READ_XLSX + " " + file));
+    const json& rows = book["Report"]["rows"];
+    const json& records = report["records"];
+    ASSERT_EQ(rows.size(), records.size() + 2);
+    for (size_t i = 0; i < records.size(); ++i) {
+        EXPECT_EQ(rows[i + 1][0]["value"], records[i]["from"]);
+        EXPECT_EQ(rows[i + 1][0]["type"], "datetime");
+        EXPECT_EQ(rows[i + 1][2]["value"], records[i]["values"][0]);
+        EXPECT_EQ(rows[i + 1][3]["value"], records[i]["values"][1]);
+    }
+    const json& totals = rows.back();
+    EXPECT_EQ(totals[2]["formula"], "=SUM(C2:C25)");
+    EXPECT_EQ(totals[2]["value"], report["totals"][0]);
+    EXPECT_EQ(totals[3]["value"], report["totals"][1]);
+    EXPECT_EQ(book["Report"]["charts"], json::array({"LineChart"}));
+    const json& query = book["Query"]["rows"];
+    std::map<std::string, std::string> items;
+    for (const json& row : query) items[row[0]["value"]] = row[1]["value"];
+    EXPECT_EQ(items["Sites"], root_);
+    EXPECT_EQ(items["Range"], "day");
+    EXPECT_EQ(items["Dates"], "2024-03-05 00:00:00 - 2024-03-05 23:59:59");
+    EXPECT_EQ(items["Program"].rfind("reporter-cli ", 0), 0u);
+    EXPECT_FALSE(items["Exported"].empty());
+}
+
+#ifdef ZL_TEST_CHART_HELPER
+// The PDF report, drawn by the picture helper, read back as text: the heading, every row and
+// the totals; on Letter paper as well as A4.
+TEST_F(ReporterCli, PdfReportHoldsHeadingRowsAndTotals) {
+    if (std::string(ZL_TEST_PDFTOTEXT).empty()) GTEST_SKIP() << "pdftotext is not installed";
+    setenv("ZL_REPORTER_CHART", ZL_TEST_CHART_HELPER, 1);
+    const zl::testsupport::ScopeExit unset([] { unsetenv("ZL_REPORTER_CHART"); });
+    for (const char* paper : {"a4", "letter"}) {
+        const std::string pdf = *dir_ / ("report-{type}-" + std::string(paper) + ".pdf");
+        const CliResult r =
+            Run({"--type", "5", "--range", "week", "--date", "2024-03-05", "--local", root_,
+                 "--format", "json", "--pdf", pdf, "--paper", paper, "--chart-view", "bar"});
+        ASSERT_EQ(r.code, 0) << r.err;
+        const json report = json::parse(r.out);
+        const std::string file = *dir_ / ("report-5-" + std::string(paper) + ".pdf");
+        const std::string text =
+            CommandOutput(std::string(ZL_TEST_PDFTOTEXT) + " -layout " + file + " -");
+        ASSERT_FALSE(text.empty()) << "pdftotext failed on " << file;
+        EXPECT_NE(text.find(" - week 2024-03-05"), std::string::npos) << text;
+        EXPECT_NE(text.find(root_), std::string::npos);
+        EXPECT_NE(text.find("Page 1 of 1"), std::string::npos);
+        for (const json& rec : report["records"]) {
+            // The row's start and end, then its values, on one line.
+            const std::string from = rec["from"];
+            const size_t at = text.find(from, text.find("StartTime"));
+            ASSERT_NE(at, std::string::npos) << from;
+            const std::string line = text.substr(at, text.find('\n', at) - at);
+            for (const json& v : rec["values"])
+                EXPECT_NE(line.find(" " + std::to_string(v.get<int64_t>())), std::string::npos)
+                    << line;
+        }
+        const size_t total = text.find("Total");
+        ASSERT_NE(total, std::string::npos);
+        const std::string line = text.substr(total, text.find('\n', total) - total);
+        for (const json& t : report["totals"])
+            EXPECT_NE(line.find(" " + std::to_string(t.get<int64_t>())), std::string::npos) << line;
+        // The page size, as the reader names it.
+        const std::string info = CommandOutput(std::string(ZL_TEST_PDFINFO) + " " + file);
+        EXPECT_NE(info.find(std::string(paper) == "a4" ? "(A4)" : "(letter)"), std::string::npos)
+            << info;
+    }
+}
+#endif
 
 }  // namespace
