@@ -585,6 +585,15 @@ TEST_F(ReporterCli, ExitCodes) {
         {"NothingListening", {"--type", "1", "--server", "127.0.0.1:1"}, 2},
         {"MissingFolder", {"--type", "1", "--local", *dir_ / "nowhere"}, 2},
         {"WrongPassword", {"--type", "1", "--server", ServerArg(), "--user", "viewer"}, 2},
+        {"XlsxWithoutOutput", {"--type", "1", "--local", root_, "--format", "xlsx"}, 1},
+        {"UnknownPlaceholder",
+         {"--type", "1", "--local", root_, "--format", "csv", "--output", "{site}.csv"},
+         1},
+        {"RelativeDateMisspelt", {"--type", "1", "--date", "last-mon", "--local", root_}, 1},
+        {"WorkbookNotWritable",
+         {"--type", "1", "--date", "2024-03-05", "--local", root_, "--format", "xlsx", "--output",
+          *dir_ / "no/such/dir/out.xlsx"},
+         4},
         {"OutputNotWritable",
          {"--type", "1", "--date", "2024-03-05", "--local", root_, "--format", "json", "--output",
           *dir_ / "no/such/dir/out.json"},
@@ -755,6 +764,44 @@ TEST_F(ReporterCli, PdfReportHoldsHeadingRowsAndTotals) {
         EXPECT_NE(info.find(std::string(paper) == "a4" ? "(A4)" : "(letter)"), std::string::npos)
             << info;
     }
+    // A PDF that cannot be written: the run says which and ends with the output code.
+    const std::string nowhere = *dir_ / "no/such/dir/report.pdf";
+    const CliResult r =
+        Run({"--type", "1", "--date", "2024-03-05", "--local", root_, "--pdf", nowhere});
+    EXPECT_EQ(r.code, 4);
+    EXPECT_NE(r.err.find(nowhere), std::string::npos) << r.err;
+}
+// A day in five-minute periods (288 rows) goes over several pages: each repeats the table's
+// header and says its number out of how many; no row is lost at a page break.
+TEST_F(ReporterCli, PdfReportContinuesOverPages) {
+    if (std::string(ZL_TEST_PDFTOTEXT).empty()) GTEST_SKIP() << "pdftotext is not installed";
+    setenv("ZL_REPORTER_CHART", ZL_TEST_CHART_HELPER, 1);
+    const zl::testsupport::ScopeExit unset([] { unsetenv("ZL_REPORTER_CHART"); });
+    const std::string pdf = *dir_ / "long.pdf";
+    const CliResult r = Run({"--type", "1", "--date", "2024-03-05", "--local", root_, "--period",
+                             "5", "--format", "json", "--pdf", pdf});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const json report = json::parse(r.out);
+    ASSERT_EQ(report["records"].size(), 288u);
+    const std::string info = CommandOutput(std::string(ZL_TEST_PDFINFO) + " " + pdf);
+    const size_t at = info.find("Pages:");
+    ASSERT_NE(at, std::string::npos) << info;
+    const int pages = std::stoi(info.substr(at + 6));
+    EXPECT_GE(pages, 4);
+    for (int page = 1; page <= pages; ++page) {
+        const std::string text =
+            CommandOutput(std::string(ZL_TEST_PDFTOTEXT) + " -layout -f " + std::to_string(page) +
+                          " -l " + std::to_string(page) + " " + pdf + " -");
+        EXPECT_NE(text.find("StartTime"), std::string::npos) << "page " << page;
+        EXPECT_NE(text.find("Page " + std::to_string(page) + " of " + std::to_string(pages)),
+                  std::string::npos)
+            << text;
+    }
+    const std::string all =
+        CommandOutput(std::string(ZL_TEST_PDFTOTEXT) + " -layout " + pdf + " -");
+    for (const json& rec : report["records"])
+        EXPECT_NE(all.find(rec["from"].get<std::string>() + "   "), std::string::npos)
+            << rec["from"];
 }
 #endif
 

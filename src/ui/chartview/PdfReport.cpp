@@ -86,7 +86,7 @@ TableLayout LayOutTable(const TableTexts& t, QPaintDevice* device, int pageWidth
             const size_t values = l.widths.size() > 2 ? l.widths.size() - 2 : 0;
             if (values > 0)
                 for (size_t c = 2; c < l.widths.size(); ++c)
-                    l.widths[c] += (pageWidth - total) / static_cast<int>(values) / 2;
+                    l.widths[c] += (pageWidth - total) / static_cast<int>(values);
             break;
         }
     }
@@ -220,17 +220,13 @@ int Layout(QPainter& p, QPdfWriter& writer, const ReportDocument& d, const QImag
 }  // namespace
 
 QPageSize::PageSizeId DefaultPaper() {
-    switch (QLocale().territory()) {
-        case QLocale::UnitedStates:
-        case QLocale::Canada:
-        case QLocale::Mexico:
-        case QLocale::Chile:
-        case QLocale::Colombia:
-        case QLocale::Philippines:
-            return QPageSize::Letter;
-        default:
-            return QPageSize::A4;
-    }
+    static const QLocale::Territory kLetter[] = {QLocale::UnitedStates, QLocale::Canada,
+                                                 QLocale::Mexico,       QLocale::Chile,
+                                                 QLocale::Colombia,     QLocale::Philippines};
+    const QLocale::Territory here = QLocale().territory();
+    return std::find(std::begin(kLetter), std::end(kLetter), here) != std::end(kLetter)
+               ? QPageSize::Letter
+               : QPageSize::A4;
 }
 
 bool WritePdfReport(const QString& path, const ReportDocument& d, const QImage& chart,
