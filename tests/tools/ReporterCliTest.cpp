@@ -771,14 +771,14 @@ TEST_F(ReporterCli, PdfReportHoldsHeadingRowsAndTotals) {
     EXPECT_EQ(r.code, 4);
     EXPECT_NE(r.err.find(nowhere), std::string::npos) << r.err;
 }
-// A day in five-minute periods (288 rows) goes over several pages: each repeats the table's
+// A day of an occupancy counter in five-minute periods (288 rows) goes over several pages: each repeats the table's
 // header and says its number out of how many; no row is lost at a page break.
 TEST_F(ReporterCli, PdfReportContinuesOverPages) {
     if (std::string(ZL_TEST_PDFTOTEXT).empty()) GTEST_SKIP() << "pdftotext is not installed";
     setenv("ZL_REPORTER_CHART", ZL_TEST_CHART_HELPER, 1);
     const zl::testsupport::ScopeExit unset([] { unsetenv("ZL_REPORTER_CHART"); });
     const std::string pdf = *dir_ / "long.pdf";
-    const CliResult r = Run({"--type", "1", "--date", "2024-03-05", "--local", root_, "--period",
+    const CliResult r = Run({"--type", "4", "--date", "2024-03-05", "--local", root_, "--period",
                              "5", "--format", "json", "--pdf", pdf});
     ASSERT_EQ(r.code, 0) << r.err;
     const json report = json::parse(r.out);
