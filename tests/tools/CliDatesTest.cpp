@@ -72,7 +72,18 @@ TEST(CliDates, PlaceholdersInOutputNames) {
     EXPECT_EQ(Expand("/srv/r/{type}/{now}.pdf"), "/srv/r/6/20240301-050709.pdf");
     EXPECT_EQ(Expand("plain.csv"), "plain.csv");
     EXPECT_EQ(Expand("{{date}}-{date}}}"), "{date}-2024-02-29}");
-    EXPECT_EQ(Expand("{site}.xlsx").rfind("error: unknown placeholder {site}", 0), 0u);
+    EXPECT_EQ(Expand("{site}.xlsx"), "error: {site} in a file name needs --each-site");
+    EXPECT_EQ(Expand("{place}.xlsx").rfind("error: unknown placeholder {place}", 0), 0u);
+    OutputNameFields f = Fields();
+    f.site = FileNamePart("../North/Gate");
+    std::string out, error;
+    ASSERT_TRUE(ExpandOutputName("r/{site}-{date}.pdf", f, &out, &error)) << error;
+    EXPECT_EQ(out, "r/_._North_Gate-2024-02-29.pdf");  // never a folder of its own
+    EXPECT_EQ(FileNamePart(""), "site");
+    EXPECT_EQ(FileNamePart("S\xC3\xBC"
+                           "d\ttor"),
+              "S\xC3\xBC"
+              "d_tor");
     EXPECT_EQ(Expand("a{date.xlsx").rfind("error: an unclosed", 0), 0u);
     EXPECT_EQ(Expand("a}b").rfind("error: a lone", 0), 0u);
 }
@@ -102,6 +113,18 @@ TEST(CliDates, OptionsResolveDatesAndNamesOnTheRunsClock) {
     EXPECT_NE(error.find("{when}"), std::string::npos) << error;
     EXPECT_FALSE(ParseCliOptionsAt({"report", "--type", "1", "--local", "x", "--paper", "a3"}, now,
                                    &o, &error));
+    // A report per site keeps {site} for each site, and needs it in every file name.
+    ASSERT_TRUE(ParseCliOptionsAt({"report", "--type", "1", "--all-sites", "--each-site",
+                                   "--format", "xlsx", "--output", "{site}-{date}.xlsx"},
+                                  now, &o, &error))
+        << error;
+    EXPECT_EQ(o.output, "{site}-{date}.xlsx");
+    ASSERT_TRUE(ExpandCliOutputNames(&o, "Shop", &error)) << error;
+    EXPECT_EQ(o.output, "Shop-2025-01-01.xlsx");
+    EXPECT_FALSE(ParseCliOptionsAt(
+        {"report", "--type", "1", "--all-sites", "--each-site", "--pdf", "{date}.pdf"}, now, &o,
+        &error));
+    EXPECT_NE(error.find("needs {site}"), std::string::npos) << error;
 }
 
 }  // namespace

@@ -616,6 +616,29 @@ TEST_F(ReporterCli, SiteListSitesByName) {
     EXPECT_NE(r.err.find("no site named \"Shop\""), std::string::npos) << r.err;
 }
 
+// A report per site of a site list: one workbook each, named after its site; a site that
+// cannot be read gets none, and the run ends with "some sites failed".
+TEST_F(ReporterCli, EachSiteGetsItsOwnWorkbook) {
+    const std::string list = *dir_ / "SiteListEach.ini";
+    std::ofstream(list, std::ios::binary)
+        << "[SITE_LIST]\r\nCOUNT=3\r\n"
+        << "[SITE_LIST_COUNT00]\r\nCounterType=1\r\nstrItemName=\"North\"\r\nLocalDB=" << root_
+        << "\r\nConnectionType=2\r\ndsCamera_INF_00=c1\r\n"
+        << "[SITE_LIST_COUNT01]\r\nCounterType=1\r\nstrItemName=\"Gone\"\r\nLocalDB="
+        << *dir_ / "nowhere"
+        << "\r\nConnectionType=2\r\ndsCamera_INF_00=c1\r\n"
+        << "[SITE_LIST_COUNT02]\r\nCounterType=1\r\nstrItemName=\"South/2\"\r\nLocalDB=" << root_
+        << "\r\nConnectionType=2\r\ndsCamera_INF_00=c1\r\n";
+    const CliResult r =
+        Run({"--type", "1", "--date", "2024-03-05", "--site-list", list, "--all-sites",
+             "--each-site", "--format", "xlsx", "--output", *dir_ / "each-{site}-{date}.xlsx"});
+    EXPECT_EQ(r.code, 5) << r.err;
+    EXPECT_NE(r.err.find("Gone"), std::string::npos) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(*dir_ / "each-North-2024-03-05.xlsx"));
+    EXPECT_TRUE(std::filesystem::exists(*dir_ / "each-South_2-2024-03-05.xlsx"));
+    EXPECT_FALSE(std::filesystem::exists(*dir_ / "each-Gone-2024-03-05.xlsx"));
+}
+
 // A site list written in code page 1252 ("Entr\xE9e"): found by its name once --code-page says
 // which code page the file is in (the default, 950, reads other characters from those bytes).
 TEST_F(ReporterCli, CodePageDecidesHowALegacySiteListIsRead) {
@@ -771,8 +794,8 @@ TEST_F(ReporterCli, PdfReportHoldsHeadingRowsAndTotals) {
     EXPECT_EQ(r.code, 4);
     EXPECT_NE(r.err.find(nowhere), std::string::npos) << r.err;
 }
-// A day of an occupancy counter in five-minute periods (288 rows) goes over several pages: each repeats the table's
-// header and says its number out of how many; no row is lost at a page break.
+// A day of an occupancy counter in five-minute periods (288 rows) goes over several pages: each
+// repeats the table's header and says its number out of how many; no row is lost at a page break.
 TEST_F(ReporterCli, PdfReportContinuesOverPages) {
     if (std::string(ZL_TEST_PDFTOTEXT).empty()) GTEST_SKIP() << "pdftotext is not installed";
     setenv("ZL_REPORTER_CHART", ZL_TEST_CHART_HELPER, 1);

@@ -106,14 +106,29 @@ bool ExpandOutputName(const std::string& pattern, const OutputNameFields& f, std
             *out += f.range;
         else if (name == "type")
             *out += std::to_string(f.counterType);
-        else if (name == "now")
+        else if (name == "site" && !f.site.empty())
+            *out += f.site;
+        else if (name == "site") {
+            *error = "{site} in a file name needs --each-site";
+            return false;
+        } else if (name == "now")
             *out += Format("%04d%02d%02d-%02d%02d%02d", f.now.wYear, f.now.wMonth, f.now.wDay,
                            f.now.wHour, f.now.wMinute, f.now.wSecond);
         else {
-            *error = "unknown placeholder {" + name + "} (known: {date} {range} {type} {now})";
+            *error =
+                "unknown placeholder {" + name + "} (known: {date} {range} {type} {now} {site})";
             return false;
         }
         i = close;
     }
     return true;
+}
+
+std::string FileNamePart(const std::string& name) {
+    if (name.empty()) return "site";
+    std::string out = name;
+    for (char& c : out)
+        if (c == '/' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '_';
+    if (out[0] == '.') out[0] = '_';
+    return out;
 }

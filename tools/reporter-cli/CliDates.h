@@ -17,10 +17,15 @@ struct OutputNameFields {
     std::string range;    // "day", "week", "month"
     int counterType = 0;  // 1..7
     SYSTEMTIME now{};     // when the report is made
+    std::string site;     // the site of a report per site (--each-site); empty otherwise
 };
 
-// `pattern` with {date} (YYYY-MM-DD), {range}, {type} (the counter type's number) and {now}
-// (YYYYMMDD-hhmmss) replaced; "{{" and "}}" stand for a brace. False with *error naming an
-// unknown or unclosed placeholder.
+// `pattern` with {date} (YYYY-MM-DD), {range}, {type} (the counter type's number), {now}
+// (YYYYMMDD-hhmmss) and {site} (only when fields.site is set) replaced; "{{" and "}}" stand for
+// a brace. False with *error naming an unknown or unclosed placeholder.
 bool ExpandOutputName(const std::string& pattern, const OutputNameFields& fields, std::string* out,
                       std::string* error);
+
+// A site's name as a part of a file name: '/', control characters and a leading '.' become
+// '_'; an empty name is "site".
+std::string FileNamePart(const std::string& name);

@@ -44,21 +44,6 @@ bool ParseEndpoint(const std::string& text, CliEndpoint* out) {
     return ParseInt(text.substr(colon + 1), 1, 65535, &out->port);
 }
 
-// Fills the placeholders of every output file name.
-bool ExpandOutputNames(CliOptions* o, std::string* error) {
-    OutputNameFields fields;
-    fields.date = o->date;
-    fields.range = RangeName(o->range);
-    fields.counterType = o->counterType;
-    fields.now = o->now;
-    for (std::string* name : {&o->output, &o->pdfFile, &o->pngFile, &o->bmpFile}) {
-        std::string expanded;
-        if (!ExpandOutputName(*name, fields, &expanded, error)) return false;
-        *name = expanded;
-    }
-    return true;
-}
-
 }  // namespace
 
 const char* RangeName(int range) {
@@ -70,6 +55,21 @@ const char* RangeName(int range) {
         default:
             return "day";
     }
+}
+
+bool ExpandCliOutputNames(CliOptions* o, const std::string& site, std::string* error) {
+    OutputNameFields fields;
+    fields.date = o->date;
+    fields.range = RangeName(o->range);
+    fields.counterType = o->counterType;
+    fields.now = o->now;
+    fields.site = site;
+    for (std::string* name : {&o->output, &o->pdfFile, &o->pngFile, &o->bmpFile}) {
+        std::string expanded;
+        if (!ExpandOutputName(*name, fields, &expanded, error)) return false;
+        *name = expanded;
+    }
+    return true;
 }
 
 bool UsesSiteList(const CliOptions& o) {
@@ -86,6 +86,7 @@ const char* CliUsage() {
            "trust)\n"
            "    [--site-list FILE] [--site NAME]... [--all-sites]\n"
            "                  (sites of a SiteList.ini by name, or all; default: the program's)\n"
+           "    [--each-site]   (a report per site, its name as {site} in the file names)\n"
            "    [--cameras 1,2,5]           (read as given, without discovery; default: every "
            "camera\n"
            "                                 found)\n"
@@ -97,7 +98,7 @@ const char* CliUsage() {
            "    [--pdf FILE] [--paper a4|letter]             (the printable report)\n"
            "    [--chart DIR] [--png FILE] [--bmp FILE] [--chart-view line|bar]\n"
            "    [--chart-size WxH]                           (the chart page and its picture)\n"
-           "    File names may hold {date} {range} {type} {now} (YYYYMMDD-hhmmss).\n"
+           "    File names may hold {date} {range} {type} {now} (YYYYMMDD-hhmmss) {site}.\n"
            "exit codes: 0 done, 1 bad command line, 2 no site could be connected, 3 the query\n"
            "failed or was cancelled, 4 an output could not be written, 5 written from the sites\n"
            "that answered while others failed (each named on standard error)\n";
@@ -123,7 +124,8 @@ bool ParseCliOptionsAt(const std::vector<std::string>& args, const SYSTEMTIME& n
     }
     if (args[0] != "report") return fail("unknown command \"" + args[0] + "\"");
 
-    static const std::set<std::string> kFlags = {"--quiet", "--all-sites", "--help", "-h"};
+    static const std::set<std::string> kFlags = {"--quiet", "--all-sites", "--each-site", "--help",
+                                                 "-h"};
     bool typeGiven = false;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& name = args[i];
@@ -132,6 +134,8 @@ bool ParseCliOptionsAt(const std::vector<std::string>& args, const SYSTEMTIME& n
                 o->quiet = true;
             else if (name == "--all-sites")
                 o->allSites = true;
+            else if (name == "--each-site")
+                o->eachSite = true;
             else
                 o->help = true;
             continue;
@@ -266,8 +270,14 @@ bool ParseCliOptionsAt(const std::vector<std::string>& args, const SYSTEMTIME& n
             "no site given (use --local, --server, --device, --site-list, --site or --all-sites)");
     if (o->format == CliFormat::Xlsx && o->output.empty())
         return fail("--format xlsx needs --output FILE");
-    if (!ExpandOutputNames(o, error)) return false;
     // The window sets the threshold edit to 150 when "above a height" is chosen.
     if (o->heightClass == 2 && !o->heightLowGiven) o->heightLow = 150;
+    if (!o->eachSite) return ExpandCliOutputNames(o, "", error);
+    // A report per site: the names are filled in per site, and each must tell the sites apart.
+    CliOptions probe = *o;
+    if (!ExpandCliOutputNames(&probe, "site", error)) return false;
+    for (const std::string* name : {&o->output, &o->pdfFile, &o->pngFile, &o->bmpFile})
+        if (!name->empty() && name->find("{site}") == std::string::npos)
+            return fail("with --each-site, " + *name + " needs {site}");
     return true;
 }

@@ -30,6 +30,7 @@ struct CliOptions {
     std::string siteList;  // empty: the program folder's site list (for --site, --all-sites)
     std::vector<std::string> siteNames;
     bool allSites = false;     // every site of the site list
+    bool eachSite = false;     // a report per site, {site} in the file names
     std::vector<int> cameras;  // empty = every camera found
     int periodMinutes = 60;
     int direction = 0;
@@ -61,6 +62,9 @@ struct CliOptions {
     // When the run started: relative dates count from its day, {now} in file names is it.
     SYSTEMTIME now{};
 };
+
+// Fills in the placeholders of every output file name; `site` for {site} (see ExpandOutputName).
+bool ExpandCliOutputNames(CliOptions* options, const std::string& site, std::string* error);
 
 // True when the sites come (also) from a site list.
 bool UsesSiteList(const CliOptions& options);

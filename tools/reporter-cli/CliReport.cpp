@@ -7,13 +7,13 @@
 namespace {
 
 std::string Day(int y, int m, int d) {
-    char text[16];
+    char text[32];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d", y, m, d);
     return text;
 }
 
 std::string TimeOfDay(const SYSTEMTIME& t) {
-    char text[16];
+    char text[32];
     std::snprintf(text, sizeof text, "%02d:%02d:%02d", t.wHour, t.wMinute, t.wSecond);
     return text;
 }

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "CliChart.h"
+#include "CliDates.h"
 #include "CliFiles.h"
 #include "CliOptions.h"
 #include "CliOutput.h"
@@ -475,6 +476,53 @@ int WriteResult(const CliOptions& o, const CliIo& io, const ChartSettings& setti
     return WriteCsvOrXml(o, io, rows, c);
 }
 
+// One report of `sites`: connected, queried, written.
+int RunReport(const CliOptions& o, const CliIo& io, const ChartSettings& settings,
+              std::vector<CliSite>& sites) {
+    ConnectedSites c = ConnectSites(sites, o, io);
+    if (c.connected.empty()) {
+        *io.err << kPrefix << "no site could be connected"
+                << (c.firstFailure.empty() ? "" : " (" + c.firstFailure + ")") << "\n";
+        return kCliNoSite;
+    }
+    const size_t failed = sites.size() - c.connected.size();
+    if (const int code = RunTheQuery(ParamsOf(o, settings), c.connected, o, io)) return code;
+
+    const int code = WriteResult(o, io, settings, c.states);
+    // Written from the sites that answered: the run still says that some did not.
+    if (code != kCliDone || failed == 0) return code;
+    *io.err << kPrefix << failed << " of " << sites.size()
+            << " sites failed; the report holds the others only\n";
+    return kCliSomeSitesFailed;
+}
+
+// A report per site, one after the other, each into the files named for it. The exit code is
+// that of the first query or output failure; else 2 when no site answered, 5 when some did
+// not, 0 when all did.
+int RunEachSite(const CliOptions& o, const CliIo& io, const ChartSettings& settings,
+                const std::vector<CliSite>& sites) {
+    size_t answered = 0;
+    for (const CliSite& site : sites) {
+        if (io.cancel && io.cancel->load()) {
+            *io.err << kPrefix << "the query was cancelled\n";
+            return kCliQueryFailed;
+        }
+        CliOptions one = o;
+        std::string error;
+        // Checked when the options were read: only the site's name is new.
+        ExpandCliOutputNames(&one, FileNamePart(site.label), &error);
+        std::vector<CliSite> single{site};
+        const int code = RunReport(one, io, settings, single);
+        if (code == kCliDone) ++answered;
+        if (code == kCliQueryFailed || code == kCliOutputFailed) return code;
+    }
+    if (answered == sites.size()) return kCliDone;
+    if (answered == 0) return kCliNoSite;
+    *io.err << kPrefix << sites.size() - answered << " of " << sites.size()
+            << " sites failed; the reports of the others were written\n";
+    return kCliSomeSitesFailed;
+}
+
 }  // namespace
 
 int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
@@ -495,19 +543,5 @@ int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
     std::vector<CliSite> sites;
     if (!CollectSites(o, ReadPassword(o.passwordFile), &sites, &error))
         return UsageError(io, error);
-    ConnectedSites c = ConnectSites(sites, o, io);
-    if (c.connected.empty()) {
-        *io.err << kPrefix << "no site could be connected"
-                << (c.firstFailure.empty() ? "" : " (" + c.firstFailure + ")") << "\n";
-        return kCliNoSite;
-    }
-    const size_t failed = sites.size() - c.connected.size();
-    if (const int code = RunTheQuery(ParamsOf(o, settings), c.connected, o, io)) return code;
-
-    const int code = WriteResult(o, io, settings, c.states);
-    // Written from the sites that answered: the run still says that some did not.
-    if (code != kCliDone || failed == 0) return code;
-    *io.err << kPrefix << failed << " of " << sites.size()
-            << " sites failed; the report holds the others only\n";
-    return kCliSomeSitesFailed;
+    return o.eachSite ? RunEachSite(o, io, settings, sites) : RunReport(o, io, settings, sites);
 }
