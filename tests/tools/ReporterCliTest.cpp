@@ -578,7 +578,7 @@ TEST_F(ReporterCli, ExitCodes) {
         {"BadDate", {"--type", "1", "--date", "2024-02-30", "--local", root_}, 1},
         {"BadPeriod", {"--type", "3", "--period", "7", "--local", root_}, 1},
         {"NoSite", {"--type", "1"}, 1},
-        {"SiteWithoutList", {"--type", "1", "--local", root_, "--site", "x"}, 1},
+        {"SiteNotInTheProgramsList", {"--type", "1", "--local", root_, "--site", "x"}, 1},
         {"MissingPasswordFile",
          {"--type", "1", "--local", root_, "--password-file", *dir_ / "none"},
          1},
