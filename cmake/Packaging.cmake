@@ -107,6 +107,20 @@ if(TARGET zelkoReporter OR TARGET reporter-cli)
   zl_package_docs(viewer zelkoreporter ${zl_pkg_out}/copyright-viewer)
 endif()
 
+# ---- reporter-cli: the daily report as a user service and timer ----------------------------------
+if(TARGET reporter-cli)
+  configure_file(${zl_pkg_src}/systemd/zelkoreporter-daily.service.in
+                 ${zl_pkg_out}/zelkoreporter-daily.service @ONLY)
+  if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+    set(zl_user_unit_dir /usr/lib/systemd/user)
+  else()
+    set(zl_user_unit_dir ${CMAKE_INSTALL_PREFIX}/lib/systemd/user)
+  endif()
+  install(FILES ${zl_pkg_out}/zelkoreporter-daily.service
+                ${zl_pkg_src}/systemd/zelkoreporter-daily.timer
+          DESTINATION ${zl_user_unit_dir} COMPONENT viewer)
+endif()
+
 # ---- recnetd: configuration, service, user -----------------------------------------------------
 if(TARGET recnetd)
   install(FILES ${zl_pkg_src}/recnetd/recnetd.ini

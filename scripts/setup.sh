@@ -13,6 +13,7 @@ pkgs=(
   libgrpc++-dev libprotobuf-dev protobuf-compiler protobuf-compiler-grpc
   libcpp-httplib-dev nlohmann-json3-dev libsodium-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libxml2-dev libxslt1-dev
+  libxlsxwriter-dev python3-openpyxl poppler-utils
   xvfb xauth fonts-dejavu-core stress-ng ccache
   desktop-file-utils appstream man-db
   nodejs

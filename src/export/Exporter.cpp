@@ -16,6 +16,12 @@ ExportKind ExportKindOfPath(const std::string& path) {
     if (path.find(".csv") != std::string::npos) return ExportKind::Csv;
     if (path.find(".xml") != std::string::npos) return ExportKind::Xml;
     if (path.find(".bmp") != std::string::npos) return ExportKind::Bmp;
+    const auto endsWith = [&](const std::string& end) {
+        return path.size() >= end.size() &&
+               path.compare(path.size() - end.size(), end.size(), end) == 0;
+    };
+    if (endsWith(".xlsx")) return ExportKind::Xlsx;
+    if (endsWith(".pdf")) return ExportKind::Pdf;
     return ExportKind::None;
 }
 

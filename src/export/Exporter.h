@@ -34,8 +34,8 @@ class CExporter {
 };
 
 // Which writer a chosen file name asks for, tested in this order on the text (anywhere in the
-// path, case-sensitive): ".csv", ".xml", ".bmp".
-enum class ExportKind { None, Csv, Xml, Bmp };
+// path, case-sensitive): ".csv", ".xml", ".bmp"; then by its ending: ".xlsx", ".pdf".
+enum class ExportKind { None, Csv, Xml, Bmp, Xlsx, Pdf };
 ExportKind ExportKindOfPath(const std::string& path);
 
 // The start or end time of a row as a CountRecord holds it.

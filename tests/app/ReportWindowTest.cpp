@@ -24,6 +24,7 @@
 #include "UserStore.h"
 #include "base/Profile.h"
 #include "base/Version.h"
+#include "query/CountTable.h"
 #include "query/QueryWorker.h"
 #include "sites/SiteLogic.h"
 #include "store/ChartSettingsStore.h"
@@ -168,7 +169,8 @@ class ReportWindowTest : public QObject {
         PressButton(kIdExport);
         const bool table = window_->View() == kViewTable;
         return askedFilter ==
-               (table ? QStringLiteral("CSV(*.csv)") : QStringLiteral("BMP(*.bmp) "));
+               (table ? QStringLiteral("CSV(*.csv)") : QStringLiteral("BMP(*.bmp) ")) +
+                   QStringLiteral(";;Excel workbook(*.xlsx);;PDF(*.pdf)");
     }
 
     void CompareExportsWithCli(const QStringList& cliArgs, const QString& tag) {
@@ -397,6 +399,19 @@ class ReportWindowTest : public QObject {
         const int row = (image.width() * 3 + 3) / 4 * 4;
         QCOMPARE(bytes.size(), 54 + row * image.height());
         QVERIFY2(colourCount(image) > 4, "the captured chart is blank");
+
+        // The workbook and the PDF report from the same Export, made of the heading's facts
+        // and the table's rows.
+        const ReportDocument document = window_->Document();
+        QCOMPARE(QString::fromStdString(document.title), heading[0]);
+        QCOMPARE(document.rows.size(), CReportTable::Instance()->Records().size());
+        QCOMPARE(document.captions.size(), size_t{2});
+        const QString xlsx = folder_->Path("report.xlsx");
+        const QString pdf = folder_->Path("report.pdf");
+        QVERIFY(ExportAs(xlsx));
+        QVERIFY(ReadAll(xlsx).startsWith("PK"));
+        QVERIFY(ExportAs(pdf));
+        QVERIFY(ReadAll(pdf).startsWith("%PDF"));
 
         // The chart prints as a picture; the table with its totals.
         QPrinter printer;

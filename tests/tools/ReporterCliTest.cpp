@@ -15,6 +15,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "Await.h"
 #include "CliChart.h"
 #include "CountGen.h"
 #include "DevSim.h"
@@ -578,13 +579,22 @@ TEST_F(ReporterCli, ExitCodes) {
         {"BadDate", {"--type", "1", "--date", "2024-02-30", "--local", root_}, 1},
         {"BadPeriod", {"--type", "3", "--period", "7", "--local", root_}, 1},
         {"NoSite", {"--type", "1"}, 1},
-        {"SiteWithoutList", {"--type", "1", "--local", root_, "--site", "x"}, 1},
+        {"SiteNotInTheProgramsList", {"--type", "1", "--local", root_, "--site", "x"}, 1},
         {"MissingPasswordFile",
          {"--type", "1", "--local", root_, "--password-file", *dir_ / "none"},
          1},
         {"NothingListening", {"--type", "1", "--server", "127.0.0.1:1"}, 2},
         {"MissingFolder", {"--type", "1", "--local", *dir_ / "nowhere"}, 2},
         {"WrongPassword", {"--type", "1", "--server", ServerArg(), "--user", "viewer"}, 2},
+        {"XlsxWithoutOutput", {"--type", "1", "--local", root_, "--format", "xlsx"}, 1},
+        {"UnknownPlaceholder",
+         {"--type", "1", "--local", root_, "--format", "csv", "--output", "{site}.csv"},
+         1},
+        {"RelativeDateMisspelt", {"--type", "1", "--date", "last-mon", "--local", root_}, 1},
+        {"WorkbookNotWritable",
+         {"--type", "1", "--date", "2024-03-05", "--local", root_, "--format", "xlsx", "--output",
+          *dir_ / "no/such/dir/out.xlsx"},
+         4},
         {"OutputNotWritable",
          {"--type", "1", "--date", "2024-03-05", "--local", root_, "--format", "json", "--output",
           *dir_ / "no/such/dir/out.json"},
@@ -605,6 +615,29 @@ TEST_F(ReporterCli, SiteListSitesByName) {
     const CliResult r = Run({"--type", "1", "--site-list", list, "--site", "Shop"});
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("no site named \"Shop\""), std::string::npos) << r.err;
+}
+
+// A report per site of a site list: one workbook each, named after its site; a site that
+// cannot be read gets none, and the run ends with "some sites failed".
+TEST_F(ReporterCli, EachSiteGetsItsOwnWorkbook) {
+    const std::string list = *dir_ / "SiteListEach.ini";
+    std::ofstream(list, std::ios::binary)
+        << "[SITE_LIST]\r\nCOUNT=3\r\n"
+        << "[SITE_LIST_COUNT00]\r\nCounterType=1\r\nstrItemName=\"North\"\r\nLocalDB=" << root_
+        << "\r\nConnectionType=2\r\ndsCamera_INF_00=c1\r\n"
+        << "[SITE_LIST_COUNT01]\r\nCounterType=1\r\nstrItemName=\"Gone\"\r\nLocalDB="
+        << *dir_ / "nowhere"
+        << "\r\nConnectionType=2\r\ndsCamera_INF_00=c1\r\n"
+        << "[SITE_LIST_COUNT02]\r\nCounterType=1\r\nstrItemName=\"South/2\"\r\nLocalDB=" << root_
+        << "\r\nConnectionType=2\r\ndsCamera_INF_00=c1\r\n";
+    const CliResult r =
+        Run({"--type", "1", "--date", "2024-03-05", "--site-list", list, "--all-sites",
+             "--each-site", "--format", "xlsx", "--output", *dir_ / "each-{site}-{date}.xlsx"});
+    EXPECT_EQ(r.code, 5) << r.err;
+    EXPECT_NE(r.err.find("Gone"), std::string::npos) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(*dir_ / "each-North-2024-03-05.xlsx"));
+    EXPECT_TRUE(std::filesystem::exists(*dir_ / "each-South_2-2024-03-05.xlsx"));
+    EXPECT_FALSE(std::filesystem::exists(*dir_ / "each-Gone-2024-03-05.xlsx"));
 }
 
 // A site list written in code page 1252 ("Entr\xE9e"): found by its name once --code-page says
@@ -659,5 +692,141 @@ TEST_F(ReporterCli, ProgramWritesJsonToStandardOutput) {
         WEXITSTATUS(std::system((std::string(ZL_REPORTER_CLI) + " report 2>/dev/null").c_str())),
         1);
 }
+
+// The standard output of a shell command, or "" when it failed.
+std::string CommandOutput(const std::string& command) {
+    FILE* p = popen(command.c_str(), "r");
+    if (!p) return {};
+    std::string out;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
+    return pclose(p) == 0 ? out : std::string();
+}
+
+// The workbook of a run, read back by openpyxl, holds the numbers of the JSON report as typed
+// values, the totals as formulas, and says what was queried; its name is filled in from the
+// report's date and range.
+TEST_F(ReporterCli, WorkbookHoldsTheReportsNumbers) {
+    const std::vector<std::string> base = {"--type",  "1",   "--date",      "2024-03-05",
+                                           "--local", root_, "--direction", "0"};
+    std::vector<std::string> args = base;
+    args.insert(args.end(), {"--format", "json"});
+    const json report = json::parse(Run(args).out);
+    args = base;
+    args.insert(args.end(), {"--format", "xlsx", "--output", *dir_ / "t-{date}-{range}.xlsx"});
+    const CliResult r = Run(args);
+    ASSERT_EQ(r.code, 0) << r.err;
+    const std::string file = *dir_ / "t-2024-03-05-day.xlsx";
+    ASSERT_TRUE(std::filesystem::exists(file));
+    if (std::system((std::string(ZL_TEST_PYTHON) + " -c 'import openpyxl' 2>/dev/null").c_str()))
+        GTEST_SKIP() << "python3-openpyxl is not installed";
+    const json book = json::parse(
+        CommandOutput(std::string(ZL_TEST_PYTHON) + " " + ZL_TEST_READ_XLSX + " " + file));
+    const json& rows = book["Report"]["rows"];
+    const json& records = report["records"];
+    ASSERT_EQ(rows.size(), records.size() + 2);
+    for (size_t i = 0; i < records.size(); ++i) {
+        EXPECT_EQ(rows[i + 1][0]["value"], records[i]["from"]);
+        EXPECT_EQ(rows[i + 1][0]["type"], "datetime");
+        EXPECT_EQ(rows[i + 1][2]["value"], records[i]["values"][0]);
+        EXPECT_EQ(rows[i + 1][3]["value"], records[i]["values"][1]);
+    }
+    const json& totals = rows.back();
+    EXPECT_EQ(totals[2]["formula"], "=SUM(C2:C25)");
+    EXPECT_EQ(totals[2]["value"], report["totals"][0]);
+    EXPECT_EQ(totals[3]["value"], report["totals"][1]);
+    EXPECT_EQ(book["Report"]["charts"], json::array({"LineChart"}));
+    const json& query = book["Query"]["rows"];
+    std::map<std::string, std::string> items;
+    for (const json& row : query) items[row[0]["value"]] = row[1]["value"];
+    EXPECT_EQ(items["Sites"], root_);
+    EXPECT_EQ(items["Range"], "day");
+    EXPECT_EQ(items["Dates"], "2024-03-05 00:00:00 - 2024-03-05 23:59:59");
+    EXPECT_EQ(items["Program"].rfind("reporter-cli ", 0), 0u);
+    EXPECT_FALSE(items["Exported"].empty());
+}
+
+#ifdef ZL_TEST_CHART_HELPER
+// The PDF report, drawn by the picture helper, read back as text: the heading, every row and
+// the totals; on Letter paper as well as A4.
+TEST_F(ReporterCli, PdfReportHoldsHeadingRowsAndTotals) {
+    if (std::string(ZL_TEST_PDFTOTEXT).empty()) GTEST_SKIP() << "pdftotext is not installed";
+    setenv("ZL_REPORTER_CHART", ZL_TEST_CHART_HELPER, 1);
+    const zl::testsupport::ScopeExit unset([] { unsetenv("ZL_REPORTER_CHART"); });
+    for (const char* paper : {"a4", "letter"}) {
+        const std::string pdf = *dir_ / ("report-{type}-" + std::string(paper) + ".pdf");
+        const CliResult r =
+            Run({"--type", "5", "--range", "week", "--date", "2024-03-05", "--local", root_,
+                 "--format", "json", "--pdf", pdf, "--paper", paper, "--chart-view", "bar"});
+        ASSERT_EQ(r.code, 0) << r.err;
+        const json report = json::parse(r.out);
+        const std::string file = *dir_ / ("report-5-" + std::string(paper) + ".pdf");
+        const std::string text =
+            CommandOutput(std::string(ZL_TEST_PDFTOTEXT) + " -layout " + file + " -");
+        ASSERT_FALSE(text.empty()) << "pdftotext failed on " << file;
+        EXPECT_NE(text.find(" - week 2024-03-05"), std::string::npos) << text;
+        EXPECT_NE(text.find(root_), std::string::npos);
+        EXPECT_NE(text.find("Page 1 of 1"), std::string::npos);
+        for (const json& rec : report["records"]) {
+            // The row's start and end, then its values, on one line.
+            const std::string from = rec["from"];
+            const size_t at = text.find(from, text.find("StartTime"));
+            ASSERT_NE(at, std::string::npos) << from;
+            const std::string line = text.substr(at, text.find('\n', at) - at);
+            for (const json& v : rec["values"])
+                EXPECT_NE(line.find(" " + std::to_string(v.get<int64_t>())), std::string::npos)
+                    << line;
+        }
+        const size_t total = text.find("Total");
+        ASSERT_NE(total, std::string::npos);
+        const std::string line = text.substr(total, text.find('\n', total) - total);
+        for (const json& t : report["totals"])
+            EXPECT_NE(line.find(" " + std::to_string(t.get<int64_t>())), std::string::npos) << line;
+        // The page size, as the reader names it.
+        const std::string info = CommandOutput(std::string(ZL_TEST_PDFINFO) + " " + file);
+        EXPECT_NE(info.find(std::string(paper) == "a4" ? "(A4)" : "(letter)"), std::string::npos)
+            << info;
+    }
+    // A PDF that cannot be written: the run says which and ends with the output code.
+    const std::string nowhere = *dir_ / "no/such/dir/report.pdf";
+    const CliResult r =
+        Run({"--type", "1", "--date", "2024-03-05", "--local", root_, "--pdf", nowhere});
+    EXPECT_EQ(r.code, 4);
+    EXPECT_NE(r.err.find(nowhere), std::string::npos) << r.err;
+}
+// A day of an occupancy counter in five-minute periods (288 rows) goes over several pages: each
+// repeats the table's header and says its number out of how many; no row is lost at a page break.
+TEST_F(ReporterCli, PdfReportContinuesOverPages) {
+    if (std::string(ZL_TEST_PDFTOTEXT).empty()) GTEST_SKIP() << "pdftotext is not installed";
+    setenv("ZL_REPORTER_CHART", ZL_TEST_CHART_HELPER, 1);
+    const zl::testsupport::ScopeExit unset([] { unsetenv("ZL_REPORTER_CHART"); });
+    const std::string pdf = *dir_ / "long.pdf";
+    const CliResult r = Run({"--type", "4", "--date", "2024-03-05", "--local", root_, "--period",
+                             "5", "--format", "json", "--pdf", pdf});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const json report = json::parse(r.out);
+    ASSERT_EQ(report["records"].size(), 288u);
+    const std::string info = CommandOutput(std::string(ZL_TEST_PDFINFO) + " " + pdf);
+    const size_t at = info.find("Pages:");
+    ASSERT_NE(at, std::string::npos) << info;
+    const int pages = std::stoi(info.substr(at + 6));
+    EXPECT_GE(pages, 4);
+    for (int page = 1; page <= pages; ++page) {
+        const std::string text =
+            CommandOutput(std::string(ZL_TEST_PDFTOTEXT) + " -layout -f " + std::to_string(page) +
+                          " -l " + std::to_string(page) + " " + pdf + " -");
+        EXPECT_NE(text.find("StartTime"), std::string::npos) << "page " << page;
+        EXPECT_NE(text.find("Page " + std::to_string(page) + " of " + std::to_string(pages)),
+                  std::string::npos)
+            << text;
+    }
+    const std::string all =
+        CommandOutput(std::string(ZL_TEST_PDFTOTEXT) + " -layout " + pdf + " -");
+    for (const json& rec : report["records"])
+        EXPECT_NE(all.find(rec["from"].get<std::string>() + "   "), std::string::npos)
+            << rec["from"];
+}
+#endif
 
 }  // namespace

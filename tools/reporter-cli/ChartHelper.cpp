@@ -25,7 +25,7 @@ std::string ChartHelperPath() {
 }
 
 bool RunChartHelper(const std::string& folder, int width, int height, const std::string& output,
-                    bool bmp, std::string* error) {
+                    const std::vector<std::string>& options, std::string* error) {
     const std::string program = ChartHelperPath();
     if (::access(program.c_str(), X_OK) != 0) {
         *error = "the picture helper " + program + " is missing";
@@ -35,7 +35,7 @@ bool RunChartHelper(const std::string& folder, int width, int height, const std:
     std::vector<char*> argv = {const_cast<char*>(program.c_str()),
                                const_cast<char*>(folder.c_str()), const_cast<char*>(w.c_str()),
                                const_cast<char*>(h.c_str()), const_cast<char*>(output.c_str())};
-    if (bmp) argv.push_back(const_cast<char*>("--bmp"));
+    for (const std::string& option : options) argv.push_back(const_cast<char*>(option.c_str()));
     argv.push_back(nullptr);
 
     // Its standard error comes back through a pipe: the message is the caller's to show.

@@ -1,7 +1,10 @@
 #include "CliChart.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
+
+#include "base/AtomicFile.h"
 
 #ifdef ZL_CLI_HAS_CHART
 #include "chart/ChartConfig.h"
@@ -11,6 +14,11 @@
 #ifdef ZL_CLI_HAS_RENDER
 #include "ChartHelper.h"
 #endif
+
+namespace {
+// Beside the page's own files; not one of them.
+constexpr const char* kReportDocumentFile = "ReportDocument.json";
+}  // namespace
 
 bool CliCanWriteChart() {
 #ifdef ZL_CLI_HAS_CHART
@@ -28,8 +36,9 @@ bool CliCanRenderChart() {
 #endif
 }
 
-int WriteCliChart(const CliOptions& o, const std::vector<CountRecord>& rows, std::ostream& err) {
-    if (o.chartDir.empty() && o.pngFile.empty() && o.bmpFile.empty()) return 0;
+int WriteCliChart(const CliOptions& o, const std::vector<CountRecord>& rows,
+                  const ReportDocument& document, std::ostream& err) {
+    if (o.chartDir.empty() && o.pngFile.empty() && o.bmpFile.empty() && o.pdfFile.empty()) return 0;
 #ifdef ZL_CLI_HAS_CHART
     // A page folder of its own (removed afterwards) when only a picture is asked for.
     std::unique_ptr<CHtmlChart> chart = o.chartDir.empty()
@@ -59,9 +68,27 @@ int WriteCliChart(const CliOptions& o, const std::vector<CountRecord>& rows, std
     for (const std::string* file : {&o.pngFile, &o.bmpFile}) {
         if (file->empty()) continue;
         std::string error;
-        if (!RunChartHelper(chart->Folder(), o.chartWidth, o.chartHeight, *file, file == &o.bmpFile,
-                            &error)) {
+        if (!RunChartHelper(
+                chart->Folder(), o.chartWidth, o.chartHeight, *file,
+                file == &o.bmpFile ? std::vector<std::string>{"--bmp"} : std::vector<std::string>{},
+                &error)) {
             err << "reporter-cli: cannot write " << *file << ": " << error << "\n";
+            return 4;
+        }
+    }
+    if (!o.pdfFile.empty()) {
+        // The document goes to the helper as a file of the page folder, removed afterwards.
+        const std::string documentFile = chart->Folder() + "/" + kReportDocumentFile;
+        std::string error;
+        const bool written =
+            zl::WriteFileAtomically(documentFile, ReportDocumentToJson(document), &error) &&
+            RunChartHelper(
+                chart->Folder(), o.chartWidth, o.chartHeight, o.pdfFile,
+                {"--pdf", documentFile, "--paper", o.paper == CliPaper::Letter ? "letter" : "a4"},
+                &error);
+        std::remove(documentFile.c_str());
+        if (!written) {
+            err << "reporter-cli: cannot write " << o.pdfFile << ": " << error << "\n";
             return 4;
         }
     }
@@ -69,6 +96,7 @@ int WriteCliChart(const CliOptions& o, const std::vector<CountRecord>& rows, std
     return 0;
 #else
     (void)rows;
+    (void)document;
     err << "reporter-cli: this build has no chart support\n";
     return 4;
 #endif

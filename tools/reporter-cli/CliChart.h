@@ -6,12 +6,14 @@
 #include <vector>
 
 #include "CliOptions.h"
+#include "export/ReportDocument.h"
 #include "query/CountTable.h"
 
 // True when this build can write the page folder / render the picture.
 bool CliCanWriteChart();
 bool CliCanRenderChart();
 
-// Writes what the options ask for; 0, or 4 with one error line on `err`.
+// Writes what the options ask for (the page folder, pictures, the PDF report of `document`);
+// 0, or 4 with one error line on `err`.
 int WriteCliChart(const CliOptions& options, const std::vector<CountRecord>& rows,
-                  std::ostream& err);
+                  const ReportDocument& document, std::ostream& err);

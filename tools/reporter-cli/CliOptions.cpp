@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <set>
 
+#include "CliDates.h"
 #include "base/TextCodec.h"
 
 namespace {
@@ -43,16 +44,6 @@ bool ParseEndpoint(const std::string& text, CliEndpoint* out) {
     return ParseInt(text.substr(colon + 1), 1, 65535, &out->port);
 }
 
-bool ParseDate(const std::string& text, SYSTEMTIME* out) {
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
-    int y, m, d;
-    if (!ParseInt(text.substr(0, 4), 1601, 9999, &y) || !ParseInt(text.substr(5, 2), 1, 12, &m) ||
-        !ParseInt(text.substr(8, 2), 1, 31, &d) || d > DaysInMonth(y, m))
-        return false;
-    *out = MakeSysTime(y, m, d);
-    return true;
-}
-
 }  // namespace
 
 const char* RangeName(int range) {
@@ -66,13 +57,36 @@ const char* RangeName(int range) {
     }
 }
 
+bool ExpandCliOutputNames(CliOptions* o, const std::string& site, std::string* error) {
+    OutputNameFields fields;
+    fields.date = o->date;
+    fields.range = RangeName(o->range);
+    fields.counterType = o->counterType;
+    fields.now = o->now;
+    fields.site = site;
+    for (std::string* name : {&o->output, &o->pdfFile, &o->pngFile, &o->bmpFile}) {
+        std::string expanded;
+        if (!ExpandOutputName(*name, fields, &expanded, error)) return false;
+        *name = expanded;
+    }
+    return true;
+}
+
+bool UsesSiteList(const CliOptions& o) {
+    return !o.siteList.empty() || !o.siteNames.empty() || o.allSites;
+}
+
 const char* CliUsage() {
-    return "usage: reporter-cli report --type N --range day|week|month --date YYYY-MM-DD\n"
+    return "usage: reporter-cli report --type N --range day|week|month --date DATE\n"
+           "    DATE: YYYY-MM-DD, today, yesterday, -Nd (N days back) or last-monday ..\n"
+           "          last-sunday (default today)\n"
            "    [--local PATH]...  [--server HOST:PORT]...  [--device HOST:PORT]...\n"
            "    [--user NAME] [--password-file FILE]        (for the server and device sites)\n"
            "    [--ca FILE]                                  (servers use TLS: certificate to "
            "trust)\n"
-           "    [--site-list FILE [--site NAME]...]          (sites of a SiteList.ini)\n"
+           "    [--site-list FILE] [--site NAME]... [--all-sites]\n"
+           "                  (sites of a SiteList.ini by name, or all; default: the program's)\n"
+           "    [--each-site]   (a report per site, its name as {site} in the file names)\n"
            "    [--cameras 1,2,5]           (read as given, without discovery; default: every "
            "camera\n"
            "                                 found)\n"
@@ -80,18 +94,25 @@ const char* CliUsage() {
            "    [--height-class 0|1|2|3] [--height-low N] [--height-high N] [--unit cm|in]\n"
            "    [--regions 1,3] [--queue-measure 0|1|2|3]\n"
            "    [--settings FILE] [--lang FILE] [--code-page N]  (files not in UTF-8/16)\n"
-           "    [--format table|csv|xml|json] [--output FILE] [--retries N] [--quiet]\n"
+           "    [--format table|csv|xml|json|xlsx] [--output FILE] [--retries N] [--quiet]\n"
+           "    [--pdf FILE] [--paper a4|letter]             (the printable report)\n"
            "    [--chart DIR] [--png FILE] [--bmp FILE] [--chart-view line|bar]\n"
            "    [--chart-size WxH]                           (the chart page and its picture)\n"
+           "    File names may hold {date} {range} {type} {now} (YYYYMMDD-hhmmss) {site}.\n"
            "exit codes: 0 done, 1 bad command line, 2 no site could be connected, 3 the query\n"
            "failed or was cancelled, 4 an output could not be written, 5 written from the sites\n"
            "that answered while others failed (each named on standard error)\n";
 }
 
 bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* o, std::string* error) {
+    return ParseCliOptionsAt(args, GetSysTime(), o, error);
+}
+
+bool ParseCliOptionsAt(const std::vector<std::string>& args, const SYSTEMTIME& now, CliOptions* o,
+                       std::string* error) {
     *o = CliOptions();
-    o->date = GetSysTime();
-    o->date = MakeSysTime(o->date.wYear, o->date.wMonth, o->date.wDay);
+    o->now = now;
+    o->date = MakeSysTime(now.wYear, now.wMonth, now.wDay);
     const auto fail = [&](const std::string& why) {
         *error = why;
         return false;
@@ -103,13 +124,18 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* o, std::s
     }
     if (args[0] != "report") return fail("unknown command \"" + args[0] + "\"");
 
-    static const std::set<std::string> kFlags = {"--quiet", "--help", "-h"};
+    static const std::set<std::string> kFlags = {"--quiet", "--all-sites", "--each-site", "--help",
+                                                 "-h"};
     bool typeGiven = false;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& name = args[i];
         if (kFlags.count(name)) {
             if (name == "--quiet")
                 o->quiet = true;
+            else if (name == "--all-sites")
+                o->allSites = true;
+            else if (name == "--each-site")
+                o->eachSite = true;
             else
                 o->help = true;
             continue;
@@ -131,7 +157,7 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* o, std::s
             else
                 return bad();
         } else if (name == "--date") {
-            if (!ParseDate(v, &o->date)) return bad();
+            if (!ResolveCliDate(v, now, &o->date)) return bad();
         } else if (name == "--local") {
             if (v.empty()) return bad();
             o->locals.push_back(v);
@@ -193,6 +219,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* o, std::s
                 o->format = CliFormat::Xml;
             else if (v == "json")
                 o->format = CliFormat::Json;
+            else if (v == "xlsx")
+                o->format = CliFormat::Xlsx;
             else
                 return bad();
         } else if (name == "--output") {
@@ -207,6 +235,16 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* o, std::s
         } else if (name == "--bmp") {
             if (v.empty()) return bad();
             o->bmpFile = v;
+        } else if (name == "--pdf") {
+            if (v.empty()) return bad();
+            o->pdfFile = v;
+        } else if (name == "--paper") {
+            if (v == "a4")
+                o->paper = CliPaper::A4;
+            else if (v == "letter")
+                o->paper = CliPaper::Letter;
+            else
+                return bad();
         } else if (name == "--chart-view") {
             if (v == "line")
                 o->chartView = 0;
@@ -227,10 +265,19 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* o, std::s
     }
     if (o->help) return true;
     if (!typeGiven) return fail("--type is required");
-    if (!o->siteNames.empty() && o->siteList.empty()) return fail("--site needs --site-list");
-    if (o->locals.empty() && o->servers.empty() && o->devices.empty() && o->siteList.empty())
-        return fail("no site given (use --local, --server, --device or --site-list)");
+    if (o->locals.empty() && o->servers.empty() && o->devices.empty() && !UsesSiteList(*o))
+        return fail(
+            "no site given (use --local, --server, --device, --site-list, --site or --all-sites)");
+    if (o->format == CliFormat::Xlsx && o->output.empty())
+        return fail("--format xlsx needs --output FILE");
     // The window sets the threshold edit to 150 when "above a height" is chosen.
     if (o->heightClass == 2 && !o->heightLowGiven) o->heightLow = 150;
+    if (!o->eachSite) return ExpandCliOutputNames(o, "", error);
+    // A report per site: the names are filled in per site, and each must tell the sites apart.
+    CliOptions probe = *o;
+    if (!ExpandCliOutputNames(&probe, "site", error)) return false;
+    for (const std::string* name : {&o->output, &o->pdfFile, &o->pngFile, &o->bmpFile})
+        if (!name->empty() && name->find("{site}") == std::string::npos)
+            return fail("with --each-site, " + *name + " needs {site}");
     return true;
 }

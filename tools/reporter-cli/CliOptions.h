@@ -7,7 +7,9 @@
 
 #include "base/SysTime.h"
 
-enum class CliFormat { Table, Csv, Xml, Json };
+enum class CliFormat { Table, Csv, Xml, Json, Xlsx };
+
+enum class CliPaper { A4, Letter };
 
 struct CliEndpoint {
     std::string host;
@@ -24,9 +26,11 @@ struct CliOptions {
     std::vector<CliEndpoint> devices;
     std::string user;
     std::string passwordFile;
-    std::string caFile;  // servers use TLS: the certificate (PEM) to trust
-    std::string siteList;
+    std::string caFile;    // servers use TLS: the certificate (PEM) to trust
+    std::string siteList;  // empty: the program folder's site list (for --site, --all-sites)
     std::vector<std::string> siteNames;
+    bool allSites = false;     // every site of the site list
+    bool eachSite = false;     // a report per site, {site} in the file names
     std::vector<int> cameras;  // empty = every camera found
     int periodMinutes = 60;
     int direction = 0;
@@ -52,10 +56,24 @@ struct CliOptions {
     std::string bmpFile;   // render the page to a 24-bit BMP file
     int chartView = 0;     // 0 line chart, 1 bar chart
     int chartWidth = 1000, chartHeight = 600;
+    // The printable report: heading, chart, table with totals.
+    std::string pdfFile;
+    CliPaper paper = CliPaper::A4;
+    // When the run started: relative dates count from its day, {now} in file names is it.
+    SYSTEMTIME now{};
 };
+
+// Fills in the placeholders of every output file name; `site` for {site} (see ExpandOutputName).
+bool ExpandCliOutputNames(CliOptions* options, const std::string& site, std::string* error);
+
+// True when the sites come (also) from a site list.
+bool UsesSiteList(const CliOptions& options);
 
 // Reads the arguments after the program name. False with a one-line reason in *error.
 bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options, std::string* error);
+// The same as seen at the local time `now` (relative dates, {now} in file names).
+bool ParseCliOptionsAt(const std::vector<std::string>& args, const SYSTEMTIME& now,
+                       CliOptions* options, std::string* error);
 
 // The usage text.
 const char* CliUsage();

@@ -6,15 +6,18 @@
 #include <memory>
 
 #include "CliChart.h"
+#include "CliDates.h"
 #include "CliFiles.h"
 #include "CliOptions.h"
 #include "CliOutput.h"
+#include "CliReport.h"
 #include "base/AtomicFile.h"
 #include "base/Version.h"
 #include "base/CounterTypes.h"
 #include "data/QueryExec.h"
 #include "data/SqlText.h"
 #include "export/CsvExporter.h"
+#include "export/XlsxReport.h"
 #include "export/XmlExporter.h"
 #include "query/DeviceBuckets.h"
 #include "query/QueryRun.h"
@@ -26,6 +29,7 @@
 #include "store/ChartSettingsStore.h"
 #include "store/IString.h"
 #include "store/SiteListStore.h"
+#include "store/StringIds.h"
 
 namespace {
 
@@ -150,35 +154,28 @@ int WriteText(const CliOptions& o, const CliIo& io, const std::string& text) {
     return kCliDone;
 }
 
-}  // namespace
+int UsageError(const CliIo& io, const std::string& why) {
+    *io.err << kPrefix << why << " (see reporter-cli --help)\n";
+    return kCliUsage;
+}
 
-int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
-    CliOptions o;
-    std::string error;
-    const auto usageError = [&](const std::string& why) {
-        *io.err << kPrefix << why << " (see reporter-cli --help)\n";
-        return kCliUsage;
-    };
-    if (zl::AsksForVersion(args)) {
-        *io.out << zl::VersionText("reporter-cli");
-        return kCliDone;
-    }
-    if (!ParseCliOptions(args, &o, &error)) return usageError(error);
-    if (o.help) {
-        *io.out << CliUsage() << "       reporter-cli --version\n" << CliFileLocations();
-        return kCliDone;
-    }
+// What the build can do and whether the files named can be read; 0 or kCliUsage.
+int CheckOptionFiles(const CliOptions& o, const CliIo& io) {
     if (!o.chartDir.empty() && !CliCanWriteChart())
-        return usageError("--chart is not available in this build");
-    if ((!o.pngFile.empty() || !o.bmpFile.empty()) && !CliCanRenderChart())
-        return usageError("--png and --bmp are not available in this build");
+        return UsageError(io, "--chart is not available in this build");
+    if ((!o.pngFile.empty() || !o.bmpFile.empty() || !o.pdfFile.empty()) && !CliCanRenderChart())
+        return UsageError(io, "--png, --bmp and --pdf are not available in this build");
     for (const std::string* f :
          {&o.settingsFile, &o.langFile, &o.siteList, &o.passwordFile, &o.caFile})
-        if (!f->empty() && !FileExists(*f)) return usageError("cannot read " + *f);
+        if (!f->empty() && !FileExists(*f)) return UsageError(io, "cannot read " + *f);
+    std::string error;
     if (!o.caFile.empty() && !RecNetTrustCertificateFile(o.caFile, &error))
-        return usageError(error);
+        return UsageError(io, error);
+    return kCliDone;
+}
 
-    // Language texts and chart settings: the program folder's, or the files given.
+// Language texts and chart settings: the program folder's, or the files given.
+ChartSettings LoadTextsAndSettings(const CliOptions& o) {
     if (o.langFile.empty())
         IString::Instance()->Load();
     else
@@ -188,51 +185,110 @@ int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
     store->Load();
     ChartSettings settings;
     store->GetSettings(settings, o.counterType);
+    return settings;
+}
 
+// The first line of the password file, without a trailing carriage return.
+std::string ReadPassword(const std::string& file) {
     std::string password;
-    if (!o.passwordFile.empty()) {
-        std::ifstream in(o.passwordFile, std::ios::binary);
-        std::getline(in, password);
-        if (!password.empty() && password.back() == '\r') password.pop_back();
-    }
+    if (file.empty()) return password;
+    std::ifstream in(file, std::ios::binary);
+    std::getline(in, password);
+    if (!password.empty() && password.back() == '\r') password.pop_back();
+    return password;
+}
 
-    // The sites, in the order given.
-    std::vector<CliSite> sites;
+// The sites of a site list, all or those named; false with *why when a name is missing.
+bool SitesFromList(const CliOptions& o, std::vector<CliSite>* sites, std::string* why) {
+    CSiteListStore list;
+    if (!o.siteList.empty()) list.SetFile(o.siteList);
+    if (!list.Load()) {
+        *why = "cannot read " + list.File();
+        return false;
+    }
+    for (const std::string& name : o.siteNames) {
+        bool found = false;
+        for (const SiteRecord& s : list.Sites()) found = found || s.name == name;
+        if (!found) {
+            *why = "no site named \"" + name + "\" in " + list.File();
+            return false;
+        }
+    }
+    for (SiteRecord s : list.Sites()) {
+        bool chosen = o.siteNames.empty();
+        for (const std::string& name : o.siteNames) chosen = chosen || s.name == name;
+        if (!chosen) continue;
+        s.client2D = s.client3D = s.clientOther = nullptr;
+        s.localDb = nullptr;
+        s.deviceLink = nullptr;
+        sites->push_back({s, s.name});
+    }
+    return true;
+}
+
+// The sites, in the order given: folders, servers, devices, then those of the site list.
+bool CollectSites(const CliOptions& o, const std::string& password, std::vector<CliSite>* sites,
+                  std::string* why) {
     for (const std::string& path : o.locals) {
         SiteRecord s;
         s.connectionType = kConnLocal;
         s.localDB = path;
         s.port = "700";
         s.counterType = o.counterType;
-        sites.push_back({s, path});
+        sites->push_back({s, path});
     }
     for (const CliEndpoint& e : o.servers)
-        sites.push_back({RemoteSite(e, kConnServer, o, password), EndpointText(e)});
+        sites->push_back({RemoteSite(e, kConnServer, o, password), EndpointText(e)});
     for (const CliEndpoint& e : o.devices)
-        sites.push_back({RemoteSite(e, kConnDevice, o, password), EndpointText(e)});
-    if (!o.siteList.empty()) {
-        CSiteListStore list;
-        list.SetFile(o.siteList);
-        if (!list.Load()) return usageError("cannot read " + o.siteList);
-        for (const std::string& name : o.siteNames) {
-            bool found = false;
-            for (const SiteRecord& s : list.Sites()) found = found || s.name == name;
-            if (!found) return usageError("no site named \"" + name + "\" in " + o.siteList);
-        }
-        for (SiteRecord s : list.Sites()) {
-            bool chosen = o.siteNames.empty();
-            for (const std::string& name : o.siteNames) chosen = chosen || s.name == name;
-            if (!chosen) continue;
-            s.client2D = s.client3D = s.clientOther = nullptr;
-            s.localDb = nullptr;
-            s.deviceLink = nullptr;
-            sites.push_back({s, s.name});
-        }
-    }
+        sites->push_back({RemoteSite(e, kConnDevice, o, password), EndpointText(e)});
+    return !UsesSiteList(o) || SitesFromList(o, sites, why);
+}
 
-    // Connect every site and discover its cameras, several at once. A site that cannot be
-    // connected or whose cameras cannot be found takes no part and is named: its rows are
-    // missing, never zeros. Cameras given on the command line are read without discovery.
+// Why a site takes no part, or empty when it does.
+std::string SiteFailure(const SiteConnectResult& r, const std::string& transportProblem,
+                        int counterType) {
+    if (!r.connected) {
+        std::string why = r.message
+                              ? Text(r.message)
+                              : "not a database of counter type " + std::to_string(counterType);
+        // The transport's own reason (TLS on one side only) says what to do.
+        if (!transportProblem.empty()) why += " (" + transportProblem + ")";
+        return why;
+    }
+    if (!r.cameras) return Text(r.message ? r.message : kMsgNoCameraDatabase);
+    return {};
+}
+
+// Checks the cameras of a connected site that the options choose; cameras given on the
+// command line are named and used without discovery.
+void ChooseCameras(const CliOptions& o, const SiteConnectResult& r, SiteRecord* s) {
+    const bool discover = o.cameras.empty();
+    s->checked = 1;
+    for (int k = 1; k <= kCameraSlots; ++k) {
+        CameraSlot& slot = s->cameras[static_cast<size_t>(k - 1)];
+        bool chosen = o.cameras.empty();
+        for (int c : o.cameras) chosen = chosen || c == k;
+        if (!discover && chosen && s->connectionType != kConnDevice) {
+            char name[16];
+            std::snprintf(name, sizeof name, "Camera%02d", k);
+            slot.used = 1;
+            slot.name = name;
+            slot.is3D = r.threeD;
+        }
+        slot.checked = slot.used && chosen ? 1 : 0;
+    }
+}
+
+struct ConnectedSites {
+    std::vector<SiteRecord> connected;
+    std::vector<JsonSite> states;  // every site, in order, and whether it answered
+    std::string firstFailure;
+};
+
+// Connects every site and discovers its cameras, several at once. A site that cannot be
+// connected or whose cameras cannot be found takes no part and is named: its rows are
+// missing, never zeros. Cameras given on the command line are read without discovery.
+ConnectedSites ConnectSites(std::vector<CliSite>& sites, const CliOptions& o, const CliIo& io) {
     const bool discover = o.cameras.empty();
     std::vector<SiteConnectResult> results(sites.size());
     std::vector<std::string> transportProblems(sites.size());
@@ -241,54 +297,26 @@ int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
         // Kept by the thread that connected.
         if (!results[i].connected) transportProblems[i] = RecNetLastConnectProblem();
     });
-    std::vector<SiteRecord> connected;
-    std::vector<JsonSite> siteStates;
-    std::string firstFailure;
+    ConnectedSites out;
     for (size_t i = 0; i < sites.size(); ++i) {
         CliSite& site = sites[i];
-        const SiteConnectResult& r = results[i];
-        std::string why;
-        if (!r.connected) {
-            why = r.message ? Text(r.message)
-                            : "not a database of counter type " + std::to_string(o.counterType);
-            // The transport's own reason (TLS on one side only) says what to do.
-            if (!transportProblems[i].empty()) why += " (" + transportProblems[i] + ")";
-        } else if (!r.cameras) {
-            why = Text(r.message ? r.message : kMsgNoCameraDatabase);
-        }
+        const std::string why = SiteFailure(results[i], transportProblems[i], o.counterType);
         if (!why.empty()) {
             const std::string line = site.label + ": " + why;
-            if (firstFailure.empty()) firstFailure = line;
+            if (out.firstFailure.empty()) out.firstFailure = line;
             *io.err << kPrefix << "site failed: " << line << "\n";
             ReleaseSiteHandles(site.record);
-            siteStates.push_back({site.label, false, why});
+            out.states.push_back({site.label, false, why});
             continue;
         }
-        SiteRecord& s = site.record;
-        s.checked = 1;
-        for (int k = 1; k <= kCameraSlots; ++k) {
-            CameraSlot& slot = s.cameras[static_cast<size_t>(k - 1)];
-            bool chosen = o.cameras.empty();
-            for (int c : o.cameras) chosen = chosen || c == k;
-            if (!discover && chosen && s.connectionType != kConnDevice) {
-                char name[16];
-                std::snprintf(name, sizeof name, "Camera%02d", k);
-                slot.used = 1;
-                slot.name = name;
-                slot.is3D = r.threeD;
-            }
-            slot.checked = slot.used && chosen ? 1 : 0;
-        }
-        connected.push_back(s);
-        siteStates.push_back({site.label, true, ""});
+        ChooseCameras(o, results[i], &site.record);
+        out.connected.push_back(site.record);
+        out.states.push_back({site.label, true, ""});
     }
-    const bool someFailed = connected.size() < sites.size();
-    if (connected.empty()) {
-        *io.err << kPrefix << "no site could be connected"
-                << (firstFailure.empty() ? "" : " (" + firstFailure + ")") << "\n";
-        return kCliNoSite;
-    }
+    return out;
+}
 
+QueryParams ParamsOf(const CliOptions& o, const ChartSettings& settings) {
     QueryParams params;
     params.counterType = o.counterType;
     params.range = o.range;
@@ -303,7 +331,13 @@ int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
     for (int r : o.regions) params.regionVisible[static_cast<size_t>(r - 1)] = 1;
     params.queueType = o.queueMeasure;
     params.hours = WorkingHoursOf(settings);
+    return params;
+}
 
+// Runs the query on the connected sites with the progress bar and the scripted answers; the
+// sites' handles are released afterwards. kCliDone, or kCliQueryFailed with its reason said.
+int RunTheQuery(const QueryParams& params, std::vector<SiteRecord>& connected, const CliOptions& o,
+                const CliIo& io) {
     ScriptedPrompt prompt(o.retries, io.err, o.quiet);
     std::unique_ptr<ProgressBar> bar;
     if (io.errIsTerminal && !o.quiet)
@@ -322,59 +356,66 @@ int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
         cancelled = run.CancelledByUser();
     }
     for (SiteRecord& s : connected) ReleaseSiteHandles(s);
+    if (outcome == kQueryDone) return kCliDone;
+    if (cancelled)
+        *io.err << kPrefix << "the query was cancelled\n";
+    else
+        *io.err << kPrefix << "a query failed and was given up after " << prompt.Asked()
+                << (prompt.Asked() == 1 ? " question" : " questions") << ": "
+                << prompt.LastMessage() << "\n";
+    return kCliQueryFailed;
+}
 
-    if (outcome != kQueryDone) {
-        if (cancelled)
-            *io.err << kPrefix << "the query was cancelled\n";
-        else
-            *io.err << kPrefix << "a query failed and was given up after " << prompt.Asked()
-                    << (prompt.Asked() == 1 ? " question" : " questions") << ": "
-                    << prompt.LastMessage() << "\n";
-        return kCliQueryFailed;
-    }
+// The value columns of the result as the options choose them.
+struct ResultColumns {
+    std::vector<std::string> captions;  // every value, in value order
+    std::array<int, 10> visible{};
+    std::vector<std::string> shown;  // the captions of the shown values
+};
 
-    // Written from the sites that answered: the run still says that some did not.
-    const auto Finish = [&](int code) {
-        if (code != kCliDone || !someFailed) return code;
-        *io.err << kPrefix << sites.size() - connected.size() << " of " << sites.size()
-                << " sites failed; the report holds the others only\n";
-        return static_cast<int>(kCliSomeSitesFailed);
-    };
+ResultColumns ColumnsOf(const CliOptions& o, const ChartSettings& settings) {
+    ResultColumns c;
+    c.captions = ReportValueCaptions(settings.line, o.counterType, o.heightClass, o.heightLow,
+                                     o.heightHigh, o.queueMeasure);
+    c.visible = LineVisibleFor(o.counterType, o.direction);
+    c.shown = VisibleCaptions(c.captions, c.visible);
+    return c;
+}
 
-    // The result in the form asked for.
-    const std::vector<CountRecord>& rows = CReportTable::Instance()->Records();
-    const std::vector<std::string> captions = ReportValueCaptions(
-        settings.line, o.counterType, o.heightClass, o.heightLow, o.heightHigh, o.queueMeasure);
-    const int n = static_cast<int>(captions.size());
-    const std::array<int, 10> visible = LineVisibleFor(o.counterType, o.direction);
-    const std::vector<std::string> shown = VisibleCaptions(captions, visible);
+std::string DateText(const SYSTEMTIME& d) {
+    char date[32];
+    std::snprintf(date, sizeof date, "%04d-%02d-%02d", d.wYear, d.wMonth, d.wDay);
+    return date;
+}
 
-    if (const int code = WriteCliChart(o, rows, *io.err)) return code;
+int WriteJson(const CliOptions& o, const CliIo& io, const std::vector<CountRecord>& rows,
+              const ResultColumns& c, const std::vector<JsonSite>& states) {
+    JsonReport report;
+    report.counterType = o.counterType;
+    report.range = RangeName(o.range);
+    report.date = DateText(o.date);
+    report.columns = ExportColumns("", "", c.captions);
+    report.columns.erase(report.columns.begin(), report.columns.begin() + 2);
+    report.records = rows;
+    report.sites = states;
+    return WriteText(o, io, FormatJsonReport(report));
+}
 
-    if (o.format == CliFormat::Json) {
-        JsonReport report;
-        report.counterType = o.counterType;
-        report.range = RangeName(o.range);
-        char date[32];
-        std::snprintf(date, sizeof date, "%04d-%02d-%02d", o.date.wYear, o.date.wMonth,
-                      o.date.wDay);
-        report.date = date;
-        report.columns = ExportColumns("", "", captions);
-        report.columns.erase(report.columns.begin(), report.columns.begin() + 2);
-        report.records = rows;
-        report.sites = siteStates;
-        return Finish(WriteText(o, io, FormatJsonReport(report)));
-    }
-    if (o.format == CliFormat::Table) {
-        std::vector<int> indexes;
-        for (int j = 0; j < n; ++j)
-            if (visible[static_cast<size_t>(j)]) indexes.push_back(j);
-        return Finish(WriteText(
-            o, io, FormatTableReport(Text(93), Text(94), Text(155), shown, indexes, rows)));
-    }
+int WriteTable(const CliOptions& o, const CliIo& io, const std::vector<CountRecord>& rows,
+               const ResultColumns& c) {
+    std::vector<int> indexes;
+    for (int j = 0; j < static_cast<int>(c.captions.size()); ++j)
+        if (c.visible[static_cast<size_t>(j)]) indexes.push_back(j);
+    return WriteText(o, io,
+                     FormatTableReport(Text(93), Text(94), Text(155), c.shown, indexes, rows));
+}
 
-    const std::vector<std::string> columns = ExportColumns(Text(156), Text(157), shown);
-    const std::vector<CountRecord> exportRows = ShownValueRows(rows, n, visible);
+// The CSV or XML file (or text on standard output without --output).
+int WriteCsvOrXml(const CliOptions& o, const CliIo& io, const std::vector<CountRecord>& rows,
+                  const ResultColumns& c) {
+    const std::vector<std::string> columns = ExportColumns(Text(156), Text(157), c.shown);
+    const std::vector<CountRecord> exportRows =
+        ShownValueRows(rows, static_cast<int>(c.captions.size()), c.visible);
     CExporter* exporter = o.format == CliFormat::Csv
                               ? static_cast<CExporter*>(CCsvExporter::Instance())
                               : CXmlExporter::Instance();
@@ -383,12 +424,124 @@ int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
             o.format == CliFormat::Csv
                 ? CCsvExporter::Instance()->Format(kExportSiteName, exportRows, columns)
                 : CXmlExporter::Instance()->Format(kExportSiteName, exportRows, columns);
-        return Finish(WriteText(o, io, text));
+        return WriteText(o, io, text);
     }
     if (rows.empty() && !o.quiet) *io.err << kPrefix << "no records: nothing written\n";
+    std::string error;
     if (!exporter->Export(o.output, kExportSiteName, exportRows, columns, &error)) {
         *io.err << kPrefix << "cannot write " << o.output << ": " << error << "\n";
         return kCliOutputFailed;
     }
-    return Finish(kCliDone);
+    return kCliDone;
+}
+
+// The document the workbook and the PDF report are made from.
+ReportDocument DocumentOf(const CliOptions& o, const std::vector<CountRecord>& rows,
+                          const ResultColumns& c, const std::vector<JsonSite>& states) {
+    CliReportTexts texts;
+    texts.counterType = Text(kStrCounterType2DPeople + static_cast<unsigned>(o.counterType) - 1);
+    texts.fromTitle = Text(156);
+    texts.toTitle = Text(157);
+    texts.totalTitle = Text(155);
+    return MakeCliReport(o, texts, c.shown,
+                         ShownValueRows(rows, static_cast<int>(c.captions.size()), c.visible),
+                         states);
+}
+
+int WriteWorkbook(const CliOptions& o, const CliIo& io, const ReportDocument& document) {
+    std::string error;
+    if (WriteXlsxReport(o.output, document, &error)) return kCliDone;
+    *io.err << kPrefix << "cannot write " << o.output << ": " << error << "\n";
+    return kCliOutputFailed;
+}
+
+// The chart files, then the result in the form asked for.
+int WriteResult(const CliOptions& o, const CliIo& io, const ChartSettings& settings,
+                const std::vector<JsonSite>& states) {
+    const std::vector<CountRecord>& rows = CReportTable::Instance()->Records();
+    const ResultColumns c = ColumnsOf(o, settings);
+    const ReportDocument document = DocumentOf(o, rows, c, states);
+    if (const int code = WriteCliChart(o, rows, document, *io.err)) return code;
+    switch (o.format) {
+        case CliFormat::Xlsx:
+            return WriteWorkbook(o, io, document);
+        case CliFormat::Json:
+            return WriteJson(o, io, rows, c, states);
+        case CliFormat::Table:
+            return WriteTable(o, io, rows, c);
+        case CliFormat::Csv:
+        case CliFormat::Xml:
+            break;
+    }
+    return WriteCsvOrXml(o, io, rows, c);
+}
+
+// One report of `sites`: connected, queried, written.
+int RunReport(const CliOptions& o, const CliIo& io, const ChartSettings& settings,
+              std::vector<CliSite>& sites) {
+    ConnectedSites c = ConnectSites(sites, o, io);
+    if (c.connected.empty()) {
+        *io.err << kPrefix << "no site could be connected"
+                << (c.firstFailure.empty() ? "" : " (" + c.firstFailure + ")") << "\n";
+        return kCliNoSite;
+    }
+    const size_t failed = sites.size() - c.connected.size();
+    if (const int code = RunTheQuery(ParamsOf(o, settings), c.connected, o, io)) return code;
+
+    const int code = WriteResult(o, io, settings, c.states);
+    // Written from the sites that answered: the run still says that some did not.
+    if (code != kCliDone || failed == 0) return code;
+    *io.err << kPrefix << failed << " of " << sites.size()
+            << " sites failed; the report holds the others only\n";
+    return kCliSomeSitesFailed;
+}
+
+// A report per site, one after the other, each into the files named for it. The exit code is
+// that of the first query or output failure; else 2 when no site answered, 5 when some did
+// not, 0 when all did.
+int RunEachSite(const CliOptions& o, const CliIo& io, const ChartSettings& settings,
+                const std::vector<CliSite>& sites) {
+    size_t answered = 0;
+    for (const CliSite& site : sites) {
+        if (io.cancel && io.cancel->load()) {
+            *io.err << kPrefix << "the query was cancelled\n";
+            return kCliQueryFailed;
+        }
+        CliOptions one = o;
+        std::string error;
+        // Checked when the options were read: only the site's name is new.
+        ExpandCliOutputNames(&one, FileNamePart(site.label), &error);
+        std::vector<CliSite> single{site};
+        const int code = RunReport(one, io, settings, single);
+        if (code == kCliDone) ++answered;
+        if (code == kCliQueryFailed || code == kCliOutputFailed) return code;
+    }
+    if (answered == sites.size()) return kCliDone;
+    if (answered == 0) return kCliNoSite;
+    *io.err << kPrefix << sites.size() - answered << " of " << sites.size()
+            << " sites failed; the reports of the others were written\n";
+    return kCliSomeSitesFailed;
+}
+
+}  // namespace
+
+int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
+    if (zl::AsksForVersion(args)) {
+        *io.out << zl::VersionText("reporter-cli");
+        return kCliDone;
+    }
+    CliOptions o;
+    std::string error;
+    if (!ParseCliOptions(args, &o, &error)) return UsageError(io, error);
+    if (o.help) {
+        *io.out << CliUsage() << "       reporter-cli --version\n" << CliFileLocations();
+        return kCliDone;
+    }
+    if (const int code = CheckOptionFiles(o, io)) return code;
+    const ChartSettings settings = LoadTextsAndSettings(o);
+
+    std::vector<CliSite> sites;
+    if (!CollectSites(o, ReadPassword(o.passwordFile), &sites, &error))
+        return UsageError(io, error);
+    return o.eachSite ? RunEachSite(o, io, settings, sites) : RunReport(o, io, settings, sites);
 }

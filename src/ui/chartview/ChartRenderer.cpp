@@ -82,10 +82,24 @@ int Fail(std::string* error, const std::string& why) {
 
 int RenderChartFolder(const std::string& folder, int w, int h, const std::string& outPath, bool bmp,
                       std::string* error) {
+    if (outPath.empty()) return Fail(error, "no output file");
+    QImage image;
+    if (const int failed = CaptureChartFolder(folder, w, h, 1.0, &image, error)) return failed;
+    std::string why;
+    const bool saved =
+        bmp ? SaveImageAsBmp(image, outPath, &why) : SaveImageAsPng(image, outPath, &why);
+    if (!saved) return Fail(error, outPath + ": " + why);
+    return 0;
+}
+
+int CaptureChartFolder(const std::string& folder, int w, int h, double scale, QImage* image,
+                       std::string* error) {
+    if (scale < 1 || scale > 4) return Fail(error, "the scale must be between 1 and 4");
+    w = static_cast<int>(w * scale);
+    h = static_cast<int>(h * scale);
     if (w < 1 || h < 1 || w > 16384 || h > 16384) {
         return Fail(error, "the size must be between 1x1 and 16384x16384 pixels");
     }
-    if (outPath.empty()) return Fail(error, "no output file");
     const std::string page = NormalizeFolder(folder) + "/" + kChartHtmlFile;
     if (!QFileInfo(QString::fromStdString(page)).isFile()) {
         return Fail(error, page + " does not exist");
@@ -96,6 +110,8 @@ int RenderChartFolder(const std::string& folder, int w, int h, const std::string
     QWebEngineView view;
     view.setAttribute(Qt::WA_DontShowOnScreen);
     view.resize(w, h);
+    // The page keeps its layout at w/scale x h/scale and draws with scale device pixels each.
+    view.setZoomFactor(scale);
     view.show();
 
     bool finished = false;
@@ -116,10 +132,7 @@ int RenderChartFolder(const std::string& folder, int w, int h, const std::string
     }
     Wait(kSettleMs);
 
-    const QImage image = view.grab().toImage();
-    if (image.isNull()) return Fail(error, "nothing could be captured");
-    const bool saved =
-        bmp ? SaveImageAsBmp(image, outPath, &why) : SaveImageAsPng(image, outPath, &why);
-    if (!saved) return Fail(error, outPath + ": " + why);
+    *image = view.grab().toImage();
+    if (image->isNull()) return Fail(error, "nothing could be captured");
     return 0;
 }

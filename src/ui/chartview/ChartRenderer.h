@@ -2,6 +2,7 @@
 // and saves what it shows as a PNG or a 24-bit BMP file. For reporter-cli --png/--bmp.
 #pragma once
 
+#include <QImage>
 #include <string>
 
 // Loads `folder`/ZLXChart.html in a browser view of w x h pixels, waits for the page to load
@@ -14,3 +15,8 @@
 // (the browser engine refuses to start its sandbox as root).
 int RenderChartFolder(const std::string& folder, int w, int h, const std::string& outPath, bool bmp,
                       std::string* error);
+
+// The same, answering the picture: the page laid out at w x h and drawn `scale` times as
+// finely (1..4), for print.
+int CaptureChartFolder(const std::string& folder, int w, int h, double scale, QImage* image,
+                       std::string* error);

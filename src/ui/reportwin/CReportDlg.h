@@ -19,7 +19,9 @@
 #include <memory>
 
 #include "chart/HtmlChart.h"
+#include "export/ReportDocument.h"
 #include "ui/reportwin/FilterState.h"
+#include "ui/reportwin/ReportHeading.h"
 
 class CDragDropTreeCtrl;
 class CWebBrowserHost;
@@ -108,6 +110,10 @@ class CReportDlg : public QWidget {
     // The heading of printed reports and exported pictures: sites, counter type, range and
     // dates, the filters shown, the time now.
     QStringList HeadingLines() const;
+    // What the heading says, field by field.
+    ReportHeadingFields HeadingFields() const;
+    // The report as a document (workbook, PDF): the heading's facts and the table as shown.
+    ReportDocument Document() const;
 
     // Shutdown: the counter type into "Setting .ini", the site list and the chart settings
     // saved, every site's connections closed. Runs once.
@@ -166,6 +172,8 @@ class CReportDlg : public QWidget {
     void ClearResult(unsigned hintId);
     void WaitForWorker(QueryRun& run);
     void ShowError(const QString& text);
+    // The workbook (or, with `pdf`, the PDF report) of Document(); false when not written.
+    bool ExportDocument(const std::string& file, bool pdf);
 
     FilterState filters_;
     CHtmlChart chart_;

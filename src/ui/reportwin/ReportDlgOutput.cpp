@@ -36,9 +36,13 @@ QString AskSavePath(QWidget* parent, const QString& filter, const QString& suffi
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(filter);
-    // A name typed without an extension gets the one of the filter, so it is written.
+    dialog.setNameFilters(filter.split(QStringLiteral(";;")));
+    // A name typed without an extension gets the one of the filter chosen, so it is written.
     dialog.setDefaultSuffix(suffix);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
+        const qsizetype star = f.indexOf(QStringLiteral("(*."));
+        if (star >= 0) dialog.setDefaultSuffix(f.mid(star + 3).section(QLatin1Char(')'), 0, 0));
+    });
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
@@ -53,7 +57,9 @@ bool AskPrinter(QWidget* parent, QPrinter& printer) {
 
 void CReportDlg::Export() {
     const bool table = view_ == kViewTable;
-    const QString filter = table ? QStringLiteral("CSV(*.csv)") : QStringLiteral("BMP(*.bmp) ");
+    // The view's own file type first; the workbook and the PDF report from either view.
+    const QString filter = (table ? QStringLiteral("CSV(*.csv)") : QStringLiteral("BMP(*.bmp) ")) +
+                           QStringLiteral(";;Excel workbook(*.xlsx);;PDF(*.pdf)");
     const QString suffix = table ? QStringLiteral("csv") : QStringLiteral("bmp");
     const QString path =
         chooseExportPath ? chooseExportPath(filter, suffix) : AskSavePath(this, filter, suffix);
@@ -65,6 +71,8 @@ bool CReportDlg::ExportTo(const QString& path) {
     const std::string file = path.toStdString();
     const ExportKind kind = ExportKindOfPath(file);
     if (kind == ExportKind::None) return false;
+    if (kind == ExportKind::Xlsx || kind == ExportKind::Pdf)
+        return ExportDocument(file, kind == ExportKind::Pdf);
     if (kind == ExportKind::Bmp) {
         // The picture says what it shows: the heading above the chart.
         if (SaveImageAsBmp(WithHeading(host_->Capture(), HeadingLines()), file)) return true;
@@ -110,6 +118,10 @@ bool CReportDlg::PrintTo(QPrinter& printer) {
 }
 
 QStringList CReportDlg::HeadingLines() const {
+    return ReportHeadingLines(HeadingFields());
+}
+
+ReportHeadingFields CReportDlg::HeadingFields() const {
     ReportHeadingFields f;
     for (const SiteRecord& site : CheckedSites(CSiteListStore::Instance()->Sites()))
         f.sites << QString::fromStdString(site.name);
@@ -148,7 +160,7 @@ QStringList CReportDlg::HeadingLines() const {
     f.rangeCaption = Str(kStrHeadingRange);
     f.filtersCaption = Str(kStrHeadingFilters);
     f.madeCaption = Str(kStrHeadingPrinted);
-    return ReportHeadingLines(f);
+    return f;
 }
 
 void CReportDlg::ShowError(const QString& text) {
