@@ -31,7 +31,7 @@
 #include "store/SiteListStore.h"
 #include "ui/chartview/WebBrowserHost.h"
 #include "ui/reportwin/CReportDlg.h"
-#include "ui/reportwin/IDatePicker.h"
+#include "ui/datepicker/IDatePicker.h"
 #include "ui/options/ISettingsDialog.h"
 #include "ui/reportwin/ProgressDlg.h"
 #include "ui/reportwin/RetryPrompt.h"

@@ -7,7 +7,7 @@
 
 #include "ui/datepicker/DayMarksRequester.h"
 #include "ui/datepicker/ZPickCalendar.h"
-#include "ui/reportwin/IDatePicker.h"
+#include "ui/datepicker/IDatePicker.h"
 
 class CalendarDatePicker : public IDatePicker {
   public:

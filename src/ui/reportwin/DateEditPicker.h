@@ -1,7 +1,7 @@
 // The plain start-date field: a QDateEdit with a calendar pop-up, showing "yyyy/MM/dd".
 #pragma once
 
-#include "ui/reportwin/IDatePicker.h"
+#include "ui/datepicker/IDatePicker.h"
 
 class QDateEdit;
 

@@ -15,7 +15,7 @@
 #include "store/SiteListStore.h"
 #include "store/StringIds.h"
 #include "ui/reportwin/CReportDlg.h"
-#include "ui/reportwin/IDatePicker.h"
+#include "ui/datepicker/IDatePicker.h"
 #include "ui/options/ISettingsDialog.h"
 #include "ui/sitetree/CDragDropTreeCtrl.h"
 

@@ -10,7 +10,7 @@
 #include <QTableWidget>
 
 #include "ui/reportwin/CReportDlg.h"
-#include "ui/reportwin/IDatePicker.h"
+#include "ui/datepicker/IDatePicker.h"
 #include "ui/sitetree/CDragDropTreeCtrl.h"
 
 void CReportDlg::BuildShortcuts() {

@@ -23,7 +23,7 @@
 #include "store/StringIds.h"
 #include "ui/chartview/WebBrowserHost.h"
 #include "ui/reportwin/CReportDlg.h"
-#include "ui/reportwin/IDatePicker.h"
+#include "ui/datepicker/IDatePicker.h"
 #include "ui/reportwin/ProgressDlg.h"
 #include "ui/reportwin/QueryReadiness.h"
 #include "ui/reportwin/ResultTable.h"
