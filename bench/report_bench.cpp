@@ -26,7 +26,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 bool EnsureData(const std::string& root, bool index) {
     if (std::filesystem::exists(root + "/PeopleCounterData/PeopleCounter.db")) return true;
@@ -100,9 +102,12 @@ int main(int argc, char** argv) {
     int repeat = 3;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string a = argv[i];
-        if (a == "--cache") cache = argv[i + 1];
-        else if (a == "--sqlite3") sqlite3 = argv[i + 1];
-        else if (a == "--repeat") repeat = std::max(1, std::atoi(argv[i + 1]));
+        if (a == "--cache")
+            cache = argv[i + 1];
+        else if (a == "--sqlite3")
+            sqlite3 = argv[i + 1];
+        else if (a == "--repeat")
+            repeat = std::max(1, std::atoi(argv[i + 1]));
     }
     const SYSTEMTIME date = MakeSysTime(2024, 3, 10);
     const char* kRanges[] = {"Day", "Week", "Month"};
@@ -158,12 +163,12 @@ int main(int argc, char** argv) {
             std::vector<int> cameras;
             for (int k = 1; k <= kCameraSlots; ++k)
                 if (local.cameras[k - 1].used) cameras.push_back(k);
-            const QueryPlan plan = Plan2D(CameraFilter(cameras), range, date, params.hours);
+            const BucketPlan plan = Plan2D(CameraFilter(cameras), range, date, params.hours);
             const std::string sqlFile = cache + "/bench.sql";
             {
                 std::ofstream out(sqlFile);
                 for (const PlannedBucket& b : plan.buckets)
-                    for (const std::string& s : b.sql) out << s << "\n";
+                    for (const std::string& s : BucketTexts(plan, b)) out << s << "\n";
             }
             const double localMs = TimeEngine(local, params, repeat);
             const double serverMs = TimeEngine(remote, params, repeat);

@@ -22,18 +22,19 @@ int CollectRow(void* context, int columnCount, char** columnTexts, char** /*colu
     return 0;
 }
 
+}  // namespace
+
 RecNetClient* FamilyClient(const SiteRecord& site, QueryFamily family) {
     switch (family) {
         case kFamily2D:
             return site.client2D;
         case kFamily3D:
             return site.client3D;
-        default:
-            return site.clientOther;
+        case kFamilyGeneric:
+            break;
     }
+    return site.clientOther;
 }
-
-}  // namespace
 
 // A client whose server no longer answers is connected and logged in again, and the site's
 // database reopened, before the query.

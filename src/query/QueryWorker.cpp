@@ -81,8 +81,8 @@ int RunPeopleQuery(const QueryParams& params, const std::vector<SiteRecord>& sit
 
     const SiteJob job = [&](SiteRecord site, IQueryProgress* progress, IRetryPrompt* prompt,
                             const SiteSinks& sinks) {
-        QueryHooks hooks2D{progress, prompt, sinks.people, nullptr, params.singlePass};
-        QueryHooks hooks3D{progress, prompt, sinks.threeD, nullptr, params.singlePass};
+        QueryHooks hooks2D{progress, prompt, sinks.people, nullptr, params.bucketPass};
+        QueryHooks hooks3D{progress, prompt, sinks.threeD, nullptr, params.bucketPass};
         // A client of the run's own in the handle of this copy; the site list's stays as it
         // is. Without a client the site's local object is used.
         RecNetClient** own = site.client2D   ? &site.client2D
@@ -130,7 +130,7 @@ int RunGeneralQuery(const QueryParams& params, const std::vector<SiteRecord>& si
 
     const SiteJob job = [&](const SiteRecord& site, IQueryProgress* progress, IRetryPrompt* prompt,
                             const SiteSinks& sinks) {
-        QueryHooks hooks{progress, prompt, sinks.people, nullptr, params.singlePass};
+        QueryHooks hooks{progress, prompt, sinks.people, nullptr, params.bucketPass};
         return RunGenericSite(site, run, hooks) != 0;
     };
     const bool atOnce = SitesMayRunAtOnce(sites, false, params.siteThreads);

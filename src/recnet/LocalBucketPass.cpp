@@ -1,5 +1,5 @@
-// The local object's one-pass report: the bucket statements run on the object's own
-// connection, stopped through the progress handler when the caller cancels.
+// The local object's bucket pass: the statements run on the object's own connection, stopped
+// through the progress handler when the caller cancels.
 #include <vector>
 
 #include "recnet/LocalDatabase.h"
@@ -41,12 +41,13 @@ bool RunStatement(sqlite3* db, const std::string& sql, const BucketRowFn& row, s
 
 }  // namespace
 
-int LocalDatabase::ExecBuckets(const BucketQuery& query, const std::function<bool()>& cancelled,
-                               BucketRows* rows, std::string* statement) {
+BucketPassResult LocalDatabase::ExecBucketPass(const BucketPass& query,
+                                               const std::function<bool()>& cancelled,
+                                               BucketRows* rows, std::string* statement) {
     lastError_.clear();
     if (!db_ || !rows) {
         lastError_ = db_ ? "missing argument" : "no database open";
-        return 0;
+        return BucketPassResult::kFailed;
     }
     if (cancelled)
         sqlite3_progress_handler(db_, kCancelPollInstructions, PollCancel,
@@ -55,10 +56,10 @@ int LocalDatabase::ExecBuckets(const BucketQuery& query, const std::function<boo
                                              std::string* error) {
         return RunStatement(db_, sql, row, error);
     };
-    const int result = RunBucketQuery(query, BucketLimits{}, run, rows, &lastError_, statement);
+    const BucketPassResult result =
+        RunBucketPass(query, BucketLimits{}, run, rows, &lastError_, statement);
     if (cancelled) sqlite3_progress_handler(db_, 0, nullptr, nullptr);
-    if (result == kBucketsUnusable) return -1;
-    return result == kBucketsDone ? 1 : 0;
+    return result;
 }
 
 }  // namespace zl::recnet
