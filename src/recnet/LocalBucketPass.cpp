@@ -1,8 +1,9 @@
 // The local object's bucket pass: the statements run on the object's own connection, stopped
 // through the progress handler when the caller cancels.
-#include <vector>
+#include <sqlite3.h>
 
 #include "recnet/LocalDatabase.h"
+#include "recnet/SqliteStatement.h"
 
 namespace zl::recnet {
 
@@ -17,25 +18,17 @@ int PollCancel(void* context) {
 }
 
 bool RunStatement(sqlite3* db, const std::string& sql, const BucketRowFn& row, std::string* error) {
-    sqlite3_stmt* stmt = nullptr;
-    int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr);
-    if (rc != SQLITE_OK || !stmt) {
-        *error = rc != SQLITE_OK ? sqlite3_errmsg(db) : "no statement";
-        sqlite3_finalize(stmt);
+    Statement statement(db, sql);
+    if (!statement.Prepared()) {
+        *error = statement.Code() != SQLITE_OK ? statement.Error() : "no statement";
         return false;
     }
-    const int columns = sqlite3_column_count(stmt);
-    std::vector<const char*> texts(columns);
-    std::vector<int> lengths(columns);
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        for (int i = 0; i < columns; ++i) {
-            texts[i] = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-            lengths[i] = texts[i] ? sqlite3_column_bytes(stmt, i) : 0;
-        }
-        row(columns, texts.data(), lengths.data());
-    }
-    if (rc != SQLITE_DONE) *error = sqlite3_errmsg(db);
-    sqlite3_finalize(stmt);
+    const int rc =
+        ForEachRowText(statement, [&](int columns, const char* const* texts, const int* lengths) {
+            row(columns, texts, lengths);
+            return true;
+        });
+    if (rc != SQLITE_DONE) *error = statement.Error();
     return rc == SQLITE_DONE;
 }
 

@@ -1,13 +1,13 @@
 // The local record-database object on the SQLite C API.
 #pragma once
 
-#include <sqlite3.h>
-
 #include <string>
 
 #include "recnet/DiscoveryCache.h"
 #include "recnet/RecNet.h"
 #include "recnet/RecNetBucketPass.h"
+
+struct sqlite3;
 
 namespace zl::recnet {
 

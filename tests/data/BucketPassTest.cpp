@@ -9,6 +9,7 @@
 #include "data/SqlText.h"
 #include "recnet/BucketPass.h"
 #include "recnet/RecNetBucketPass.h"
+#include "recnet/SqliteStatement.h"
 
 namespace {
 
@@ -157,23 +158,13 @@ class Db {
         return
             [this](const std::string& sql, const zl::recnet::BucketRowFn& row, std::string* error) {
                 ++statements;
-                sqlite3_stmt* stmt = nullptr;
-                if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
-                    *error = sqlite3_errmsg(db_);
-                    return false;
-                }
-                int rc;
-                while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-                    const int n = sqlite3_column_count(stmt);
-                    std::vector<const char*> texts(n);
-                    std::vector<int> lengths(n);
-                    for (int i = 0; i < n; ++i) {
-                        texts[i] = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-                        lengths[i] = sqlite3_column_bytes(stmt, i);
-                    }
-                    row(n, texts.data(), lengths.data());
-                }
-                sqlite3_finalize(stmt);
+                zl::recnet::Statement statement(db_, sql);
+                const int rc = zl::recnet::ForEachRowText(
+                    statement, [&](int n, const char* const* texts, const int* lengths) {
+                        row(n, texts, lengths);
+                        return true;
+                    });
+                if (rc != SQLITE_DONE) *error = statement.Error();
                 return rc == SQLITE_DONE;
             };
     }
