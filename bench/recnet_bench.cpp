@@ -1,5 +1,5 @@
-// One report bucket query through recnetd on 127.0.0.1 against the same query on the local
-// object: median latency of each and their ratio. A timed program, not a test.
+// One per-bucket report statement through recnetd on 127.0.0.1 against the same statement on
+// the local object: median latency of each and their ratio. A timed program, not a test.
 //
 //   bench_recnet [iterations] [--no-index]
 #include <sodium.h>
@@ -59,7 +59,7 @@ bool WriteDatabase(const std::string& path, bool index) {
     return ok;
 }
 
-// The 2D Day bucket query of hour h on day d, all cameras.
+// The 2D Day statement of hour h on day d, all cameras.
 std::string BucketSql(int i) {
     const int day = 1 + i % kDays;
     const int hour = i % 24;

@@ -163,12 +163,12 @@ int main(int argc, char** argv) {
             std::vector<int> cameras;
             for (int k = 1; k <= kCameraSlots; ++k)
                 if (local.cameras[k - 1].used) cameras.push_back(k);
-            const QueryPlan plan = Plan2D(CameraFilter(cameras), range, date, params.hours);
+            const BucketPlan plan = Plan2D(CameraFilter(cameras), range, date, params.hours);
             const std::string sqlFile = cache + "/bench.sql";
             {
                 std::ofstream out(sqlFile);
                 for (const PlannedBucket& b : plan.buckets)
-                    for (const std::string& s : b.sql) out << s << "\n";
+                    for (const std::string& s : BucketTexts(plan, b)) out << s << "\n";
             }
             const double localMs = TimeEngine(local, params, repeat);
             const double serverMs = TimeEngine(remote, params, repeat);

@@ -1,5 +1,7 @@
 #include "BoundedFunctions.h"
 
+#include <sqlite3.h>
+
 #include <cstring>
 #include <string>
 #include <vector>

@@ -5,9 +5,9 @@
 // they go, because SQLite looks at the time limit only between its own instructions.
 #pragma once
 
-#include <sqlite3.h>
-
 #include <cstdint>
+
+struct sqlite3;
 
 namespace zl::recnetd {
 

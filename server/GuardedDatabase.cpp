@@ -1,5 +1,6 @@
 #include "GuardedDatabase.h"
 
+#include <sqlite3.h>
 #include <strings.h>
 #include <sys/stat.h>
 
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "recnet/DiscoveryCache.h"
+#include "recnet/SqliteStatement.h"
 
 namespace zl::recnetd {
 
@@ -373,11 +375,11 @@ RunOutcome GuardedDatabase::Run(const std::string& sql, RowSink* sink,
         *message = "only SELECT, WITH and VALUES statements are accepted";
         return RunOutcome::Refused;
     }
-    sqlite3_stmt* stmt = nullptr;
     const char* tail = nullptr;
     denied_.clear();
     virtualTable_ = false;
-    int rc = sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &stmt, &tail);
+    zl::recnet::Statement statement(db_, sql, &tail);
+    int rc = statement.Code();
     if (rc != SQLITE_OK) {
         const int primary = rc & 0xff;
         if (!denied_.empty() || primary == SQLITE_AUTH) {
@@ -389,8 +391,7 @@ RunOutcome GuardedDatabase::Run(const std::string& sql, RowSink* sink,
         if (primary == SQLITE_TOOBIG) return RunOutcome::TooLarge;
         return RunOutcome::Failed;
     }
-    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> guard(stmt, sqlite3_finalize);
-    if (!stmt) {
+    if (!statement.Prepared()) {
         *message = "no statement";
         return RunOutcome::Refused;
     }
@@ -404,14 +405,13 @@ RunOutcome GuardedDatabase::Run(const std::string& sql, RowSink* sink,
         *message = "only one statement per request";
         return RunOutcome::Refused;
     }
-    if (!sqlite3_stmt_readonly(stmt) || sqlite3_stmt_isexplain(stmt) != 0) {
+    if (!statement.ReadOnly() || statement.IsExplain()) {
         *message = "the statement is not a read-only query";
         return RunOutcome::Refused;
     }
-    const int columns = sqlite3_column_count(stmt);
-    std::vector<const char*> names(columns), texts(columns);
-    std::vector<int> lengths(columns);
-    for (int i = 0; i < columns; ++i) names[i] = sqlite3_column_name(stmt, i);
+    const int columns = statement.Columns();
+    std::vector<const char*> names(columns);
+    for (int i = 0; i < columns; ++i) names[i] = statement.Name(i);
     if (sink) sink->Begin(columns, names.data());
 
     deadlineNs_ = NowNs() + static_cast<int64_t>(limits_.statementTimeoutMs) * 1000000;
@@ -429,35 +429,31 @@ RunOutcome GuardedDatabase::Run(const std::string& sql, RowSink* sink,
 
     int64_t rows = 0;
     int64_t bytes = 0;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        for (int i = 0; i < columns; ++i) {
-            texts[i] = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-            lengths[i] = texts[i] ? sqlite3_column_bytes(stmt, i) : 0;
-            bytes += lengths[i] + 1;
-        }
-        if (sqlite3_errcode(db_) == SQLITE_NOMEM) {
-            *message = "out of memory";
-            return RunOutcome::TooLarge;
-        }
-        if (++rows > limits_.maxRows) {
-            *message = "the answer has more than " + std::to_string(limits_.maxRows) + " rows";
-            return RunOutcome::TooLarge;
-        }
-        if (bytes > limits_.maxAnswerBytes) {
-            *message =
-                "the answer is larger than " + std::to_string(limits_.maxAnswerBytes) + " bytes";
-            return RunOutcome::TooLarge;
-        }
-        if (NowNs() > deadlineNs_) {
-            *message =
-                "time limit of " + std::to_string(limits_.statementTimeoutMs) + " ms exceeded";
-            return RunOutcome::TimedOut;
-        }
-        if (sink && !sink->Row(columns, texts.data(), lengths.data())) {
-            *message = "the client went away";
-            return RunOutcome::Cancelled;
-        }
-    }
+    RunOutcome stopped = RunOutcome::Ok;  // why a row ended the run
+    rc = zl::recnet::ForEachRowText(
+        statement, [&](int count, const char* const* texts, const int* lengths) {
+            for (int i = 0; i < count; ++i) bytes += lengths[i] + 1;
+            if (sqlite3_errcode(db_) == SQLITE_NOMEM) {
+                *message = "out of memory";
+                stopped = RunOutcome::TooLarge;
+            } else if (++rows > limits_.maxRows) {
+                *message = "the answer has more than " + std::to_string(limits_.maxRows) + " rows";
+                stopped = RunOutcome::TooLarge;
+            } else if (bytes > limits_.maxAnswerBytes) {
+                *message = "the answer is larger than " + std::to_string(limits_.maxAnswerBytes) +
+                           " bytes";
+                stopped = RunOutcome::TooLarge;
+            } else if (NowNs() > deadlineNs_) {
+                *message =
+                    "time limit of " + std::to_string(limits_.statementTimeoutMs) + " ms exceeded";
+                stopped = RunOutcome::TimedOut;
+            } else if (sink && !sink->Row(count, texts, lengths)) {
+                *message = "the client went away";
+                stopped = RunOutcome::Cancelled;
+            }
+            return stopped == RunOutcome::Ok;
+        });
+    if (rc == SQLITE_ROW) return stopped;
     if (rc == SQLITE_DONE) return RunOutcome::Ok;
     const int primary = rc & 0xff;
     // A bounded function that stopped fails with its own error; the flags tell why.

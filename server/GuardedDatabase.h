@@ -5,7 +5,6 @@
 // and a byte limit per statement.
 #pragma once
 
-#include <sqlite3.h>
 #include <sys/types.h>
 
 #include <atomic>
@@ -16,6 +15,8 @@
 
 #include "BoundedFunctions.h"
 #include "ServerConfig.h"
+
+struct sqlite3;
 
 namespace zl::recnetd {
 

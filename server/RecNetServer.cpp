@@ -16,7 +16,7 @@
 #include "RecNetService.h"
 #include "Sessions.h"
 #include "UserStore.h"
-#include "recnet/BucketQuery.h"
+#include "recnet/BucketPass.h"
 #include "recnet/Wire.h"
 
 namespace zl::recnetd {
@@ -166,7 +166,7 @@ bool RecNetServer::Start(std::string* error) {
     quota.SetMaxThreads(limits.maxConcurrentStatements + limits.maxQueuedStatements +
                         limits.maxConcurrentLogins + kLoginQueue + kSpareThreads);
     builder.SetResourceQuota(quota);
-    // A statement, or a bucket query: its pieces (they must fit in one statement) and the
+    // A statement, or a bucket pass: its pieces (they must fit in one statement) and the
     // most buckets it may carry.
     builder.SetMaxReceiveMessageSize(limits.maxSqlBytes +
                                      zl::recnet::kMaxBucketCount * kBytesPerBucket + 64 * 1024);

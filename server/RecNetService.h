@@ -59,7 +59,7 @@ class RecNetService final : public v1::RecordDatabase::Service {
     grpc::Status ListDatabases(grpc::ServerContext* context,
                                const v1::ListDatabasesRequest* request,
                                v1::ListDatabasesReply* reply) override;
-    // One-pass report (SinglePass.cpp).
+    // The bucket pass (ServiceBucketPass.cpp).
     grpc::Status ExecBuckets(grpc::ServerContext* context, const v1::ExecBucketsRequest* request,
                              v1::ExecBucketsReply* reply) override;
 

@@ -22,6 +22,8 @@ int CollectRow(void* context, int columnCount, char** columnTexts, char** /*colu
     return 0;
 }
 
+}  // namespace
+
 RecNetClient* FamilyClient(const SiteRecord& site, QueryFamily family) {
     switch (family) {
         case kFamily2D:
@@ -33,8 +35,6 @@ RecNetClient* FamilyClient(const SiteRecord& site, QueryFamily family) {
     }
     return site.clientOther;
 }
-
-}  // namespace
 
 // A client whose server no longer answers is connected and logged in again, and the site's
 // database reopened, before the query.

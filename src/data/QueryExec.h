@@ -20,6 +20,9 @@ using SqlRow = std::vector<int>;
 
 int SqlColumnToInt(const char* text);
 
+// The site's client of the family (client2D, client3D, clientOther); null when it has none.
+RecNetClient* FamilyClient(const SiteRecord& site, QueryFamily family);
+
 // One attempt. With the family's client (client2D, client3D, clientOther): when the client no
 // longer answers its server name, Close, Connect(ipAddress, port, 30000), Login(userName,
 // password) (refused: Close and fail) and OpenDatabase(localDB); then Exec. Else the site's

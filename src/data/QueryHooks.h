@@ -49,7 +49,7 @@ struct QueryHooks {
     IRetryPrompt* prompt = nullptr;
     IRowSink* sink = nullptr;
     std::string* lastSql = nullptr;  // receives every SQL text as it is sent
-    // Ask for all buckets of a site in one pass when its handle can (data/SinglePass.h); the
-    // per-bucket statements remain the way only when it cannot; a failed pass is a failure.
-    bool singlePass = false;
+    // Ask for all buckets of a site in a bucket pass when its handle can (data/BucketPassRun.h);
+    // the per-bucket statements remain the way only when it cannot; a failed pass is a failure.
+    bool bucketPass = false;
 };

@@ -2,9 +2,11 @@
 
 #include <cstdint>
 
-#include "data/SinglePass.h"
+#include "data/BucketPassRun.h"
 #include "data/SqlText.h"
 #include "store/SiteRecord.h"
+
+using zl::recnet::BucketPassResult;
 
 namespace {
 
@@ -27,37 +29,25 @@ std::vector<PlannedBucket> Skeleton(int range, const SYSTEMTIME& date, int perio
     return out;
 }
 
-void Deliver(const QueryHooks& hooks, const PlannedBucket& b, const uint32_t* values, int count,
-             int kind) {
-    if (hooks.sink) hooks.sink->AddRow(b.from, b.to, values, count, kind);
-}
-
 // Runs one bucket; false when a text finally failed.
-bool RunBucket(const SiteRecord& site, const QueryPlan& plan, const PlannedBucket& bucket,
+bool RunBucket(const SiteRecord& site, const BucketPlan& plan, const PlannedBucket& bucket,
                const QueryHooks& hooks) {
+    const std::vector<std::string> texts = BucketTexts(plan, bucket);
     std::vector<SqlRow> rows;
     if (plan.shape == kRowFromColumns) {
-        if (bucket.sql.empty()) return true;
-        if (!ExecuteWithRetry(site, plan.family, bucket.sql.front(), rows, hooks)) return false;
-        for (const SqlRow& row : rows) {
-            if (row.empty() || row[0] < 0) continue;
-            uint32_t values[10] = {};
-            const int columns = static_cast<int>(row.size() < 10 ? row.size() : 10);
-            for (int i = 0; i < columns; ++i) values[i] = static_cast<uint32_t>(row[i]);
-            const int count = plan.fixedCount > 0 ? plan.fixedCount : columns;
-            Deliver(hooks, bucket, values, count, plan.kind);
-        }
+        if (texts.empty()) return true;
+        if (!ExecuteWithRetry(site, plan.family, texts.front(), rows, hooks)) return false;
+        for (const SqlRow& row : rows) DeliverRow(plan, bucket, row, hooks.sink);
         return true;
     }
-    // One text per value: each stores its first column into its own slot; the last text's
-    // row completes the bucket's row.
-    uint32_t values[10] = {};
-    const size_t n = bucket.sql.size() < 10 ? bucket.sql.size() : 10;
-    for (size_t j = 0; j < n; ++j) {
-        if (!ExecuteWithRetry(site, plan.family, bucket.sql[j], rows, hooks)) return false;
+    // One text per value: each gives its first column; every row of the last text completes
+    // the bucket's row.
+    SqlRow firsts(texts.size(), 0);
+    for (size_t j = 0; j < texts.size(); ++j) {
+        if (!ExecuteWithRetry(site, plan.family, texts[j], rows, hooks)) return false;
         for (const SqlRow& row : rows) {
-            if (!row.empty() && row[0] >= 0) values[j] = static_cast<uint32_t>(row[0]);
-            if (j + 1 == n) Deliver(hooks, bucket, values, static_cast<int>(n), plan.kind);
+            if (!row.empty() && row[0] >= 0) firsts[j] = row[0];
+            if (j + 1 == texts.size()) DeliverRow(plan, bucket, firsts, hooks.sink);
         }
     }
     return true;
@@ -65,50 +55,54 @@ bool RunBucket(const SiteRecord& site, const QueryPlan& plan, const PlannedBucke
 
 }  // namespace
 
-QueryPlan Plan2D(const std::string& cameraFilter, int range, const SYSTEMTIME& date,
-                 const WorkingHourTable& hours) {
-    QueryPlan plan;
+BucketPlan Plan2D(const std::string& cameraFilter, int range, const SYSTEMTIME& date,
+                  const WorkingHourTable& hours) {
+    BucketPlan plan;
     plan.family = kFamily2D;
     plan.kind = range;
     plan.shape = kRowFromColumns;
     plan.fixedCount = 4;  // in, out and two unused values
+    plan.pieces = Pieces2D(cameraFilter);
     plan.buckets = Skeleton(range, date, 60, hours);
-    for (PlannedBucket& b : plan.buckets) b.sql.push_back(Sql2D(cameraFilter, b.from, b.to));
     return plan;
 }
 
-QueryPlan Plan3D(const std::string& cameraFilter, int range, const SYSTEMTIME& date, int t1, int t2,
-                 int heightMode, const WorkingHourTable& hours) {
-    QueryPlan plan;
+BucketPlan Plan3D(const std::string& cameraFilter, int range, const SYSTEMTIME& date, int t1,
+                  int t2, int heightMode, const WorkingHourTable& hours) {
+    BucketPlan plan;
     plan.family = kFamily3D;
     plan.kind = range;
-    plan.shape = kRowFromStatements;
+    plan.shape = kRowFromParts;
     plan.fixedCount = ValueCountOf3DMode(heightMode);
     if (plan.fixedCount == 0) return plan;  // a mode that sends nothing
+    plan.pieces = Pieces3D(cameraFilter, heightMode, t1, t2, range == kReportDay);
     plan.buckets = Skeleton(range, date, 60, hours);
-    for (PlannedBucket& b : plan.buckets)
-        b.sql = Sql3DGroup(cameraFilter, heightMode, t1, t2, range == kReportDay, b.from, b.to);
     return plan;
 }
 
-QueryPlan PlanGeneric(const std::string& selectExpression, const std::string& cameraFilter,
-                      const std::string& timeColumn, int range, const SYSTEMTIME& date,
-                      int periodMinutes, const WorkingHourTable& hours) {
-    QueryPlan plan;
+BucketPlan PlanGeneric(const std::string& selectExpression, const std::string& cameraFilter,
+                       const std::string& timeColumn, int range, const SYSTEMTIME& date,
+                       int periodMinutes, const WorkingHourTable& hours) {
+    BucketPlan plan;
     plan.family = kFamilyGeneric;
     plan.kind = range;
     plan.shape = kRowFromColumns;
     plan.fixedCount = 0;
+    plan.pieces = PiecesGeneric(selectExpression, cameraFilter, timeColumn);
     plan.buckets = Skeleton(range, date, periodMinutes, hours);
-    for (PlannedBucket& b : plan.buckets)
-        b.sql.push_back(SqlGeneric(selectExpression, cameraFilter, timeColumn, b.from, b.to));
     return plan;
 }
 
-int RunPlan(const SiteRecord& site, const QueryPlan& plan, const QueryHooks& hooks) {
-    if (hooks.singlePass) {
-        const int done = RunPlanSinglePass(site, plan, hooks);
-        if (done != kSinglePassUnusable) return done;
+int RunPlan(const SiteRecord& site, const BucketPlan& plan, const QueryHooks& hooks) {
+    if (hooks.bucketPass) {
+        switch (RunPlanBucketPass(site, plan, hooks)) {
+            case BucketPassResult::kDone:
+                return 1;
+            case BucketPassResult::kFailed:
+                return 0;
+            case BucketPassResult::kUnusable:
+                break;  // the per-bucket statements
+        }
     }
     for (const PlannedBucket& bucket : plan.buckets) {
         if (!RunBucket(site, plan, bucket, hooks)) return 0;

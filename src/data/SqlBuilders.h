@@ -1,10 +1,10 @@
-// The report query builders: a report period is cut into buckets, each bucket gets its SQL
-// text (3D people counter: a group of texts), and a runner sends them through the site's
+// The report query builders: a report period is cut into buckets, the statements get their
+// pieces (3D people counter: one part per value), and a runner sends them through the site's
 // handle and hands one row per bucket to a sink.
 //
-// Planning (buckets and texts, no database) is kept apart from running, so the texts of a run
-// can be checked without a database, and another runner (one statement per site grouping the
-// rows by bucket) can take the same bucket list.
+// Planning (buckets and pieces, no database; data/BucketPlan.h) is kept apart from running, so
+// the texts of a run can be checked without a database, and the bucket pass (one request per
+// site grouping the rows by bucket) takes the same plan.
 #pragma once
 
 #include <array>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/SysTime.h"
+#include "data/BucketPlan.h"
 #include "data/QueryExec.h"
 #include "data/QueryHooks.h"
 
@@ -27,28 +28,6 @@ struct WorkingHourTable {
     std::array<SYSTEMTIME, 7> end{};
 };
 
-// One bucket of a run and the SQL texts that make its row.
-struct PlannedBucket {
-    SYSTEMTIME from;
-    SYSTEMTIME to;
-    std::vector<std::string> sql;  // one text; 3D: the group, in value order
-    bool stepAfter = false;        // the last bucket of an hour (Day) or of a day
-};
-
-// How the rows of a bucket's texts become the values of its result row.
-enum RowShape {
-    kRowFromColumns,     // one text; its columns are the values
-    kRowFromStatements,  // one text per value; each gives its first column
-};
-
-struct QueryPlan {
-    QueryFamily family = kFamily2D;
-    int kind = kReportDay;
-    RowShape shape = kRowFromColumns;
-    int fixedCount = 0;  // values per row; 0 = the number of columns returned
-    std::vector<PlannedBucket> buckets;
-};
-
 // The buckets of a range (start and end inclusive), in order:
 // Day: P-minute periods of the date (P = 60: hours h:00:00-h:59:59; P below 1 counts as 60;
 // no bucket reaches past h:59:59); Week: the 7 days ending on the date, each cut to its weekday's
@@ -58,23 +37,23 @@ std::vector<tagDSSYSTIMEPERIOD> ReportBuckets(int range, const SYSTEMTIME& date,
                                               const WorkingHourTable& hours);
 
 // Plans of the three families. An unknown 3D height mode plans no bucket.
-QueryPlan Plan2D(const std::string& cameraFilter, int range, const SYSTEMTIME& date,
-                 const WorkingHourTable& hours);
-QueryPlan Plan3D(const std::string& cameraFilter, int range, const SYSTEMTIME& date, int t1, int t2,
-                 int heightMode, const WorkingHourTable& hours);
-QueryPlan PlanGeneric(const std::string& selectExpression, const std::string& cameraFilter,
-                      const std::string& timeColumn, int range, const SYSTEMTIME& date,
-                      int periodMinutes, const WorkingHourTable& hours);
+BucketPlan Plan2D(const std::string& cameraFilter, int range, const SYSTEMTIME& date,
+                  const WorkingHourTable& hours);
+BucketPlan Plan3D(const std::string& cameraFilter, int range, const SYSTEMTIME& date, int t1,
+                  int t2, int heightMode, const WorkingHourTable& hours);
+BucketPlan PlanGeneric(const std::string& selectExpression, const std::string& cameraFilter,
+                       const std::string& timeColumn, int range, const SYSTEMTIME& date,
+                       int periodMinutes, const WorkingHourTable& hours);
 
 // Runs a plan on one site (its handle of the plan's family, else its local object; with no
-// handle: no rows). Every text goes through ExecuteWithRetry. A bucket's row reaches the sink
-// when its (last) text returned a row whose first value is not negative; NULL counts as 0.
-// After each bucket marked stepAfter the progress steps; when it answers false the run stops.
-// 1 = every bucket ran; 0 = a query finally failed (the progress is then aborted) or the run
-// was cancelled. With hooks.singlePass the site is first asked for all buckets in one pass
-// (data/SinglePass.h), with the same rows, steps and result; the per-bucket run follows when
-// that cannot be done or fails.
-int RunPlan(const SiteRecord& site, const QueryPlan& plan, const QueryHooks& hooks);
+// handle: no rows). Every text goes through ExecuteWithRetry; each answer row of a bucket
+// becomes its result row through DeliverRow (NULL counts as 0). After each bucket marked
+// stepAfter the progress steps; when it answers false the run stops. 1 = every bucket ran;
+// 0 = a query finally failed (the progress is then aborted) or the run was cancelled. With
+// hooks.bucketPass the site is first asked for all buckets in one pass (data/BucketPassRun.h),
+// with the same rows, steps and result; the per-bucket run follows only when the pass cannot
+// be done.
+int RunPlan(const SiteRecord& site, const BucketPlan& plan, const QueryHooks& hooks);
 
 // The builders: plan and run.
 int Query2D(const SiteRecord& site, const std::string& cameraFilter, int range,

@@ -8,17 +8,6 @@
 
 namespace {
 
-std::string BetweenClause(const char* timeColumn, const SYSTEMTIME& from, const SYSTEMTIME& to) {
-    std::string s = " AND ";
-    s += timeColumn;
-    s += " BETWEEN '";
-    s += SqlTimeText(from);
-    s += "' AND '";
-    s += SqlTimeText(to);
-    s += "';";
-    return s;
-}
-
 std::string Num(int v) {
     return std::to_string(v);
 }
@@ -98,30 +87,50 @@ std::vector<int> CheckedCameras(const SiteRecord& site, bool threeD) {
     return out;
 }
 
+std::string BucketText(const StatementPieces& pieces, size_t part, const SYSTEMTIME& from,
+                       const SYSTEMTIME& to) {
+    const zl::recnet::BucketPart& p = pieces.parts.at(part);
+    return "SELECT " + p.select + " from " + pieces.table + " where " + p.condition + " AND " +
+           pieces.timeColumn + " BETWEEN '" + SqlTimeText(from) + "' AND '" + SqlTimeText(to) +
+           "';";
+}
+
+StatementPieces Pieces2D(const std::string& cameraFilter) {
+    return {"Records", "EnterTime", {{"SUM(Inward), SUM(Outward)", "(" + cameraFilter + ")"}}};
+}
+
 std::string Sql2D(const std::string& cameraFilter, const SYSTEMTIME& from, const SYSTEMTIME& to) {
-    return "SELECT SUM(Inward), SUM(Outward) from Records where (" + cameraFilter + ")" +
-           BetweenClause("EnterTime", from, to);
+    return BucketText(Pieces2D(cameraFilter), 0, from, to);
+}
+
+StatementPieces PiecesGeneric(const std::string& selectExpression, const std::string& cameraFilter,
+                              const std::string& timeColumn) {
+    return {"records", timeColumn, {{selectExpression, "(" + cameraFilter + ")"}}};
 }
 
 std::string SqlGeneric(const std::string& selectExpression, const std::string& cameraFilter,
                        const std::string& timeColumn, const SYSTEMTIME& from,
                        const SYSTEMTIME& to) {
-    return "SELECT " + selectExpression + " from records where (" + cameraFilter + ")" +
-           BetweenClause(timeColumn.c_str(), from, to);
+    return BucketText(PiecesGeneric(selectExpression, cameraFilter, timeColumn), 0, from, to);
 }
 
 int ValueCountOf3DMode(int heightMode) {
     return static_cast<int>(ValuesOfMode(heightMode, 0, 0).size());
 }
 
+StatementPieces Pieces3D(const std::string& cameraFilter, int heightMode, int t1, int t2,
+                         bool dayForm) {
+    StatementPieces pieces{"_3DRecords", "Time", {}};
+    for (const Value3D& v : ValuesOfMode(heightMode, t1, t2))
+        pieces.parts.push_back({"COUNT(InOut)", Condition3D(v, cameraFilter, dayForm)});
+    return pieces;
+}
+
 std::vector<std::string> Sql3DGroup(const std::string& cameraFilter, int heightMode, int t1, int t2,
                                     bool dayForm, const SYSTEMTIME& from, const SYSTEMTIME& to) {
+    const StatementPieces pieces = Pieces3D(cameraFilter, heightMode, t1, t2, dayForm);
     std::vector<std::string> out;
-    const std::string between = BetweenClause("Time", from, to);
-    for (const Value3D& v : ValuesOfMode(heightMode, t1, t2)) {
-        out.push_back("SELECT COUNT(InOut) from _3DRecords where " +
-                      Condition3D(v, cameraFilter, dayForm) + between);
-    }
+    for (size_t j = 0; j < pieces.parts.size(); ++j) out.push_back(BucketText(pieces, j, from, to));
     return out;
 }
 

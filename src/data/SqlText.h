@@ -1,5 +1,6 @@
-// The SQL texts of the report queries, as pure functions of their parameters: one bucket
-// (start and end, both inclusive) in, the exact text out. Nothing here touches a database, so
+// The SQL texts of the report queries, as pure functions of their parameters: the pieces of a
+// report's statements (select list, table, condition, time column), and the one text of a
+// bucket (start and end, both inclusive) made from them. Nothing here touches a database, so
 // every text can be checked byte for byte.
 #pragma once
 
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "base/SysTime.h"
+#include "recnet/BucketPass.h"
 
 struct SiteRecord;
 
@@ -20,19 +22,38 @@ std::string CameraFilter(const std::vector<int>& cameraNumbers);
 // is 1 (threeD true) or not 1 (threeD false).
 std::vector<int> CheckedCameras(const SiteRecord& site, bool threeD);
 
+// The pieces of a report's statements: one statement per part and bucket,
+//   SELECT <select> from <table> where <condition> AND <timeColumn> BETWEEN '<from>' AND '<to>';
+// (the condition as it stands, without parentheses of its own).
+struct StatementPieces {
+    std::string table;
+    std::string timeColumn;
+    std::vector<zl::recnet::BucketPart> parts;  // in value order
+};
+
+// The text of one part for one bucket, exactly as it is sent.
+std::string BucketText(const StatementPieces& pieces, size_t part, const SYSTEMTIME& from,
+                       const SYSTEMTIME& to);
+
 // 2D people counter: in and out sums of the cameras in the bucket.
+StatementPieces Pieces2D(const std::string& cameraFilter);
 std::string Sql2D(const std::string& cameraFilter, const SYSTEMTIME& from, const SYSTEMTIME& to);
 
 // Generic counters: the select expression over "records" in the bucket of the time column.
+StatementPieces PiecesGeneric(const std::string& selectExpression, const std::string& cameraFilter,
+                              const std::string& timeColumn);
 std::string SqlGeneric(const std::string& selectExpression, const std::string& cameraFilter,
                        const std::string& timeColumn, const SYSTEMTIME& from, const SYSTEMTIME& to);
 
 // 3D people counter height modes: 0 all heights, 1 three classes, 2 above T1, 3 below T1.
 // Number of values a row of the mode holds (2 or 6); 0 for a mode that sends nothing.
 int ValueCountOf3DMode(int heightMode);
-// The group of COUNT queries of one 3D bucket, in value order (in/out per height class).
-// dayForm selects the Day texts (camera filter twice) instead of the Week/Month texts.
-// Empty for an unknown mode.
+// The COUNT queries of the mode, one part per value in value order (in/out per height
+// class). dayForm selects the Day conditions (camera filter twice) instead of the Week/Month
+// ones. No part for an unknown mode.
+StatementPieces Pieces3D(const std::string& cameraFilter, int heightMode, int t1, int t2,
+                         bool dayForm);
+// The group of texts of one 3D bucket, in value order.
 std::vector<std::string> Sql3DGroup(const std::string& cameraFilter, int heightMode, int t1, int t2,
                                     bool dayForm, const SYSTEMTIME& from, const SYSTEMTIME& to);
 

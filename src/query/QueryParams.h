@@ -22,9 +22,9 @@ struct QueryParams {
     std::array<int, 10> regionVisible{1, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     int queueType = 0;       // queue measure 0..3
     WorkingHourTable hours;  // entry k for Monday + k
-    // How the sites are asked: all buckets of a site in one pass where its handle can (else
+    // How the sites are asked: a bucket pass per site where its handle can (else
     // one statement per bucket), and up to siteThreads sites at once (1: one after another).
-    bool singlePass = true;
+    bool bucketPass = true;
     int siteThreads = 4;
 };
 

@@ -83,8 +83,8 @@ int RunPeopleQuery(const QueryParams& params, const std::vector<SiteRecord>& sit
     // once); the run's own objects are not captured under the same names.
     const SiteJob job = [&](SiteRecord site, IQueryProgress* siteProgress, IRetryPrompt* sitePrompt,
                             const SiteSinks& sinks) {
-        QueryHooks hooks2D{siteProgress, sitePrompt, sinks.people, nullptr, params.singlePass};
-        QueryHooks hooks3D{siteProgress, sitePrompt, sinks.threeD, nullptr, params.singlePass};
+        QueryHooks hooks2D{siteProgress, sitePrompt, sinks.people, nullptr, params.bucketPass};
+        QueryHooks hooks3D{siteProgress, sitePrompt, sinks.threeD, nullptr, params.bucketPass};
         // A client of the run's own in the handle of this copy; the site list's stays as it
         // is. Without a client the site's local object is used.
         RecNetClient** own = site.client2D   ? &site.client2D
@@ -132,7 +132,7 @@ int RunGeneralQuery(const QueryParams& params, const std::vector<SiteRecord>& si
 
     const SiteJob job = [&](const SiteRecord& site, IQueryProgress* siteProgress,
                             IRetryPrompt* sitePrompt, const SiteSinks& sinks) {
-        QueryHooks hooks{siteProgress, sitePrompt, sinks.people, nullptr, params.singlePass};
+        QueryHooks hooks{siteProgress, sitePrompt, sinks.people, nullptr, params.bucketPass};
         return RunGenericSite(site, run, hooks) != 0;
     };
     const bool atOnce = SitesMayRunAtOnce(sites, false, params.siteThreads);

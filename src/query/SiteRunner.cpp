@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "recnet/RecNet.h"
-#include "recnet/RecNetSinglePass.h"
+#include "recnet/RecNetBucketPass.h"
 
 namespace {
 
@@ -105,10 +105,10 @@ bool SitesMayRunAtOnce(const std::vector<SiteRecord>& sites, bool peopleFamily, 
         if (site.connectionType == kConnDevice) return false;
         if (RecNetClient* client = ReadingClient(site, peopleFamily)) {
             // The run connects a client of its own of the same kind.
-            if (!dynamic_cast<RecNetSinglePass*>(client)) return false;
+            if (!dynamic_cast<RecNetBucketPass*>(client)) return false;
         } else if (site.localDb) {
             // A local object is the site list's own: one statement at a time on it.
-            if (!dynamic_cast<RecNetSinglePass*>(site.localDb)) return false;
+            if (!dynamic_cast<RecNetBucketPass*>(site.localDb)) return false;
             if (!locals.insert(site.localDb).second) return false;
         }
     }

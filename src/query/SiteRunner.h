@@ -23,7 +23,7 @@ using SiteJob = std::function<bool(const SiteRecord& site, IQueryProgress* progr
                                    IRetryPrompt* prompt, const SiteSinks& sinks)>;
 
 // Whether the sites of a run may go at once: more than one site and threads, and every site
-// reads through a record-database object that answers a report in one pass (or reads
+// reads through a record-database object that answers a bucket pass (or reads
 // nothing), no two of them through the same local object. `peopleFamily`: the handles of the
 // people counters (client2D, client3D), else clientOther.
 bool SitesMayRunAtOnce(const std::vector<SiteRecord>& sites, bool peopleFamily, int threads);

@@ -1,20 +1,20 @@
 // The local record-database object on the SQLite C API.
 #pragma once
 
-#include <sqlite3.h>
-
 #include <string>
 
 #include "recnet/DiscoveryCache.h"
 #include "recnet/RecNet.h"
-#include "recnet/RecNetSinglePass.h"
+#include "recnet/RecNetBucketPass.h"
+
+struct sqlite3;
 
 namespace zl::recnet {
 
 // How long a statement waits for a device that is writing the file.
 constexpr int kBusyTimeoutMs = 2000;
 
-class LocalDatabase : public RecNetLocal, public RecNetSinglePass {
+class LocalDatabase : public RecNetLocal, public RecNetBucketPass {
   public:
     LocalDatabase() = default;
     ~LocalDatabase() override;
@@ -32,9 +32,9 @@ class LocalDatabase : public RecNetLocal, public RecNetSinglePass {
     // the answers of several databases can be merged into one array.
     int GetMonthDays(const char* table, const char* timeColumn, uint16_t year, uint16_t month,
                      uint16_t day, int dayCount, uint8_t* flags) override;
-    // The whole report in one pass (LocalBuckets.cpp); `cancelled` stops a running statement.
-    int ExecBuckets(const BucketQuery& query, const std::function<bool()>& cancelled,
-                    BucketRows* rows, std::string* statement) override;
+    // The bucket pass (LocalBucketPass.cpp); `cancelled` stops a running statement.
+    BucketPassResult ExecBucketPass(const BucketPass& query, const std::function<bool()>& cancelled,
+                                    BucketRows* rows, std::string* statement) override;
 
     const std::string& LastError() const { return lastError_; }
 

@@ -1,9 +1,12 @@
+#include <sqlite3.h>
+
 #include <climits>
 #include <cstdlib>
 #include <vector>
 
 #include "recnet/LocalDatabase.h"
 #include "recnet/MonthDays.h"
+#include "recnet/SqliteStatement.h"
 #include "recnet/SqliteText.h"
 
 namespace zl::recnet {
@@ -14,37 +17,33 @@ int ExecRows(sqlite3* db, const char* sql, RecNetRowCallback callback, void* con
     std::vector<char*> texts;
     std::vector<char*> names;
     while (rest && *rest) {
-        sqlite3_stmt* stmt = nullptr;
         const char* tail = nullptr;
-        int rc = sqlite3_prepare_v2(db, rest, -1, &stmt, &tail);
-        if (rc != SQLITE_OK) {
-            if (error) *error = sqlite3_errmsg(db);
-            return rc;
+        Statement statement(db, rest, &tail);
+        if (statement.Code() != SQLITE_OK) {
+            if (error) *error = statement.Error();
+            return statement.Code();
         }
         rest = tail;
-        if (!stmt) continue;  // only whitespace or a comment
-        const int columns = sqlite3_column_count(stmt);
+        if (!statement.Prepared()) continue;  // only whitespace or a comment
+        const int columns = statement.Columns();
         texts.assign(columns, nullptr);
         names.assign(columns, nullptr);
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-            if (!callback) continue;
+        const int rc = ForEachRow(statement, [&](const Statement& row) {
+            if (!callback) return true;
             for (int i = 0; i < columns; ++i) {
-                texts[i] =
-                    const_cast<char*>(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)));
-                names[i] = const_cast<char*>(sqlite3_column_name(stmt, i));
+                texts[i] = const_cast<char*>(row.Text(i));
+                names[i] = const_cast<char*>(row.Name(i));
             }
-            if (callback(context, columns, texts.data(), names.data()) != 0) {
-                sqlite3_finalize(stmt);
-                if (error) *error = "stopped by the row callback";
-                return SQLITE_ABORT;
-            }
+            return callback(context, columns, texts.data(), names.data()) == 0;
+        });
+        if (rc == SQLITE_ROW) {
+            if (error) *error = "stopped by the row callback";
+            return SQLITE_ABORT;
         }
         if (rc != SQLITE_DONE) {
-            if (error) *error = sqlite3_errmsg(db);
-            sqlite3_finalize(stmt);
+            if (error) *error = statement.Error();
             return rc;
         }
-        sqlite3_finalize(stmt);
     }
     return SQLITE_OK;
 }
@@ -112,11 +111,11 @@ int LocalDatabase::ExecDiscovery(const char* sql, RecNetRowCallback callback, vo
     const DiscoveryRun run = [&](DiscoveryAnswer* answer) {
         if (ExecRows(db_, sql, CollectDiscoveryRow, answer, &lastError_) != SQLITE_OK) return false;
         // No row: the names still belong to the answer (the server hands them on).
-        sqlite3_stmt* stmt = nullptr;
-        if (answer->names.empty() && sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr) == SQLITE_OK)
-            for (int i = 0; stmt && i < sqlite3_column_count(stmt); ++i)
-                answer->names.push_back(sqlite3_column_name(stmt, i));
-        sqlite3_finalize(stmt);
+        if (answer->names.empty()) {
+            const Statement statement(db_, sql);
+            for (int i = 0; statement.Prepared() && i < statement.Columns(); ++i)
+                answer->names.push_back(statement.Name(i));
+        }
         return true;
     };
     DiscoveryAnswer answer;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "recnet/RecNet.h"
-#include "recnet/RecNetSinglePass.h"
+#include "recnet/RecNetBucketPass.h"
 
 namespace grpc {
 class Channel;
@@ -15,7 +15,7 @@ class ClientContext;
 
 namespace zl::recnet {
 
-class RemoteClient : public RecNetClient, public RecNetSinglePass {
+class RemoteClient : public RecNetClient, public RecNetBucketPass {
   public:
     RemoteClient();
     ~RemoteClient() override;
@@ -35,10 +35,10 @@ class RemoteClient : public RecNetClient, public RecNetSinglePass {
     int GetServerName(char* buffer, int capacity) override;
     int GetDatabaseCount() override;
     int GetDatabaseEntry(int index, int* counterType, char* path, int capacity) override;
-    // The whole report in one request (RemoteBuckets.cpp); -1 from a server without it, which
-    // is then not asked again on this connection.
-    int ExecBuckets(const BucketQuery& query, const std::function<bool()>& cancelled,
-                    BucketRows* rows, std::string* statement) override;
+    // The bucket pass in one request (RemoteBucketPass.cpp); kUnusable from a server without
+    // it, which is then not asked again on this connection.
+    BucketPassResult ExecBucketPass(const BucketPass& query, const std::function<bool()>& cancelled,
+                                    BucketRows* rows, std::string* statement) override;
 
     // Why the last operation failed (empty after success).
     const std::string& LastError() const { return lastError_; }

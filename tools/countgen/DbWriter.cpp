@@ -1,5 +1,7 @@
 #include "DbWriter.h"
 
+#include <sqlite3.h>
+
 #include <filesystem>
 #include <system_error>
 
@@ -71,8 +73,9 @@ bool DbWriter::Open(const std::string& path, const TableSpec& spec, bool replace
         Abort();
         return false;
     }
-    if (sqlite3_prepare_v2(db_, insert.c_str(), -1, &insert_, nullptr) != SQLITE_OK) {
-        *error = path_ + ": " + sqlite3_errmsg(db_);
+    insert_ = zl::recnet::Statement(db_, insert.c_str());
+    if (insert_.Code() != SQLITE_OK) {
+        *error = path_ + ": " + insert_.Error();
         Abort();
         return false;
     }
@@ -80,9 +83,9 @@ bool DbWriter::Open(const std::string& path, const TableSpec& spec, bool replace
 }
 
 bool DbWriter::Insert() {
-    if (!insert_) return false;
-    const int rc = sqlite3_step(insert_);
-    sqlite3_reset(insert_);
+    if (!insert_.Prepared()) return false;
+    const int rc = insert_.Step();
+    insert_.Reset();
     if (rc != SQLITE_DONE) {
         if (insertError_.empty()) insertError_ = path_ + ": " + sqlite3_errmsg(db_);
         return false;
@@ -98,8 +101,7 @@ bool DbWriter::Finish(bool index, std::string* error) {
         Abort();
         return false;
     }
-    sqlite3_finalize(insert_);
-    insert_ = nullptr;
+    insert_ = zl::recnet::Statement();
     bool ok = Exec("COMMIT;", error);
     if (ok && index) {
         const char* timeColumn = spec_.columns.front().name;
@@ -131,8 +133,7 @@ bool DbWriter::Finish(bool index, std::string* error) {
 }
 
 void DbWriter::Abort() {
-    sqlite3_finalize(insert_);
-    insert_ = nullptr;
+    insert_ = zl::recnet::Statement();
     if (db_) sqlite3_close(db_);
     db_ = nullptr;
     if (!tempPath_.empty()) {

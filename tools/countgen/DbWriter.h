@@ -3,11 +3,13 @@
 // off, and only a complete file is renamed into place, as a normal (rollback-journal) database.
 #pragma once
 
-#include <sqlite3.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "recnet/SqliteStatement.h"
+
+struct sqlite3;
 
 struct ColumnSpec {
     const char* name;
@@ -29,10 +31,11 @@ class DbWriter {
     // Refuses an existing target unless replace is set.
     bool Open(const std::string& path, const TableSpec& spec, bool replace, std::string* error);
     // Parameters are numbered from 1 in column order.
+    // The text stays where it is until Insert.
     void Text(int column, const char* text, int length) {
-        sqlite3_bind_text(insert_, column, text, length, SQLITE_STATIC);
+        insert_.BindStatic(column, text, length);
     }
-    void Int(int column, int value) { sqlite3_bind_int(insert_, column, value); }
+    void Int(int column, int value) { insert_.Bind(column, value); }
     // Inserts the bound row; false (with the reason kept for Finish) on an error.
     bool Insert();
     // Commits, adds the time-column index when asked, and moves the file into place.
@@ -47,7 +50,7 @@ class DbWriter {
     bool Exec(const std::string& sql, std::string* error);
 
     sqlite3* db_ = nullptr;
-    sqlite3_stmt* insert_ = nullptr;
+    zl::recnet::Statement insert_;
     TableSpec spec_;
     std::string path_;
     std::string tempPath_;

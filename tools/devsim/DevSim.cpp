@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "devlink/DeviceProtocol.h"
+#include "recnet/SqliteStatement.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ struct DevSim::Impl {
     DevSimConfig config;
     std::string expectedToken;  // base64 of "user:password"
     sqlite3* db = nullptr;
-    sqlite3_stmt* sum = nullptr;
+    zl::recnet::Statement sum;  // kSumSql, bound anew for every request
     std::mutex dbMutex;
     int cameraCount = 0;
     int port = 0;
@@ -82,8 +83,7 @@ struct DevSim::Impl {
             server.stop();
             thread.join();
         }
-        sqlite3_finalize(sum);
-        sum = nullptr;
+        sum = zl::recnet::Statement();  // finalized before its connection closes
         sqlite3_close(db);
         db = nullptr;
     }
@@ -103,24 +103,21 @@ bool DevSim::Impl::OpenDatabase(std::string* error) {
     }
     sqlite3_busy_timeout(db, 2000);  // a device may be writing to the file
     sqlite3_exec(db, "PRAGMA query_only=1;", nullptr, nullptr, nullptr);
-    if (sqlite3_prepare_v2(db, kSumSql, -1, &sum, nullptr) != SQLITE_OK) {
+    sum = zl::recnet::Statement(db, kSumSql);
+    if (sum.Code() != SQLITE_OK) {
         *error = config.dbPath + " is not a 2D people-counter database (" + SqliteError(db) + ")";
         return false;
     }
     cameraCount = config.cameraCount;
     if (cameraCount == 0) {
-        sqlite3_stmt* st = nullptr;
-        const char* sql =
-            "SELECT MAX(Camera) FROM Records WHERE typeof(Camera) = 'integer' AND Camera "
-            "BETWEEN 1 AND 64;";
-        if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK ||
-            sqlite3_step(st) != SQLITE_ROW) {
+        zl::recnet::Statement cameras(db,
+                                      "SELECT MAX(Camera) FROM Records WHERE typeof(Camera) = "
+                                      "'integer' AND Camera BETWEEN 1 AND 64;");
+        if (cameras.Code() != SQLITE_OK || cameras.Step() != SQLITE_ROW) {
             *error = "cannot read the cameras of " + config.dbPath + ": " + SqliteError(db);
-            sqlite3_finalize(st);
             return false;
         }
-        cameraCount = sqlite3_column_int(st, 0);
-        sqlite3_finalize(st);
+        cameraCount = static_cast<int>(cameras.Int64(0));
     }
     return true;
 }
@@ -154,19 +151,19 @@ void DevSim::Impl::HandleCounts(const httplib::Request& req, httplib::Response& 
     sqlite3_int64 in = 0, out = 0;
     {
         std::lock_guard<std::mutex> lock(dbMutex);
-        sqlite3_reset(sum);
-        sqlite3_bind_int(sum, 1, camera);
-        sqlite3_bind_text(sum, 2, from.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(sum, 3, to.c_str(), -1, SQLITE_TRANSIENT);
-        if (sqlite3_step(sum) != SQLITE_ROW) {
+        sum.Reset();
+        sum.Bind(1, camera);
+        sum.Bind(2, from);
+        sum.Bind(3, to);
+        if (sum.Step() != SQLITE_ROW) {
             const std::string message = SqliteError(db);
-            sqlite3_reset(sum);
+            sum.Reset();
             return SendJson(res, 503, devproto::ErrorJson("database: " + message));
         }
         // NULL sums (no records in the range) are 0.
-        in = sqlite3_column_int64(sum, 0);
-        out = sqlite3_column_int64(sum, 1);
-        sqlite3_reset(sum);
+        in = sum.Int64(0);
+        out = sum.Int64(1);
+        sum.Reset();
     }
     if (in < 0 || out < 0 || in > INT_MAX || out > INT_MAX)
         return SendJson(res, 500, devproto::ErrorJson("counts out of range"));

@@ -1,4 +1,4 @@
-// One-pass reports against the per-bucket statements on many small random databases: odd time
+// Bucket passes against the per-bucket statements on many small random databases: odd time
 // texts (fractions, missing seconds, 'T', NULLs, numbers, blobs, times on the bucket bounds),
 // time columns of every affinity and built-in collation, with and without an index, odd
 // values, random ranges, dates, working hours, periods, regions, queue measures and height
@@ -18,7 +18,7 @@
 #include "RecNetServer.h"
 #include "UserStore.h"
 #include "base/CounterTypes.h"
-#include "data/SinglePass.h"
+#include "data/BucketPassRun.h"
 #include "data/SqlText.h"
 #include "query/QueryWorker.h"
 #include "recnet/RecNet.h"
@@ -327,8 +327,8 @@ void RandomCameras(Rng& rng, SiteRecord& site, int type) {
 }
 
 // The plans a worker runs on one site for the parameters (as the workers build them).
-std::vector<QueryPlan> PlansOf(const SiteRecord& site, const QueryParams& p) {
-    std::vector<QueryPlan> plans;
+std::vector<BucketPlan> PlansOf(const SiteRecord& site, const QueryParams& p) {
+    std::vector<BucketPlan> plans;
     if (IsPeopleCounterType(p.counterType)) {
         const std::string f2 = CameraFilter(CheckedCameras(site, false));
         const std::string f3 = CameraFilter(CheckedCameras(site, true));
@@ -391,7 +391,7 @@ int Iterations() {
     return n > 0 ? n : 1;
 }
 
-class SinglePassProperty : public ::testing::Test {
+class BucketPassProperty : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         dir_ = new QueryTempDir();
@@ -465,13 +465,13 @@ class SinglePassProperty : public ::testing::Test {
     static RecNetClient* client_;
 };
 
-QueryTempDir* SinglePassProperty::dir_ = nullptr;
-std::string SinglePassProperty::root_;
-zl::recnetd::RecNetServer* SinglePassProperty::server_ = nullptr;
-RecNetClient* SinglePassProperty::client_ = nullptr;
+QueryTempDir* BucketPassProperty::dir_ = nullptr;
+std::string BucketPassProperty::root_;
+zl::recnetd::RecNetServer* BucketPassProperty::server_ = nullptr;
+RecNetClient* BucketPassProperty::client_ = nullptr;
 
 // Data level: the rows each plan hands on, and the progress steps, per handle.
-TEST_F(SinglePassProperty, SameRowsAsThePerBucketStatements) {
+TEST_F(BucketPassProperty, SameRowsAsThePerBucketStatements) {
     const int rounds = 100 * Iterations();
     int onePass = 0, grouped = 0, joined = 0;
     for (int round = 0; round < rounds; ++round) {
@@ -492,43 +492,43 @@ TEST_F(SinglePassProperty, SameRowsAsThePerBucketStatements) {
                 (IsPeopleCounterType(type) ? s.client2D : s.clientOther) = client_;
                 s.client3D = client_;
             }
-            for (const QueryPlan& plan : PlansOf(s, p)) {
+            for (const BucketPlan& plan : PlansOf(s, p)) {
                 const std::string what = "round " + std::to_string(round) + " type " +
                                          std::to_string(type) + (way ? " server" : " file") +
                                          " range " + std::to_string(p.range) + " family " +
                                          std::to_string(plan.family);
-                RowList perBucket, single;
+                RowList perBucket, pass;
                 StepCounter stepsA, stepsB;
                 const int a = RunPlan(s, plan, QueryHooks{&stepsA, nullptr, &perBucket});
                 std::string statement;
-                const int b =
-                    RunPlanSinglePass(s, plan, QueryHooks{&stepsB, nullptr, &single, &statement});
+                const zl::recnet::BucketPassResult b =
+                    RunPlanBucketPass(s, plan, QueryHooks{&stepsB, nullptr, &pass, &statement});
                 if (plan.buckets.empty()) {
-                    EXPECT_EQ(b, kSinglePassUnusable) << what;
+                    EXPECT_EQ(b, zl::recnet::BucketPassResult::kUnusable) << what;
                     continue;
                 }
                 ASSERT_EQ(a, 1) << what;
-                ASSERT_EQ(b, 1) << what;
+                ASSERT_EQ(b, zl::recnet::BucketPassResult::kDone) << what;
                 ++onePass;
                 if (statement.find(" GROUP BY 1") != std::string::npos) ++grouped;
                 if (statement.find(" UNION ALL ") != std::string::npos) ++joined;
                 EXPECT_EQ(stepsA.steps, stepsB.steps) << what;
-                ASSERT_EQ(perBucket.rows.size(), single.rows.size()) << what;
-                for (size_t i = 0; i < single.rows.size(); ++i) {
-                    EXPECT_TRUE(perBucket.rows[i] == single.rows[i]) << what << " row " << i;
+                ASSERT_EQ(perBucket.rows.size(), pass.rows.size()) << what;
+                for (size_t i = 0; i < pass.rows.size(); ++i) {
+                    EXPECT_TRUE(perBucket.rows[i] == pass.rows[i]) << what << " row " << i;
                 }
             }
         }
         DestroyRecNetLocal(&local);
     }
-    EXPECT_GT(onePass, rounds);      // most plans of both ways went in one pass
+    EXPECT_GT(onePass, rounds);      // most plans of both ways went in a bucket pass
     EXPECT_GT(grouped, rounds / 4);  // without an index: one scan, grouped
     EXPECT_GT(joined, rounds / 8);   // with an index: the bucket statements joined
 }
 
-// The workers: several sites (files and servers) at once in one pass, against one after the
+// The workers: several sites (files and servers) at once in bucket passes, against one after the
 // other with the per-bucket statements: the same people, 3D and report tables.
-TEST_F(SinglePassProperty, WorkersBuildTheSameTables) {
+TEST_F(BucketPassProperty, WorkersBuildTheSameTables) {
     const int rounds = 10 * Iterations();
     for (int round = 0; round < rounds; ++round) {
         Rng rng(5000 + round);
@@ -549,7 +549,7 @@ TEST_F(SinglePassProperty, WorkersBuildTheSameTables) {
         int result[2];
         StepCounter steps[2];
         for (int way = 0; way < 2; ++way) {
-            p.singlePass = way == 1;
+            p.bucketPass = way == 1;
             p.siteThreads = way == 1 ? 4 : 1;
             result[way] = RunQuery(p, sites, &steps[way], nullptr,
                                    QueryTables{&people[way], &threeD[way], &report[way]});

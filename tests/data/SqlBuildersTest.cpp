@@ -1,4 +1,4 @@
-// The buckets and texts each builder sends, planned without a database.
+// The buckets and texts each builder plans, without a database.
 #include <gtest/gtest.h>
 
 #include "DataTestKit.h"
@@ -11,7 +11,7 @@ std::string Range(const PlannedBucket& b) {
     return SqlTimeText(b.from) + " - " + SqlTimeText(b.to);
 }
 
-int Steps(const QueryPlan& plan) {
+int Steps(const BucketPlan& plan) {
     int n = 0;
     for (const auto& b : plan.buckets) n += b.stepAfter;
     return n;
@@ -29,10 +29,10 @@ WorkingHourTable DistinctHours() {
     return h;
 }
 
-TEST(QueryPlan, TwoDDaySendsTwentyFourHourlyQueries) {
-    const QueryPlan plan = Plan2D("Camera= 1", kReportDay, Day(2024, 3, 5, 13, 14, 15), {});
+TEST(SqlBuilders, TwoDDaySendsTwentyFourHourlyQueries) {
+    const BucketPlan plan = Plan2D("Camera= 1", kReportDay, Day(2024, 3, 5, 13, 14, 15), {});
     ASSERT_EQ(plan.buckets.size(), 24u);
-    EXPECT_EQ(plan.buckets.front().sql.at(0),
+    EXPECT_EQ(BucketTexts(plan, plan.buckets.front()).at(0),
               "SELECT SUM(Inward), SUM(Outward) from Records where (Camera= 1) AND EnterTime "
               "BETWEEN '2024-03-05 00:00:00' AND '2024-03-05 00:59:59';");
     EXPECT_EQ(Range(plan.buckets.back()), "2024-03-05 23:00:00 - 2024-03-05 23:59:59");
@@ -42,9 +42,9 @@ TEST(QueryPlan, TwoDDaySendsTwentyFourHourlyQueries) {
     EXPECT_EQ(plan.kind, kReportDay);
 }
 
-TEST(QueryPlan, GenericDayInFifteenMinutePeriods) {
-    const QueryPlan plan = PlanGeneric("COUNT(WaitingTime)", "Camera= 1", "StartTime", kReportDay,
-                                       Day(2024, 3, 5), 15, {});
+TEST(SqlBuilders, GenericDayInFifteenMinutePeriods) {
+    const BucketPlan plan = PlanGeneric("COUNT(WaitingTime)", "Camera= 1", "StartTime", kReportDay,
+                                        Day(2024, 3, 5), 15, {});
     ASSERT_EQ(plan.buckets.size(), 96u);
     EXPECT_EQ(Range(plan.buckets[40]), "2024-03-05 10:00:00 - 2024-03-05 10:14:59");
     EXPECT_EQ(Range(plan.buckets[41]), "2024-03-05 10:15:00 - 2024-03-05 10:29:59");
@@ -54,15 +54,15 @@ TEST(QueryPlan, GenericDayInFifteenMinutePeriods) {
     EXPECT_EQ(Steps(plan), 24);
     EXPECT_FALSE(plan.buckets[42].stepAfter);
     EXPECT_TRUE(plan.buckets[43].stepAfter);
-    EXPECT_EQ(plan.buckets[41].sql.at(0),
+    EXPECT_EQ(BucketTexts(plan, plan.buckets[41]).at(0),
               "SELECT COUNT(WaitingTime) from records where (Camera= 1) AND StartTime BETWEEN "
               "'2024-03-05 10:15:00' AND '2024-03-05 10:29:59';");
 }
 
-TEST(QueryPlan, GenericDayPeriodsOfEveryLength) {
+TEST(SqlBuilders, GenericDayPeriodsOfEveryLength) {
     const int periods[] = {5, 10, 15, 30, 60};
     for (int p : periods) {
-        const QueryPlan plan =
+        const BucketPlan plan =
             PlanGeneric("X", "Camera= 1", "StartTime", kReportDay, Day(2024, 3, 5), p, {});
         EXPECT_EQ(plan.buckets.size(), static_cast<size_t>(24 * 60 / p)) << p;
         EXPECT_EQ(Range(plan.buckets.back()).substr(22), "2024-03-05 23:59:59") << p;
@@ -77,7 +77,7 @@ struct MonthCase {
     const char* last;
 };
 
-TEST(QueryPlan, RollingMonthRanges) {
+TEST(SqlBuilders, RollingMonthRanges) {
     const MonthCase cases[] = {
         {Day(2024, 3, 15), 29, "2024-02-16 00:00:00 - 2024-02-16 23:59:59",
          "2024-03-15 00:00:00 - 2024-03-15 23:59:59"},
@@ -87,7 +87,7 @@ TEST(QueryPlan, RollingMonthRanges) {
          "2024-01-10 00:00:00 - 2024-01-10 23:59:59"},
     };
     for (const MonthCase& c : cases) {
-        const QueryPlan plan = Plan2D("Camera= 1", kReportMonth, c.date, {});
+        const BucketPlan plan = Plan2D("Camera= 1", kReportMonth, c.date, {});
         ASSERT_EQ(plan.buckets.size(), c.buckets) << c.first;
         EXPECT_EQ(Range(plan.buckets.front()), c.first);
         EXPECT_EQ(Range(plan.buckets.back()), c.last);
@@ -96,10 +96,10 @@ TEST(QueryPlan, RollingMonthRanges) {
     }
 }
 
-TEST(QueryPlan, WeekEndsOnTheDateWithEachWeekdaysHours) {
+TEST(SqlBuilders, WeekEndsOnTheDateWithEachWeekdaysHours) {
     const WorkingHourTable hours = DistinctHours();
     // 2024-03-15 is a Friday; the week runs Saturday 2024-03-09 .. Friday 2024-03-15.
-    const QueryPlan plan =
+    const BucketPlan plan =
         PlanGeneric("X", "Camera= 1", "EnterTime", kReportWeek, Day(2024, 3, 15), 15, hours);
     ASSERT_EQ(plan.buckets.size(), 7u);
     for (size_t i = 0; i < 7; ++i) {
@@ -117,18 +117,18 @@ TEST(QueryPlan, WeekEndsOnTheDateWithEachWeekdaysHours) {
     // Saturday uses entry 5: 13:25 to 19:20.
     EXPECT_EQ(Range(plan.buckets[0]), "2024-03-09 13:25:00 - 2024-03-09 19:20:59");
     // The 3D Week texts use the same days and hours.
-    const QueryPlan plan3D =
+    const BucketPlan plan3D =
         Plan3D("Camera= 1", kReportWeek, Day(2024, 3, 15), 1100, 1500, 0, hours);
     ASSERT_EQ(plan3D.buckets.size(), 7u);
     for (size_t i = 0; i < 7; ++i) EXPECT_EQ(Range(plan3D.buckets[i]), Range(plan.buckets[i]));
 }
 
-TEST(QueryPlan, ThreeDDayModeOneSendsSixQueriesInValueOrder) {
-    const QueryPlan plan = Plan3D("Camera= 2", kReportDay, Day(2024, 3, 5), 1200, 1600, 1, {});
+TEST(SqlBuilders, ThreeDDayModeOneSendsSixQueriesInValueOrder) {
+    const BucketPlan plan = Plan3D("Camera= 2", kReportDay, Day(2024, 3, 5), 1200, 1600, 1, {});
     ASSERT_EQ(plan.buckets.size(), 24u);
-    EXPECT_EQ(plan.shape, kRowFromStatements);
+    EXPECT_EQ(plan.shape, kRowFromParts);
     EXPECT_EQ(plan.fixedCount, 6);
-    const auto& sql = plan.buckets[0].sql;
+    const std::vector<std::string> sql = BucketTexts(plan, plan.buckets[0]);
     ASSERT_EQ(sql.size(), 6u);
     const char* expected[] = {"InOut = 1 AND (Camera= 2) AND Height < 1200",
                               "InOut = 2 AND (Camera= 2) AND Height < 1200",
@@ -142,15 +142,15 @@ TEST(QueryPlan, ThreeDDayModeOneSendsSixQueriesInValueOrder) {
                               "'2024-03-05 00:59:59';");
 }
 
-TEST(QueryPlan, ThreeDMonthUsesTheShortForm) {
-    const QueryPlan plan = Plan3D("Camera= 2", kReportMonth, Day(2024, 3, 31), 1100, 1500, 2, {});
+TEST(SqlBuilders, ThreeDMonthUsesTheShortForm) {
+    const BucketPlan plan = Plan3D("Camera= 2", kReportMonth, Day(2024, 3, 31), 1100, 1500, 2, {});
     ASSERT_EQ(plan.buckets.size(), 31u);
-    EXPECT_EQ(plan.buckets[0].sql.at(0),
+    EXPECT_EQ(BucketTexts(plan, plan.buckets[0]).at(0),
               "SELECT COUNT(InOut) from _3DRecords where InOut = 1 AND Height > 1100 AND "
               "(Camera= 2) AND Time BETWEEN '2024-03-01 00:00:00' AND '2024-03-01 23:59:59';");
 }
 
-TEST(QueryPlan, UnknownHeightModeOrRangePlansNothing) {
+TEST(SqlBuilders, UnknownHeightModeOrRangePlansNothing) {
     EXPECT_TRUE(Plan3D("Camera= 1", kReportDay, Day(2024, 3, 5), 1, 2, 4, {}).buckets.empty());
     EXPECT_TRUE(Plan2D("Camera= 1", 3, Day(2024, 3, 5), {}).buckets.empty());
 }

@@ -391,7 +391,7 @@ INSTANTIATE_TEST_SUITE_P(
                     3,
                     {1},
                     {1815}}),
-    [](const ::testing::TestParamInfo<GenericCase>& testInfo) { return testInfo.param.name; });
+    [](const ::testing::TestParamInfo<GenericCase>& param) { return param.param.name; });
 
 TEST_F(QueryRun, AGenericRunWithNothingToSelectSendsNothing) {
     site_.clientOther = &client_;

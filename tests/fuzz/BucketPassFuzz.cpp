@@ -1,4 +1,4 @@
-// One-pass bucket queries (recnetd's ExecBuckets): names, pieces and bucket bounds of any
+// Bucket passes (recnetd's ExecBuckets): names, pieces and bucket bounds of any
 // bytes. A query the check lets through builds only single statements that only read (the
 // server's authorizer then decides which tables and functions they may use), and running it
 // on a real table answers one row per bucket or fails; it never crashes.
@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "FuzzKit.h"
-#include "recnet/BucketQuery.h"
+#include "recnet/BucketPass.h"
 
 namespace {
 
@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const char* const kConditions[] = {
         "Camera= 1 OR Camera= 2", "Camera= 1",          "Height < 1500",           "1",
         "(Camera = 1)",           "EnterTime LIKE '%'", "InOut = 1 AND Height > 0"};
-    zl::recnet::BucketQuery query;
+    zl::recnet::BucketPass query;
     query.table = in.Bool() ? in.Pick(kTables) : in.Text(30);
     query.timeColumn = in.Bool() ? in.Pick(kColumns) : in.Text(30);
     const int parts = in.Range(0, 3);
@@ -76,13 +76,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int i = 0; i < buckets; ++i) query.buckets.push_back({Time(in), Time(in)});
 
     std::string why;
-    if (!zl::recnet::CheckBucketQuery(query, &why)) return 0;
+    if (!zl::recnet::CheckBucketPass(query, &why)) return 0;
 
     sqlite3* db = Database();
     zl::recnet::BucketLimits limits;
     for (bool indexed : {false, true}) {
         std::vector<std::string> statements;
-        if (!zl::recnet::BuildBucketStatements(query, indexed, limits, &statements)) continue;
+        if (!zl::recnet::BuildBucketPassStatements(query, indexed, limits, &statements)) continue;
         for (const std::string& sql : statements) {
             sqlite3_stmt* stmt = nullptr;
             const char* tail = nullptr;
@@ -126,8 +126,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return rc == SQLITE_DONE;
     };
     zl::recnet::BucketRows rows;
-    const int result = zl::recnet::RunBucketQuery(query, limits, run, &rows, &why);
-    if (result == zl::recnet::kBucketsDone)
+    const zl::recnet::BucketPassResult result =
+        zl::recnet::RunBucketPass(query, limits, run, &rows, &why);
+    if (result == zl::recnet::BucketPassResult::kDone)
         ZL_FUZZ_CHECK(rows.size() == query.buckets.size(), "rows per bucket");
     sqlite3_progress_handler(db, 0, nullptr, nullptr);
     return 0;

@@ -1,4 +1,4 @@
-// The remote client's one-pass report: one ExecBuckets request. The call runs on a completion
+// The remote client's bucket pass: one ExecBuckets request. The call runs on a completion
 // queue so that the caller's cancel flag can be watched while the server works; a cancel
 // cancels the call, and the server stops its statement.
 #include <grpcpp/grpcpp.h>
@@ -19,16 +19,17 @@ constexpr int kCancelPollMs = 50;
 
 }  // namespace
 
-int RemoteClient::ExecBuckets(const BucketQuery& query, const std::function<bool()>& cancelled,
-                              BucketRows* rows, std::string* statement) {
-    if (!rows) return 0;
+BucketPassResult RemoteClient::ExecBucketPass(const BucketPass& query,
+                                              const std::function<bool()>& cancelled,
+                                              BucketRows* rows, std::string* statement) {
+    if (!rows) return BucketPassResult::kFailed;
     rows->clear();
     if (channel_ && !noBucketsChannel_.expired() && noBucketsChannel_.lock() == channel_) {
         lastError_ = "the server has no ExecBuckets";
-        return -1;
+        return BucketPassResult::kUnusable;
     }
     grpc::ClientContext context;
-    if (!Prepare(&context, kBucketsDeadlineMs)) return 0;
+    if (!Prepare(&context, kBucketsDeadlineMs)) return BucketPassResult::kFailed;
 
     v1::ExecBucketsRequest request;
     request.set_table(query.table);
@@ -72,16 +73,18 @@ int RemoteClient::ExecBuckets(const BucketQuery& query, const std::function<bool
     if (status.error_code() == grpc::StatusCode::UNIMPLEMENTED) {
         noBucketsChannel_ = channel_;
         lastError_ = "the server has no ExecBuckets";
-        return -1;
+        return BucketPassResult::kUnusable;
     }
     if (!status.ok()) {
         lastError_ = cancelSent ? "cancelled" : status.error_message();
         // A query the server cannot answer this way is not a failure of the connection.
-        return status.error_code() == grpc::StatusCode::FAILED_PRECONDITION ? -1 : 0;
+        return status.error_code() == grpc::StatusCode::FAILED_PRECONDITION
+                   ? BucketPassResult::kUnusable
+                   : BucketPassResult::kFailed;
     }
     if (reply.rows_size() != static_cast<int>(query.buckets.size())) {
         lastError_ = "the answer has not one row per bucket";
-        return 0;
+        return BucketPassResult::kFailed;
     }
     for (const v1::Row& row : reply.rows()) {
         BucketRow cells;
@@ -94,7 +97,7 @@ int RemoteClient::ExecBuckets(const BucketQuery& query, const std::function<bool
         rows->push_back(std::move(cells));
     }
     if (statement) *statement = reply.statement();
-    return 1;
+    return BucketPassResult::kDone;
 }
 
 }  // namespace zl::recnet

@@ -1,16 +1,16 @@
-// ExecBuckets: a whole report in one request. The statements are built here from checked
-// pieces (recnet/BucketQuery.h) and each one runs through the same guarded database as Exec:
+// ExecBuckets, the bucket pass: a whole report in one request. The statements are built here from
+// checked pieces (recnet/BucketPass.h) and each one runs through the same guarded database as Exec:
 // its authorizer, time limit, row and byte limits and the statement gate.
 #include <mutex>
 
 #include "RecNetService.h"
-#include "recnet/BucketQuery.h"
+#include "recnet/BucketPass.h"
 
 namespace zl::recnetd {
 
 namespace {
 
-// Hands the rows of one statement to the bucket query.
+// Hands the rows of one statement to the bucket pass.
 class ForwardSink : public RowSink {
   public:
     explicit ForwardSink(const zl::recnet::BucketRowFn& row) : row_(row) {}
@@ -33,7 +33,7 @@ grpc::Status RecNetService::ExecBuckets(grpc::ServerContext* context,
     auto session = SessionOf(context, &status);
     if (!session) return status;
 
-    zl::recnet::BucketQuery query;
+    zl::recnet::BucketPass query;
     query.table = request->table();
     query.timeColumn = request->time_column();
     if (request->parts_size() > zl::recnet::kMaxBucketParts ||
@@ -43,7 +43,7 @@ grpc::Status RecNetService::ExecBuckets(grpc::ServerContext* context,
         query.parts.push_back({p.select(), p.condition()});
     for (const v1::Bucket& b : request->buckets()) query.buckets.push_back({b.from(), b.to()});
     std::string why;
-    if (!zl::recnet::CheckBucketQuery(query, &why)) {
+    if (!zl::recnet::CheckBucketPass(query, &why)) {
         parts_.log->Warn("bucket query of '" + session->user + "' refused: " + why);
         return {grpc::StatusCode::INVALID_ARGUMENT, "bucket query refused: " + why};
     }
@@ -63,13 +63,14 @@ grpc::Status RecNetService::ExecBuckets(grpc::ServerContext* context,
         };
     zl::recnet::BucketRows rows;
     std::string last;
-    const int result = zl::recnet::RunBucketQuery(query, built, run, &rows, &why, &last);
-    if (result == zl::recnet::kBucketsFailed) {
+    const zl::recnet::BucketPassResult result =
+        zl::recnet::RunBucketPass(query, built, run, &rows, &why, &last);
+    if (result == zl::recnet::BucketPassResult::kFailed) {
         if (!failure.ok()) return failure;
         parts_.log->Warn("bucket query of '" + session->user + "' failed: " + why);
         return {grpc::StatusCode::INTERNAL, why};
     }
-    if (result == zl::recnet::kBucketsUnusable)
+    if (result == zl::recnet::BucketPassResult::kUnusable)
         return {grpc::StatusCode::FAILED_PRECONDITION, "no one-pass answer: " + why};
     for (const zl::recnet::BucketRow& row : rows) {
         v1::Row* out = reply->add_rows();

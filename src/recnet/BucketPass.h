@@ -1,7 +1,8 @@
-// The aggregate of a whole report in one pass: the rows of the report period are read once and
-// aggregated per time bucket, with the answer of one statement per bucket.
+// The bucket pass: the aggregate of a whole report in one pass, where the rows of the report
+// period are read once and aggregated per time bucket, with the answer of one statement per
+// bucket.
 //
-// A bucket query stands for one or more per-bucket statements, each of the form
+// A bucket pass stands for one or more per-bucket statements, each of the form
 //   SELECT <select> FROM <table> WHERE (<condition>) AND <timeColumn> BETWEEN '<from>' AND '<to>'
 // run once per bucket. The answer has one row per bucket, in bucket order: for one part the
 // columns of that statement; for several parts the first column of each.
@@ -31,7 +32,7 @@ struct BucketPart {
     std::string condition;  // the rest of the WHERE clause
 };
 
-struct BucketQuery {
+struct BucketPass {
     std::string table;
     std::string timeColumn;
     std::vector<BucketPart> parts;
@@ -58,9 +59,9 @@ struct BucketLimits {
 // Checks names (plain identifiers), bound texts (digits, '-', ':' and blanks), the pieces (one
 // expression or list each: balanced parentheses, no statement keyword outside parentheses, no
 // semicolon or comment, closed quotes) and the counts. False with a reason.
-bool CheckBucketQuery(const BucketQuery& query, std::string* error);
+bool CheckBucketPass(const BucketPass& query, std::string* error);
 
-// A piece of SQL that stays in its place when pasted into a statement: see CheckBucketQuery.
+// A piece of SQL that stays in its place when pasted into a statement: see CheckBucketPass.
 // A list may hold commas outside parentheses.
 bool IsSqlPiece(const std::string& text, bool list);
 // True when `text` has the keyword OR outside parentheses and quotes, so that
@@ -69,17 +70,17 @@ bool HasOrOutsideParentheses(const std::string& text);
 bool IsPlainIdentifier(const std::string& text);
 
 // The statement over no rows: one row with the answer of an empty bucket.
-std::string EmptyBucketStatement(const BucketQuery& query);
+std::string EmptyBucketStatement(const BucketPass& query);
 // The catalogue query of the table's indexes (one column: their CREATE INDEX texts).
-std::string IndexListStatement(const BucketQuery& query);
+std::string IndexListStatement(const BucketPass& query);
 // True when a CREATE INDEX text indexes `column` first, for all rows (no WHERE clause).
 bool IndexLeadsWithColumn(const std::string& createIndexSql, const std::string& column);
 
 // The statements of a checked query; every one answers rows whose first column is the bucket
 // number. `indexed`: the time column has an index (statements per bucket, joined). False when
 // a single bucket does not fit into the limits.
-bool BuildBucketStatements(const BucketQuery& query, bool indexed, const BucketLimits& limits,
-                           std::vector<std::string>* statements);
+bool BuildBucketPassStatements(const BucketPass& query, bool indexed, const BucketLimits& limits,
+                               std::vector<std::string>* statements);
 
 // Runs one statement, each row to `row` (text nullptr for NULL, lengths in bytes). Answers
 // true when it ran; false with *error otherwise.
@@ -87,16 +88,17 @@ using BucketRowFn = std::function<void(int columns, const char* const* texts, co
 using BucketStatementRunner =
     std::function<bool(const std::string& sql, const BucketRowFn& row, std::string* error)>;
 
-enum BucketRunResult {
-    kBucketsFailed = 0,    // a statement failed
-    kBucketsDone = 1,      // rows holds one row per bucket
-    kBucketsUnusable = -1  // the query cannot be answered this way (see *error)
+// How a bucket pass ended, wherever it runs (here, the local object, the client, the run).
+enum class BucketPassResult {
+    kFailed,   // a statement failed (or the call was cancelled)
+    kDone,     // rows holds one row per bucket
+    kUnusable  // the pass cannot answer this query (see *error): the per-bucket statements can
 };
 
 // Checks the query, asks for the empty-bucket answer and the indexes, and runs the statements.
 // `lastStatement` (optional) receives the text of the last statement run.
-int RunBucketQuery(const BucketQuery& query, const BucketLimits& limits,
-                   const BucketStatementRunner& run, BucketRows* rows, std::string* error,
-                   std::string* lastStatement = nullptr);
+BucketPassResult RunBucketPass(const BucketPass& query, const BucketLimits& limits,
+                               const BucketStatementRunner& run, BucketRows* rows,
+                               std::string* error, std::string* lastStatement = nullptr);
 
 }  // namespace zl::recnet

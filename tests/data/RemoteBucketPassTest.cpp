@@ -1,6 +1,6 @@
-// The one-pass request through recnetd: pieces that would leave their place and statements the
+// The bucket pass through recnetd: pieces that would leave their place and statements the
 // server's own rules refuse are turned away, a cancel stops the server's statement, a server
-// without the request is answered -1 (and the engine falls back), and the answer equals the
+// without the request is answered kUnusable (and the engine falls back), and the answer equals the
 // local object's.
 #include <grpcpp/grpcpp.h>
 #include <gtest/gtest.h>
@@ -8,23 +8,24 @@
 #include "DataTestKit.h"
 #include "RecNetServer.h"
 #include "UserStore.h"
-#include "data/SinglePass.h"
+#include "data/BucketPassRun.h"
 #include "data/SqlBuilders.h"
-#include "recnet/RecNetSinglePass.h"
+#include "recnet/RecNetBucketPass.h"
 #include "recnet/RemoteClient.h"
 #include "recnet/proto/recnet.grpc.pb.h"
 #include "store/SiteRecord.h"
 
 namespace {
 
-using zl::recnet::BucketQuery;
+using zl::recnet::BucketPass;
+using zl::recnet::BucketPassResult;
 using zl::recnet::BucketRows;
 
-BucketQuery DayQuery(const std::string& select, const std::string& condition) {
-    BucketQuery q;
-    EXPECT_TRUE(BucketQueryOfPlan(PlanGeneric("SUM(AverageCount)", "Camera= 1", "StartTime",
-                                              kReportDay, Day(2024, 3, 5), 60, {}),
-                                  &q));
+BucketPass DayQuery(const std::string& select, const std::string& condition) {
+    BucketPass q;
+    EXPECT_TRUE(BucketPassOf(PlanGeneric("SUM(AverageCount)", "Camera= 1", "StartTime", kReportDay,
+                                         Day(2024, 3, 5), 60, {}),
+                             &q));
     q.parts[0] = {select, condition};
     return q;
 }
@@ -66,14 +67,16 @@ class RemotePass : public ::testing::Test {
 };
 
 TEST_F(RemotePass, AnswersAsTheLocalObject) {
-    const BucketQuery q = DayQuery("SUM(AverageCount), COUNT(*)", "(Camera= 1)");
+    const BucketPass q = DayQuery("SUM(AverageCount), COUNT(*)", "(Camera= 1)");
     BucketRows remote, local;
     std::string statement;
-    ASSERT_EQ(client_.ExecBuckets(q, nullptr, &remote, &statement), 1) << client_.LastError();
+    ASSERT_EQ(client_.ExecBucketPass(q, nullptr, &remote, &statement), BucketPassResult::kDone)
+        << client_.LastError();
     EXPECT_NE(statement.find("GROUP BY 1"), std::string::npos);
     RecNetLocal* db = CreateRecNetLocal();
     ASSERT_TRUE(db->Open(file_.c_str()));
-    ASSERT_EQ(dynamic_cast<RecNetSinglePass*>(db)->ExecBuckets(q, nullptr, &local, nullptr), 1);
+    ASSERT_EQ(dynamic_cast<RecNetBucketPass*>(db)->ExecBucketPass(q, nullptr, &local, nullptr),
+              BucketPassResult::kDone);
     DestroyRecNetLocal(&db);
     ASSERT_EQ(remote.size(), 24u);
     ASSERT_EQ(local.size(), 24u);
@@ -93,7 +96,7 @@ TEST_F(RemotePass, AnswersAsTheLocalObject) {
 TEST_F(RemotePass, RefusesWhatThePerBucketStatementsMayNotDoEither) {
     const struct {
         const char* name;
-        BucketQuery query;
+        BucketPass query;
     } cases[] = {
         {"select leaving its place", DayQuery("1 FROM sqlite_master --", "1")},
         {"condition with a second statement", DayQuery("SUM(AverageCount)", "1; SELECT 1")},
@@ -105,36 +108,41 @@ TEST_F(RemotePass, RefusesWhatThePerBucketStatementsMayNotDoEither) {
     };
     for (const auto& c : cases) {
         BucketRows rows;
-        EXPECT_EQ(client_.ExecBuckets(c.query, nullptr, &rows, nullptr), 0) << c.name;
+        EXPECT_EQ(client_.ExecBucketPass(c.query, nullptr, &rows, nullptr),
+                  BucketPassResult::kFailed)
+            << c.name;
         EXPECT_TRUE(rows.empty()) << c.name;
         EXPECT_FALSE(client_.LastError().empty()) << c.name;
     }
     // A bad name never reaches SQL.
-    BucketQuery q = DayQuery("SUM(AverageCount)", "1");
+    BucketPass q = DayQuery("SUM(AverageCount)", "1");
     q.table = "records WHERE 1";
     BucketRows rows;
-    EXPECT_EQ(client_.ExecBuckets(q, nullptr, &rows, nullptr), 0);
+    EXPECT_EQ(client_.ExecBucketPass(q, nullptr, &rows, nullptr), BucketPassResult::kFailed);
     EXPECT_NE(client_.LastError().find("refused"), std::string::npos) << client_.LastError();
     // A select list that is no aggregate cannot be answered this way: -1, not a failure.
-    EXPECT_EQ(client_.ExecBuckets(DayQuery("AverageCount", "1"), nullptr, &rows, nullptr), -1);
+    EXPECT_EQ(client_.ExecBucketPass(DayQuery("AverageCount", "1"), nullptr, &rows, nullptr),
+              BucketPassResult::kUnusable);
     // The session still works.
-    EXPECT_EQ(client_.ExecBuckets(DayQuery("COUNT(*)", "1"), nullptr, &rows, nullptr), 1);
+    EXPECT_EQ(client_.ExecBucketPass(DayQuery("COUNT(*)", "1"), nullptr, &rows, nullptr),
+              BucketPassResult::kDone);
 }
 
 TEST_F(RemotePass, CancelStopsTheServersStatement) {
     // A condition that takes long: a count to ten million, once per statement.
-    const BucketQuery slow = DayQuery(
+    const BucketPass slow = DayQuery(
         "SUM(AverageCount)",
         "Camera < (WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
         "10000000) SELECT max(i) FROM n)");
     BucketRows rows;
     int polls = 0;
-    EXPECT_EQ(client_.ExecBuckets(
+    EXPECT_EQ(client_.ExecBucketPass(
                   slow, [&] { return ++polls >= 2; }, &rows, nullptr),
-              0);
+              BucketPassResult::kFailed);
     EXPECT_EQ(client_.LastError(), "cancelled");
     EXPECT_TRUE(rows.empty());
-    EXPECT_EQ(client_.ExecBuckets(DayQuery("COUNT(*)", "1"), nullptr, &rows, nullptr), 1);
+    EXPECT_EQ(client_.ExecBucketPass(DayQuery("COUNT(*)", "1"), nullptr, &rows, nullptr),
+              BucketPassResult::kDone);
 }
 
 // A server that knows nothing but logging in: every other call is unimplemented.
@@ -146,7 +154,7 @@ class LoginOnly : public zl::recnet::v1::RecordDatabase::Service {
     }
 };
 
-TEST(OldServer, WithoutTheRequestTheClientAnswersMinusOne) {
+TEST(OldServer, WithoutTheRequestTheClientAnswersUnusable) {
     LoginOnly service;
     grpc::ServerBuilder builder;
     int port = 0;
@@ -158,8 +166,10 @@ TEST(OldServer, WithoutTheRequestTheClientAnswersMinusOne) {
     ASSERT_TRUE(client.Connect("127.0.0.1", port, 30000));
     ASSERT_TRUE(client.Login("a", "b"));
     BucketRows rows;
-    EXPECT_EQ(client.ExecBuckets(DayQuery("COUNT(*)", "1"), nullptr, &rows, nullptr), -1);
-    EXPECT_EQ(client.ExecBuckets(DayQuery("COUNT(*)", "1"), nullptr, &rows, nullptr), -1);
+    EXPECT_EQ(client.ExecBucketPass(DayQuery("COUNT(*)", "1"), nullptr, &rows, nullptr),
+              BucketPassResult::kUnusable);
+    EXPECT_EQ(client.ExecBucketPass(DayQuery("COUNT(*)", "1"), nullptr, &rows, nullptr),
+              BucketPassResult::kUnusable);
     EXPECT_EQ(client.LastError(), "the server has no ExecBuckets");
     client.Close();
     server->Shutdown();

@@ -1,42 +1,44 @@
-// Runs of a plan with the one-pass request switched on: rows and steps as the per-bucket run
+// Runs of a plan with the bucket pass switched on: rows and steps as the per-bucket run
 // gives them, the per-bucket statements (to the byte) when the handle cannot answer, the retry
 // question of a statement when the pass fails, and a cancel during the pass.
 #include <gtest/gtest.h>
 
 #include "DataTestKit.h"
-#include "data/SinglePass.h"
+#include "data/BucketPassRun.h"
 #include "data/SqlBuilders.h"
-#include "recnet/RecNetSinglePass.h"
+#include "data/SqlText.h"
+#include "recnet/RecNetBucketPass.h"
 #include "store/SiteRecord.h"
 
 namespace {
 
-using zl::recnet::BucketQuery;
+using zl::recnet::BucketPass;
+using zl::recnet::BucketPassResult;
 using zl::recnet::BucketRows;
 
 const SYSTEMTIME kDate = Day(2024, 3, 5);
 
-// A server client that also answers bucket queries from a script.
-class PassClient : public ScriptClient, public RecNetSinglePass {
+// A server client that also answers bucket passes from a script.
+class PassClient : public ScriptClient, public RecNetBucketPass {
   public:
-    int passResult = 1;
-    std::vector<BucketQuery> queries;
+    BucketPassResult passResult = BucketPassResult::kDone;
+    std::vector<BucketPass> queries;
     std::function<void()> during;  // runs while the "statement" runs
-    int ExecBuckets(const BucketQuery& q, const std::function<bool()>& cancelled, BucketRows* rows,
-                    std::string* statement) override {
+    BucketPassResult ExecBucketPass(const BucketPass& q, const std::function<bool()>& cancelled,
+                                    BucketRows* answer, std::string* statement) override {
         queries.push_back(q);
         if (during) during();
-        if (cancelled && cancelled()) return 0;
-        if (passResult != 1) return passResult;
-        rows->clear();
+        if (cancelled && cancelled()) return BucketPassResult::kFailed;
+        if (passResult != BucketPassResult::kDone) return passResult;
+        answer->clear();
         for (size_t b = 0; b < q.buckets.size(); ++b) {
             zl::recnet::BucketRow row;
             for (size_t c = 0; c < (q.parts.size() > 1 ? q.parts.size() : 2); ++c)
                 row.push_back({b == 1 && c == 0, std::to_string(b * 10 + c)});
-            rows->push_back(row);
+            answer->push_back(row);
         }
         if (statement) *statement = "one pass";
-        return 1;
+        return BucketPassResult::kDone;
     }
 };
 
@@ -77,33 +79,35 @@ TEST_F(PassRun, OneRequestGivesEveryBucketsRowAndStep) {
 
 struct FallbackCase {
     const char* name;
-    int passResult;
+    BucketPassResult passResult;
 };
 
 class Fallback : public PassRun, public ::testing::WithParamInterface<FallbackCase> {};
 
-// A handle without the request (a server without it, or a plan it cannot express: -1): the
+// A handle without the request (a server without it, or a plan it cannot express): the
 // per-bucket statements, byte for byte, as with the request switched off.
 TEST_P(Fallback, SendsThePerBucketStatements) {
     client_.passResult = GetParam().passResult;
     client_.rows = {{"3", "4"}};
     ASSERT_EQ(Query2D(site_, "Camera= 1", kReportMonth, kDate, {}, hooks_), 1);
-    const QueryPlan plan = Plan2D("Camera= 1", kReportMonth, kDate, {});
+    const BucketPlan plan = Plan2D("Camera= 1", kReportMonth, kDate, {});
     ASSERT_EQ(client_.sqls.size(), plan.buckets.size());
     for (size_t i = 0; i < plan.buckets.size(); ++i)
-        EXPECT_EQ(client_.sqls[i], plan.buckets[i].sql[0]);
+        EXPECT_EQ(client_.sqls[i], Sql2D("Camera= 1", plan.buckets[i].from, plan.buckets[i].to));
     EXPECT_EQ(sink_.rows.size(), plan.buckets.size());
     EXPECT_EQ(progress_.steps, static_cast<int>(plan.buckets.size()));
-    EXPECT_EQ(lastSql_, plan.buckets.back().sql[0]);
+    EXPECT_EQ(lastSql_, BucketTexts(plan, plan.buckets.back()).at(0));
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, Fallback, ::testing::Values(FallbackCase{"server without it", -1}),
+INSTANTIATE_TEST_SUITE_P(Ways, Fallback,
+                         ::testing::Values(FallbackCase{"server without it",
+                                                        BucketPassResult::kUnusable}),
                          [](const auto&) { return std::string("Unsupported"); });
 
 // A pass that failed (a time limit, a lost connection) is a failed query: the attempts and the
 // question of a statement, and never one statement per bucket after it.
 TEST_F(PassRun, AFailedPassGoesThroughTheRetryQuestionNotTheBucketStatements) {
-    client_.passResult = 0;
+    client_.passResult = BucketPassResult::kFailed;
     prompt_.answers = {true, false};
     EXPECT_EQ(Query2D(site_, "Camera= 1", kReportDay, kDate, {}, hooks_), 0);
     EXPECT_EQ(client_.queries.size(), 5u);  // four attempts, Yes, one more, No
@@ -113,7 +117,10 @@ TEST_F(PassRun, AFailedPassGoesThroughTheRetryQuestionNotTheBucketStatements) {
 }
 
 TEST_F(PassRun, YesAfterAFailedPassGivesTheRowsOfTheNextPass) {
-    client_.during = [this] { client_.passResult = client_.queries.size() >= 5 ? 1 : 0; };
+    client_.during = [this] {
+        client_.passResult =
+            client_.queries.size() >= 5 ? BucketPassResult::kDone : BucketPassResult::kFailed;
+    };
     prompt_.answers = {true};
     EXPECT_EQ(Query2D(site_, "Camera= 1", kReportDay, kDate, {}, hooks_), 1);
     EXPECT_EQ(client_.Count("Exec"), 0);
@@ -146,7 +153,7 @@ TEST_F(PassRun, ALostSessionIsMadeAgainFirst) {
 }
 
 TEST_F(PassRun, WithoutTheSwitchNothingChanges) {
-    hooks_.singlePass = false;
+    hooks_.bucketPass = false;
     ASSERT_EQ(Query2D(site_, "Camera= 1", kReportDay, kDate, {}, hooks_), 1);
     EXPECT_TRUE(client_.queries.empty());
     EXPECT_EQ(client_.Count("Exec"), 24);

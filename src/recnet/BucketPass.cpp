@@ -1,4 +1,4 @@
-#include "recnet/BucketQuery.h"
+#include "recnet/BucketPass.h"
 
 #include <strings.h>
 
@@ -110,7 +110,7 @@ bool SplitColumnAggregate(const std::string& select, std::string* function, std:
 }
 
 // The select list of the statements (without the bucket number).
-std::string ValueList(const BucketQuery& q) {
+std::string ValueList(const BucketPass& q) {
     if (q.parts.size() == 1) return q.parts[0].select;
     std::string s;
     for (const BucketPart& p : q.parts) {
@@ -123,7 +123,7 @@ std::string ValueList(const BucketQuery& q) {
 }
 
 // The condition a row must meet to count at all.
-std::string RowCondition(const BucketQuery& q) {
+std::string RowCondition(const BucketPass& q) {
     if (q.parts.size() == 1) return q.parts[0].condition;
     std::string s;
     for (const BucketPart& p : q.parts) {
@@ -145,7 +145,7 @@ struct Shape {
 // Bucket number of a time: a search tree over the leaves [lo, hi] (bucket indices in time
 // order). Left of a pivot go the times below its bucket's start; a leaf takes the times up to
 // its bucket's end. Every comparison is one the per-bucket statements make.
-void AppendTree(const BucketQuery& q, const std::vector<int>& leaves, size_t lo, size_t hi,
+void AppendTree(const BucketPass& q, const std::vector<int>& leaves, size_t lo, size_t hi,
                 std::string* out) {
     const std::string& tc = q.timeColumn;
     if (lo == hi) {
@@ -162,7 +162,7 @@ void AppendTree(const BucketQuery& q, const std::vector<int>& leaves, size_t lo,
     *out += " END";
 }
 
-std::string TreeStatement(const BucketQuery& q, const Shape& shape, const std::vector<int>& leaves,
+std::string TreeStatement(const BucketPass& q, const Shape& shape, const std::vector<int>& leaves,
                           size_t lo, size_t hi) {
     std::string s = "SELECT ";
     AppendTree(q, leaves, lo, hi, &s);
@@ -172,7 +172,7 @@ std::string TreeStatement(const BucketQuery& q, const Shape& shape, const std::v
     return s;
 }
 
-bool AddTreeStatements(const BucketQuery& q, const Shape& shape, const std::vector<int>& leaves,
+bool AddTreeStatements(const BucketPass& q, const Shape& shape, const std::vector<int>& leaves,
                        size_t lo, size_t hi, const BucketLimits& limits,
                        std::vector<std::string>* out) {
     std::string s = TreeStatement(q, shape, leaves, lo, hi);
@@ -186,7 +186,7 @@ bool AddTreeStatements(const BucketQuery& q, const Shape& shape, const std::vect
            AddTreeStatements(q, shape, leaves, mid + 1, hi, limits, out);
 }
 
-std::string UnionPart(const BucketQuery& q, const Shape& shape, int b) {
+std::string UnionPart(const BucketPass& q, const Shape& shape, int b) {
     return "SELECT " + std::to_string(b) + ", " + shape.values + " FROM " + q.table + " WHERE (" +
            shape.condition + ") AND " + q.timeColumn + " BETWEEN '" + q.buckets[b].from +
            "' AND '" + q.buckets[b].to + "'";
@@ -261,7 +261,7 @@ bool HasOrOutsideParentheses(const std::string& text) {
     return found || !walked;
 }
 
-bool CheckBucketQuery(const BucketQuery& q, std::string* error) {
+bool CheckBucketPass(const BucketPass& q, std::string* error) {
     auto fail = [&](const std::string& why) {
         if (error) *error = why;
         return false;
@@ -290,11 +290,11 @@ bool CheckBucketQuery(const BucketQuery& q, std::string* error) {
     return true;
 }
 
-std::string EmptyBucketStatement(const BucketQuery& q) {
+std::string EmptyBucketStatement(const BucketPass& q) {
     return "SELECT " + ValueList(q) + " FROM " + q.table + " WHERE 0";
 }
 
-std::string IndexListStatement(const BucketQuery& q) {
+std::string IndexListStatement(const BucketPass& q) {
     return "SELECT sql FROM sqlite_master WHERE type='index' AND tbl_name='" + q.table +
            "' COLLATE NOCASE";
 }
@@ -325,8 +325,8 @@ bool IndexLeadsWithColumn(const std::string& createIndexSql, const std::string& 
     return true;
 }
 
-bool BuildBucketStatements(const BucketQuery& q, bool indexed, const BucketLimits& limits,
-                           std::vector<std::string>* statements) {
+bool BuildBucketPassStatements(const BucketPass& q, bool indexed, const BucketLimits& limits,
+                               std::vector<std::string>* statements) {
     statements->clear();
     const Shape shape{ValueList(q), RowCondition(q)};
     // Buckets that end before they start hold no row; they get the empty answer.
@@ -362,14 +362,14 @@ bool BuildBucketStatements(const BucketQuery& q, bool indexed, const BucketLimit
     return true;
 }
 
-int RunBucketQuery(const BucketQuery& q, const BucketLimits& limits,
-                   const BucketStatementRunner& run, BucketRows* rows, std::string* error,
-                   std::string* lastStatement) {
+BucketPassResult RunBucketPass(const BucketPass& q, const BucketLimits& limits,
+                               const BucketStatementRunner& run, BucketRows* rows,
+                               std::string* error, std::string* lastStatement) {
     std::string why;
     rows->clear();
-    if (!CheckBucketQuery(q, &why)) {
+    if (!CheckBucketPass(q, &why)) {
         if (error) *error = why;
-        return kBucketsUnusable;
+        return BucketPassResult::kUnusable;
     }
     // The answer of an empty bucket; an aggregate gives exactly one row.
     std::vector<BucketRow> empty;
@@ -382,11 +382,11 @@ int RunBucketQuery(const BucketQuery& q, const BucketLimits& limits,
             },
             &why)) {
         if (error) *error = why;
-        return kBucketsFailed;
+        return BucketPassResult::kFailed;
     }
     if (empty.size() != 1 || empty[0].empty()) {
         if (error) *error = "the select list is no aggregate";
-        return kBucketsUnusable;
+        return BucketPassResult::kUnusable;
     }
     const size_t width = empty[0].size();
 
@@ -403,13 +403,13 @@ int RunBucketQuery(const BucketQuery& q, const BucketLimits& limits,
             },
             &why)) {
         if (error) *error = why;
-        return kBucketsFailed;
+        return BucketPassResult::kFailed;
     }
 
     std::vector<std::string> statements;
-    if (!BuildBucketStatements(q, indexed, limits, &statements)) {
+    if (!BuildBucketPassStatements(q, indexed, limits, &statements)) {
         if (error) *error = "a bucket does not fit into one statement";
-        return kBucketsUnusable;
+        return BucketPassResult::kUnusable;
     }
     std::vector<BucketRow> found(q.buckets.size());
     std::vector<bool> have(q.buckets.size(), false);
@@ -433,17 +433,17 @@ int RunBucketQuery(const BucketQuery& q, const BucketLimits& limits,
             &why);
         if (!ran) {
             if (error) *error = why;
-            return kBucketsFailed;
+            return BucketPassResult::kFailed;
         }
         if (misfit) {
             if (error) *error = "a row that belongs to no bucket";
-            return kBucketsFailed;
+            return BucketPassResult::kFailed;
         }
     }
     for (size_t b = 0; b < found.size(); ++b)
         if (!have[b]) found[b] = empty[0];
     *rows = std::move(found);
-    return kBucketsDone;
+    return BucketPassResult::kDone;
 }
 
 }  // namespace zl::recnet

@@ -1,24 +1,26 @@
-// Bucket queries: which pieces are accepted, the statements built from them (tree or joined,
-// cut to the size limits), the answer of empty buckets and gaps, index detection, the pieces
-// taken from a plan's texts, and the local object's one-pass run with its cancel.
+// Bucket passes: which pieces are accepted, the statements built from them (tree or joined,
+// cut to the size limits), the answer of empty buckets and gaps, index detection, and the
+// local object's pass with its cancel.
 #include <gtest/gtest.h>
 
 #include "DataTestKit.h"
-#include "data/SinglePass.h"
+#include "data/BucketPassRun.h"
 #include "data/SqlBuilders.h"
 #include "data/SqlText.h"
-#include "recnet/BucketQuery.h"
-#include "recnet/RecNetSinglePass.h"
+#include "recnet/BucketPass.h"
+#include "recnet/RecNetBucketPass.h"
+#include "recnet/SqliteStatement.h"
 
 namespace {
 
 using zl::recnet::BucketLimits;
-using zl::recnet::BucketQuery;
+using zl::recnet::BucketPass;
+using zl::recnet::BucketPassResult;
 using zl::recnet::BucketRows;
 
-BucketQuery Hours(int first, int count, const std::string& select = "SUM(Inward), SUM(Outward)",
-                  const std::string& condition = "(Camera= 1)") {
-    BucketQuery q;
+BucketPass Hours(int first, int count, const std::string& select = "SUM(Inward), SUM(Outward)",
+                 const std::string& condition = "(Camera= 1)") {
+    BucketPass q;
     q.table = "Records";
     q.timeColumn = "EnterTime";
     q.parts.push_back({select, condition});
@@ -37,7 +39,7 @@ struct PieceCase {
     bool accepted;
 };
 
-TEST(BucketQuery, AcceptsOnlyPiecesThatStayInTheirPlace) {
+TEST(BucketPass, AcceptsOnlyPiecesThatStayInTheirPlace) {
     const PieceCase cases[] = {
         {"plain", "Records", "EnterTime", "SUM(Inward), SUM(Outward)", "(Camera= 1)", "", true},
         {"queue filter with blank", "records", "StartTime", "COUNT(WaitingTime)", "Camera= 1 ", "",
@@ -62,30 +64,30 @@ TEST(BucketQuery, AcceptsOnlyPiecesThatStayInTheirPlace) {
         {"bound with letters", "records", "StartTime", "SUM(x)", "1", "2024-03-05T00", false},
     };
     for (const PieceCase& c : cases) {
-        BucketQuery q = Hours(0, 2, c.select, c.condition);
+        BucketPass q = Hours(0, 2, c.select, c.condition);
         q.table = c.table;
         q.timeColumn = c.timeColumn;
         if (!c.from.empty()) q.buckets[0].from = c.from;
         std::string why;
-        EXPECT_EQ(zl::recnet::CheckBucketQuery(q, &why), c.accepted) << c.name << ": " << why;
+        EXPECT_EQ(zl::recnet::CheckBucketPass(q, &why), c.accepted) << c.name << ": " << why;
     }
 }
 
-TEST(BucketQuery, SeveralPartsAreCountsOrSumsOfAColumn) {
-    BucketQuery q = Hours(0, 1, "COUNT(InOut)", "InOut = 1 AND (Camera= 1)");
+TEST(BucketPass, SeveralPartsAreCountsOrSumsOfAColumn) {
+    BucketPass q = Hours(0, 1, "COUNT(InOut)", "InOut = 1 AND (Camera= 1)");
     q.parts.push_back({"sum ( Height )", "InOut = 2"});
-    EXPECT_TRUE(zl::recnet::CheckBucketQuery(q, nullptr));
+    EXPECT_TRUE(zl::recnet::CheckBucketPass(q, nullptr));
     q.parts.push_back({"COUNT(InOut), COUNT(Height)", "1"});
-    EXPECT_FALSE(zl::recnet::CheckBucketQuery(q, nullptr));
+    EXPECT_FALSE(zl::recnet::CheckBucketPass(q, nullptr));
     q.parts.back().select = "MAX(Height)";
-    EXPECT_FALSE(zl::recnet::CheckBucketQuery(q, nullptr));
+    EXPECT_FALSE(zl::recnet::CheckBucketPass(q, nullptr));
     q.parts.back().select = "COUNT(*)";
-    EXPECT_FALSE(zl::recnet::CheckBucketQuery(q, nullptr));
+    EXPECT_FALSE(zl::recnet::CheckBucketPass(q, nullptr));
     q.parts.resize(11, q.parts.front());
-    EXPECT_FALSE(zl::recnet::CheckBucketQuery(q, nullptr));
+    EXPECT_FALSE(zl::recnet::CheckBucketPass(q, nullptr));
 }
 
-TEST(BucketQuery, OrOutsideParentheses) {
+TEST(BucketPass, OrOutsideParentheses) {
     EXPECT_FALSE(zl::recnet::HasOrOutsideParentheses("(Camera= 1 OR Camera= 2)"));
     EXPECT_FALSE(zl::recnet::HasOrOutsideParentheses("InOut = 1 AND (a OR b) AND 'x or y'"));
     EXPECT_TRUE(zl::recnet::HasOrOutsideParentheses("Camera= 1 OR Camera= 2"));
@@ -93,7 +95,7 @@ TEST(BucketQuery, OrOutsideParentheses) {
     EXPECT_TRUE(zl::recnet::HasOrOutsideParentheses("(a"));  // unreadable counts as one
 }
 
-TEST(BucketQuery, IndexOnTheTimeColumnFirst) {
+TEST(BucketPass, IndexOnTheTimeColumnFirst) {
     const struct {
         const char* sql;
         bool leads;
@@ -112,9 +114,9 @@ TEST(BucketQuery, IndexOnTheTimeColumnFirst) {
         EXPECT_EQ(zl::recnet::IndexLeadsWithColumn(c.sql, "EnterTime"), c.leads) << c.sql;
 }
 
-TEST(BucketQuery, TreeStatementCompareAsThePerBucketStatements) {
+TEST(BucketPass, TreeStatementCompareAsThePerBucketStatements) {
     std::vector<std::string> statements;
-    ASSERT_TRUE(zl::recnet::BuildBucketStatements(Hours(9, 3), false, {}, &statements));
+    ASSERT_TRUE(zl::recnet::BuildBucketPassStatements(Hours(9, 3), false, {}, &statements));
     ASSERT_EQ(statements.size(), 1u);
     EXPECT_EQ(statements[0],
               "SELECT CASE WHEN EnterTime<'2024-03-05 10:00:00' THEN CASE WHEN "
@@ -123,7 +125,7 @@ TEST(BucketQuery, TreeStatementCompareAsThePerBucketStatements) {
               "EnterTime<='2024-03-05 11:59:59' THEN 2 END END END, SUM(Inward), SUM(Outward) "
               "FROM Records WHERE EnterTime BETWEEN '2024-03-05 09:00:00' AND '2024-03-05 "
               "11:59:59' AND ((Camera= 1)) GROUP BY 1");
-    ASSERT_TRUE(zl::recnet::BuildBucketStatements(Hours(9, 2), true, {}, &statements));
+    ASSERT_TRUE(zl::recnet::BuildBucketPassStatements(Hours(9, 2), true, {}, &statements));
     ASSERT_EQ(statements.size(), 1u);
     EXPECT_EQ(statements[0],
               "SELECT 0, SUM(Inward), SUM(Outward) FROM Records WHERE ((Camera= 1)) AND "
@@ -132,18 +134,18 @@ TEST(BucketQuery, TreeStatementCompareAsThePerBucketStatements) {
               "EnterTime BETWEEN '2024-03-05 10:00:00' AND '2024-03-05 10:59:59'");
 }
 
-TEST(BucketQuery, StatementsAreCutToTheLimits) {
-    const BucketQuery q = Hours(0, 24);
+TEST(BucketPass, StatementsAreCutToTheLimits) {
+    const BucketPass q = Hours(0, 24);
     for (bool indexed : {false, true}) {
         std::vector<std::string> statements;
         BucketLimits limits;
         limits.maxStatementBytes = 700;
         limits.maxCompound = 5;
-        ASSERT_TRUE(zl::recnet::BuildBucketStatements(q, indexed, limits, &statements));
+        ASSERT_TRUE(zl::recnet::BuildBucketPassStatements(q, indexed, limits, &statements));
         EXPECT_GT(statements.size(), 4u) << indexed;
         for (const std::string& s : statements) EXPECT_LE(s.size(), 700u) << s;
         limits.maxStatementBytes = 100;
-        EXPECT_FALSE(zl::recnet::BuildBucketStatements(q, indexed, limits, &statements));
+        EXPECT_FALSE(zl::recnet::BuildBucketPassStatements(q, indexed, limits, &statements));
     }
 }
 
@@ -156,23 +158,13 @@ class Db {
         return
             [this](const std::string& sql, const zl::recnet::BucketRowFn& row, std::string* error) {
                 ++statements;
-                sqlite3_stmt* stmt = nullptr;
-                if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
-                    *error = sqlite3_errmsg(db_);
-                    return false;
-                }
-                int rc;
-                while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-                    const int n = sqlite3_column_count(stmt);
-                    std::vector<const char*> texts(n);
-                    std::vector<int> lengths(n);
-                    for (int i = 0; i < n; ++i) {
-                        texts[i] = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-                        lengths[i] = sqlite3_column_bytes(stmt, i);
-                    }
-                    row(n, texts.data(), lengths.data());
-                }
-                sqlite3_finalize(stmt);
+                zl::recnet::Statement statement(db_, sql);
+                const int rc = zl::recnet::ForEachRowText(
+                    statement, [&](int n, const char* const* texts, const int* lengths) {
+                        row(n, texts, lengths);
+                        return true;
+                    });
+                if (rc != SQLITE_DONE) *error = statement.Error();
                 return rc == SQLITE_DONE;
             };
     }
@@ -212,8 +204,8 @@ TEST_F(BucketRun, EveryBucketGetsARowEmptyOnesTheAnswerOverNoRows) {
         Db db(path_);
         BucketRows rows;
         std::string error;
-        ASSERT_EQ(zl::recnet::RunBucketQuery(Hours(8, 5), {}, db.Runner(), &rows, &error),
-                  zl::recnet::kBucketsDone)
+        ASSERT_EQ(zl::recnet::RunBucketPass(Hours(8, 5), {}, db.Runner(), &rows, &error),
+                  BucketPassResult::kDone)
             << error;
         ASSERT_EQ(rows.size(), 5u);
         EXPECT_EQ(Text(rows[0]), "NULL;NULL;");
@@ -225,13 +217,13 @@ TEST_F(BucketRun, EveryBucketGetsARowEmptyOnesTheAnswerOverNoRows) {
 }
 
 TEST_F(BucketRun, GapsAndEmptyBucketsOfAWeek) {
-    BucketQuery q = Hours(9, 3, "COUNT(Inward), SUM(Inward)/COUNT(Inward)", "1");
+    BucketPass q = Hours(9, 3, "COUNT(Inward), SUM(Inward)/COUNT(Inward)", "1");
     q.buckets[1] = {"2024-03-05 10:30:00", "2024-03-05 10:10:59"};  // ends before it starts
     q.buckets[2] = {"2024-03-05 11:15:00", "2024-03-05 11:45:59"};
     Db db(path_);
     BucketRows rows;
-    ASSERT_EQ(zl::recnet::RunBucketQuery(q, {}, db.Runner(), &rows, nullptr),
-              zl::recnet::kBucketsDone);
+    ASSERT_EQ(zl::recnet::RunBucketPass(q, {}, db.Runner(), &rows, nullptr),
+              BucketPassResult::kDone);
     EXPECT_EQ(Text(rows[0]), "2;5;");
     EXPECT_EQ(Text(rows[1]), "0;NULL;");
     EXPECT_EQ(Text(rows[2]), "1;7;");
@@ -239,12 +231,14 @@ TEST_F(BucketRun, GapsAndEmptyBucketsOfAWeek) {
 
 TEST_F(BucketRun, CutStatementsAnswerAsOne) {
     Db whole(path_), cut(path_);
-    BucketQuery q = Hours(0, 24);
+    BucketPass q = Hours(0, 24);
     BucketRows a, b;
-    ASSERT_EQ(zl::recnet::RunBucketQuery(q, {}, whole.Runner(), &a, nullptr), 1);
+    ASSERT_EQ(zl::recnet::RunBucketPass(q, {}, whole.Runner(), &a, nullptr),
+              BucketPassResult::kDone);
     BucketLimits small;
     small.maxStatementBytes = 600;
-    ASSERT_EQ(zl::recnet::RunBucketQuery(q, small, cut.Runner(), &b, nullptr), 1);
+    ASSERT_EQ(zl::recnet::RunBucketPass(q, small, cut.Runner(), &b, nullptr),
+              BucketPassResult::kDone);
     EXPECT_GT(cut.statements, whole.statements + 2);
     ASSERT_EQ(a.size(), b.size());
     for (size_t i = 0; i < a.size(); ++i) EXPECT_EQ(Text(a[i]), Text(b[i])) << i;
@@ -255,61 +249,16 @@ TEST_F(BucketRun, UnusableAndFailedQueries) {
     BucketRows rows;
     std::string error;
     // Not an aggregate: the per-bucket statements would give a row per record.
-    EXPECT_EQ(zl::recnet::RunBucketQuery(Hours(9, 2, "Inward"), {}, db.Runner(), &rows, &error),
-              zl::recnet::kBucketsUnusable);
+    EXPECT_EQ(zl::recnet::RunBucketPass(Hours(9, 2, "Inward"), {}, db.Runner(), &rows, &error),
+              BucketPassResult::kUnusable);
     EXPECT_EQ(
-        zl::recnet::RunBucketQuery(Hours(9, 2, "SUM(Nothing)"), {}, db.Runner(), &rows, &error),
-        zl::recnet::kBucketsFailed);
+        zl::recnet::RunBucketPass(Hours(9, 2, "SUM(Nothing)"), {}, db.Runner(), &rows, &error),
+        BucketPassResult::kFailed);
     EXPECT_NE(error.find("Nothing"), std::string::npos);
     EXPECT_TRUE(rows.empty());
 }
 
-// The pieces of a plan's texts.
-TEST(BucketQueryOfPlan, PiecesRebuildThePlansTexts) {
-    const SYSTEMTIME date = Day(2024, 3, 5);
-    BucketQuery q;
-    ASSERT_TRUE(BucketQueryOfPlan(Plan2D("Camera= 1 OR Camera= 3", kReportDay, date, {}), &q));
-    EXPECT_EQ(q.table, "Records");
-    EXPECT_EQ(q.timeColumn, "EnterTime");
-    ASSERT_EQ(q.parts.size(), 1u);
-    EXPECT_EQ(q.parts[0].select, "SUM(Inward), SUM(Outward)");
-    EXPECT_EQ(q.parts[0].condition, "(Camera= 1 OR Camera= 3)");
-    ASSERT_EQ(q.buckets.size(), 24u);
-    EXPECT_EQ(q.buckets[23].to, "2024-03-05 23:59:59");
-
-    ASSERT_TRUE(BucketQueryOfPlan(Plan3D("Camera= 2", kReportDay, date, 1200, 1600, 1, {}), &q));
-    EXPECT_EQ(q.table, "_3DRecords");
-    EXPECT_EQ(q.timeColumn, "Time");
-    ASSERT_EQ(q.parts.size(), 6u);
-    EXPECT_EQ(q.parts[2].select, "COUNT(InOut)");
-    EXPECT_EQ(q.parts[2].condition,
-              "InOut = 1 AND (Camera= 2) AND Height >=1200 AND Height <=1600 AND (Camera= 2)");
-
-    ASSERT_TRUE(BucketQueryOfPlan(PlanGeneric("SUM(Line1_In),SUM(Line1_Out)", "Camera= 1 ",
-                                              "CountingTime", kReportDay, date, 5, {}),
-                                  &q));
-    EXPECT_EQ(q.timeColumn, "CountingTime");
-    EXPECT_EQ(q.parts[0].condition, "(Camera= 1 )");
-    EXPECT_EQ(q.buckets.size(), 288u);
-}
-
-TEST(BucketQueryOfPlan, RefusesPlansOfAnotherForm) {
-    const SYSTEMTIME date = Day(2024, 3, 5);
-    BucketQuery q;
-    QueryPlan plan = Plan2D("Camera= 1", kReportMonth, date, {});
-    plan.buckets[3].sql[0] = Sql2D("Camera= 2", plan.buckets[3].from, plan.buckets[3].to);
-    EXPECT_FALSE(BucketQueryOfPlan(plan, &q));  // not the same filter in every bucket
-    plan = Plan2D("Camera= 1", kReportMonth, date, {});
-    plan.buckets[0].sql[0] += " ";
-    EXPECT_FALSE(BucketQueryOfPlan(plan, &q));
-    // "a OR b AND time ..." does not mean "(a OR b) AND time ...".
-    EXPECT_FALSE(BucketQueryOfPlan(Plan3D("Camera= 1) OR (1", kReportDay, date, 0, 0, 0, {}), &q));
-    EXPECT_FALSE(BucketQueryOfPlan(Plan3D("Camera= 1", kReportDay, date, 0, 0, 4, {}), &q));
-    EXPECT_FALSE(BucketQueryOfPlan(
-        PlanGeneric("", "Camera= 1", "StartTime", kReportWeek, date, 60, {}), &q));
-}
-
-// The local object's one-pass run and its cancel.
+// The local object's bucket pass and its cancel.
 class LocalPass : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -330,26 +279,26 @@ class LocalPass : public ::testing::Test {
 };
 
 TEST_F(LocalPass, AnswersTheReportAndStopsWhenCancelled) {
-    auto* pass = dynamic_cast<RecNetSinglePass*>(local_);
+    auto* pass = dynamic_cast<RecNetBucketPass*>(local_);
     ASSERT_NE(pass, nullptr);
-    BucketQuery q;
-    ASSERT_TRUE(BucketQueryOfPlan(PlanGeneric("SUM(AverageCount)/COUNT(AverageCount)", "Camera= 1",
-                                              "StartTime", kReportDay, Day(2024, 3, 5), 5, {}),
-                                  &q));
+    BucketPass q;
+    ASSERT_TRUE(BucketPassOf(PlanGeneric("SUM(AverageCount)/COUNT(AverageCount)", "Camera= 1",
+                                         "StartTime", kReportDay, Day(2024, 3, 5), 5, {}),
+                             &q));
     BucketRows rows;
     std::string statement;
-    ASSERT_EQ(pass->ExecBuckets(q, nullptr, &rows, &statement), 1);
+    ASSERT_EQ(pass->ExecBucketPass(q, nullptr, &rows, &statement), BucketPassResult::kDone);
     EXPECT_EQ(rows.size(), 288u);
     EXPECT_NE(statement.find("GROUP BY 1"), std::string::npos);
 
     int polls = 0;
-    EXPECT_EQ(pass->ExecBuckets(
+    EXPECT_EQ(pass->ExecBucketPass(
                   q, [&] { return ++polls > 3; }, &rows, &statement),
-              0);
+              BucketPassResult::kFailed);
     EXPECT_GT(polls, 3);
     EXPECT_TRUE(rows.empty());
     // The connection is usable again afterwards, without the cancel.
-    EXPECT_EQ(pass->ExecBuckets(q, nullptr, &rows, &statement), 1);
+    EXPECT_EQ(pass->ExecBucketPass(q, nullptr, &rows, &statement), BucketPassResult::kDone);
 }
 
 }  // namespace

@@ -1,26 +1,31 @@
-// A one-pass report that fails is a failed query: the retries and the question of a statement,
-// never the per-bucket statements; those run only when the handle cannot answer in one pass.
+// A bucket pass that fails is a failed query: the retries and the question of a statement,
+// never the per-bucket statements; those run only when the handle cannot answer the pass.
 #include <gtest/gtest.h>
 
 #include "QueryTestKit.h"
 #include "data/SqlBuilders.h"
 #include "query/QueryParams.h"
-#include "recnet/RecNetSinglePass.h"
+#include "recnet/RecNetBucketPass.h"
 #include "store/SiteRecord.h"
 
 namespace {
 
-// A local object with the one-pass call: answers from a script (1 rows, 0 failed, -1 cannot),
-// the last entry repeating.
-class ScriptedOnePass : public FakeLocal, public RecNetSinglePass {
+using zl::recnet::BucketPassResult;
+constexpr BucketPassResult kDone = BucketPassResult::kDone;
+constexpr BucketPassResult kFailed = BucketPassResult::kFailed;
+
+// A local object with the bucket pass: answers from a script, the last entry repeating.
+class ScriptedPass : public FakeLocal, public RecNetBucketPass {
   public:
-    std::vector<int> script;
+    std::vector<BucketPassResult> script;
     int calls = 0;
-    int ExecBuckets(const zl::recnet::BucketQuery& query, const std::function<bool()>&,
-                    zl::recnet::BucketRows* rows, std::string*) override {
-        const int result = script[std::min(static_cast<size_t>(calls), script.size() - 1)];
+    BucketPassResult ExecBucketPass(const zl::recnet::BucketPass& query,
+                                    const std::function<bool()>&, zl::recnet::BucketRows* rows,
+                                    std::string*) override {
+        const BucketPassResult result =
+            script[std::min(static_cast<size_t>(calls), script.size() - 1)];
         ++calls;
-        rows->assign(result == 1 ? query.buckets.size() : 0,
+        rows->assign(result == kDone ? query.buckets.size() : 0,
                      zl::recnet::BucketRow(2, zl::recnet::BucketCell{false, "3"}));
         return result;
     }
@@ -42,7 +47,7 @@ struct Outcome {
     bool aborted;
 };
 
-Outcome RunDay(ScriptedOnePass& db, int yes) {
+Outcome RunDay(ScriptedPass& db, int yes) {
     SiteRecord site;
     site.connectionType = kConnLocal;
     site.localDb = &db;
@@ -56,9 +61,9 @@ Outcome RunDay(ScriptedOnePass& db, int yes) {
     return {result, prompt.asked, db.sql.size(), rows.count, progress.aborted};
 }
 
-TEST(SinglePassFailure, FailedPassAsksAndNeverFallsBackToBucketStatements) {
-    ScriptedOnePass failing;
-    failing.script = {0};
+TEST(BucketPassFailure, FailedPassAsksAndNeverFallsBackToBucketStatements) {
+    ScriptedPass failing;
+    failing.script = {kFailed};
     const Outcome given = RunDay(failing, 1);
     EXPECT_EQ(given.result, 0);
     EXPECT_EQ(given.asked, 2);  // Yes, then No
@@ -67,8 +72,8 @@ TEST(SinglePassFailure, FailedPassAsksAndNeverFallsBackToBucketStatements) {
     EXPECT_TRUE(given.aborted);
     EXPECT_EQ(failing.calls, 5);  // four attempts before the first question, one after the Yes
 
-    ScriptedOnePass recovers;
-    recovers.script = {0, 0, 0, 0, 0, 1};
+    ScriptedPass recovers;
+    recovers.script = {kFailed, kFailed, kFailed, kFailed, kFailed, kDone};
     const Outcome ok = RunDay(recovers, 5);
     EXPECT_EQ(ok.result, 1);
     EXPECT_EQ(ok.asked, 2);
@@ -77,9 +82,9 @@ TEST(SinglePassFailure, FailedPassAsksAndNeverFallsBackToBucketStatements) {
     EXPECT_FALSE(ok.aborted);
 }
 
-TEST(SinglePassFailure, PassTheHandleCannotAnswerUsesTheBucketStatements) {
-    ScriptedOnePass cannot;
-    cannot.script = {-1};
+TEST(BucketPassFailure, PassTheHandleCannotAnswerUsesTheBucketStatements) {
+    ScriptedPass cannot;
+    cannot.script = {BucketPassResult::kUnusable};
     const Outcome r = RunDay(cannot, 0);
     EXPECT_EQ(r.result, 1);
     EXPECT_EQ(r.asked, 0);

@@ -1,4 +1,4 @@
-// One-pass report timing on a year of one-minute data of 16 cameras (5.6 million rows per
+// Bucket pass timing on a year of one-minute data of 16 cameras (5.6 million rows per
 // file): Day (hourly, 2D people counter), Day in 5-minute periods (flow counter), Week and
 // Month (2D), without and with an index on the time column, from the file and through recnetd
 // on 127.0.0.1. Each is set against the sqlite3 shell running one grouping scan of the same
@@ -6,7 +6,7 @@
 // them bearable. Then four sites at once against one, and the peak resident size of
 // reporter-cli for the largest reports.
 //
-// usage: bench_singlepass [--dir DIR] [--sqlite3 PATH] [--cli PATH] [--repeat N] [--keep]
+// usage: bench_bucketpass [--dir DIR] [--sqlite3 PATH] [--cli PATH] [--repeat N] [--keep]
 //                         [--slow] [--sites-only]
 // The databases are written into DIR (default: a new folder under /tmp) and removed at the
 // end unless --keep is given. --slow adds the per-bucket statements without an index (minutes);
@@ -208,9 +208,9 @@ long PeakResidentKb(const std::vector<std::string>& args, const std::string& dir
 
 // One grouping scan of the report's period in the sqlite3 shell, with the same cameras.
 std::string ScanSql(const Report& r, const std::string& filter) {
-    const QueryPlan plan = r.type == 1 ? Plan2D(filter, r.range, kDate, ShopHours())
-                                       : PlanGeneric("SUM(Line1_In)", filter, "CountingTime",
-                                                     r.range, kDate, r.period, ShopHours());
+    const BucketPlan plan = r.type == 1 ? Plan2D(filter, r.range, kDate, ShopHours())
+                                        : PlanGeneric("SUM(Line1_In)", filter, "CountingTime",
+                                                      r.range, kDate, r.period, ShopHours());
     const std::string from = SqlTimeText(plan.buckets.front().from);
     const std::string to = SqlTimeText(plan.buckets.back().to);
     if (r.type == 1) {
@@ -324,7 +324,7 @@ int main(int argc, char** argv) {
             sitesOnly = true;
     }
     if (dir.empty()) {
-        std::string pattern = "/tmp/zl-singlepass-XXXXXX";
+        std::string pattern = "/tmp/zl-bucketpass-XXXXXX";
         if (!mkdtemp(pattern.data())) return 1;
         dir = pattern;
     }
@@ -395,7 +395,7 @@ int main(int argc, char** argv) {
             }
             QueryParams one = ParamsOf(r);
             QueryParams perBucket = one;
-            perBucket.singlePass = false;
+            perBucket.bucketPass = false;
             const Timing local = TimeRun(one, {sites.local}, repeat);
             const Timing remote = TimeRun(one, {sites.remote}, repeat);
             const Timing session = TimeSession(sites.remote, repeat);
