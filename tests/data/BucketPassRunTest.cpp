@@ -137,7 +137,7 @@ TEST_F(PassRun, CancelDuringThePassEndsTheRun) {
 }
 
 TEST_F(PassRun, ProgressClosedAfterSomeBucketsStopsTheRows) {
-    progress_.stopAfter = 5;
+    progress_.stopAt = 5;
     EXPECT_EQ(Query2D(site_, "Camera= 1", kReportDay, kDate, {}, hooks_), 0);
     EXPECT_EQ(sink_.rows.size(), 5u);
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "QueryFakes.h"
 #include "TempFolder.h"
 #include "base/SysTime.h"
 #include "data/QueryHooks.h"
@@ -106,58 +107,20 @@ class ScriptClient : public RecNetClient {
     }
 };
 
-struct RecordedRow {
-    SYSTEMTIME from;
-    SYSTEMTIME to;
-    std::vector<uint32_t> values;
-    int kind;
-};
+using zl::testsupport::CountingProgress;
+using zl::testsupport::RecordedRow;
+using VectorSink = zl::testsupport::RowCollector;
 
-class VectorSink : public IRowSink {
+// The shared scripted prompt, noting how many statements the client had run at each question.
+class ScriptPrompt : public zl::testsupport::ScriptedPrompt {
   public:
-    std::vector<RecordedRow> rows;
-    void AddRow(const SYSTEMTIME& from, const SYSTEMTIME& to, const uint32_t* values, int count,
-                int kind) override {
-        rows.push_back({from, to, std::vector<uint32_t>(values, values + count), kind});
+    ScriptPrompt() {
+        onAsk = [this] { execCountAtAsk.push_back(client ? client->Count("Exec") : 0); };
     }
-};
-
-// Steps until `stopAfter` steps were taken (-1: never stops).
-class CountingProgress : public IQueryProgress {
-  public:
-    int steps = 0;
-    int stopAfter = -1;
-    bool aborted = false;
-    bool closed = false;
-    bool Step(const char*) override {
-        ++steps;
-        return !closed && !aborted && (stopAfter < 0 || steps < stopAfter);
-    }
-    void Abort() override {
-        aborted = true;
-        closed = true;
-    }
-    bool Aborted() const override { return aborted; }
-    void Close() override { closed = true; }
-};
-
-// Answers from a script; records how many attempts the client had seen at each question.
-class ScriptPrompt : public IRetryPrompt {
-  public:
-    std::deque<bool> answers;
-    std::vector<int> execCountAtAsk;
-    std::vector<std::string> messages;
-    std::vector<std::string> captions;
+    ScriptPrompt(const ScriptPrompt&) = delete;
+    ScriptPrompt& operator=(const ScriptPrompt&) = delete;
     const ScriptClient* client = nullptr;
-    bool AskRetry(const std::string& caption, const std::string& message) override {
-        captions.push_back(caption);
-        messages.push_back(message);
-        execCountAtAsk.push_back(client ? client->Count("Exec") : 0);
-        if (answers.empty()) return false;
-        const bool a = answers.front();
-        answers.pop_front();
-        return a;
-    }
+    std::vector<int> execCountAtAsk;
 };
 
 inline SYSTEMTIME Day(int y, int m, int d, int hh = 0, int mm = 0, int ss = 0) {

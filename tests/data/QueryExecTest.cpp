@@ -171,7 +171,7 @@ TEST_F(QueryRun, FailureMessageNamesTheSite) {
 TEST_F(QueryRun, CancelStopsAtTheNextStep) {
     site_.client2D = &client_;
     client_.rows = {{"1", "2"}};
-    progress_.stopAfter = 3;
+    progress_.stopAt = 3;
     EXPECT_EQ(Query2D(site_, "Camera= 1", kReportDay, kDate, {}, hooks_), 0);
     EXPECT_EQ(client_.Count("Exec"), 3);
     EXPECT_EQ(sink_.rows.size(), 3u);

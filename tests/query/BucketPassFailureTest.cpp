@@ -52,13 +52,13 @@ Outcome RunDay(ScriptedPass& db, int yes) {
     site.connectionType = kConnLocal;
     site.localDb = &db;
     site.localDB = "/data/counts.db";
-    StepCounter progress;
-    YesThenNo prompt(yes);
+    CountingProgress progress;
+    ScriptedPrompt prompt(yes);
     Rows rows;
     QueryHooks hooks{&progress, &prompt, &rows, nullptr, true};
     const int result =
         Query2D(site, "(Camera= 1)", 0, MakeSysTime(2024, 3, 5), QueryParams().hours, hooks);
-    return {result, prompt.asked, db.sql.size(), rows.count, progress.aborted};
+    return {result, prompt.Asked(), db.sql.size(), rows.count, progress.aborted};
 }
 
 TEST(BucketPassFailure, FailedPassAsksAndNeverFallsBackToBucketStatements) {

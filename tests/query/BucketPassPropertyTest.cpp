@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <random>
 
+#include "QueryFakes.h"
 #include "QueryTestKit.h"
 #include "RecNetServer.h"
 #include "UserStore.h"
@@ -349,23 +350,7 @@ std::vector<BucketPlan> PlansOf(const SiteRecord& site, const QueryParams& p) {
     return plans;
 }
 
-struct Row {
-    SYSTEMTIME from, to;
-    std::vector<uint32_t> values;
-    int kind;
-    bool operator==(const Row& o) const {
-        return from == o.from && to == o.to && values == o.values && kind == o.kind;
-    }
-};
-
-class RowList : public IRowSink {
-  public:
-    std::vector<Row> rows;
-    void AddRow(const SYSTEMTIME& from, const SYSTEMTIME& to, const uint32_t* values, int count,
-                int kind) override {
-        rows.push_back({from, to, std::vector<uint32_t>(values, values + count), kind});
-    }
-};
+using Row = zl::testsupport::RecordedRow;
 
 std::string Describe(const CountRecord& r) {
     char b[96];
@@ -497,8 +482,8 @@ TEST_F(BucketPassProperty, SameRowsAsThePerBucketStatements) {
                                          std::to_string(type) + (way ? " server" : " file") +
                                          " range " + std::to_string(p.range) + " family " +
                                          std::to_string(plan.family);
-                RowList perBucket, pass;
-                StepCounter stepsA, stepsB;
+                zl::testsupport::RowCollector perBucket, pass;
+                CountingProgress stepsA, stepsB;
                 const int a = RunPlan(s, plan, QueryHooks{&stepsA, nullptr, &perBucket});
                 std::string statement;
                 const zl::recnet::BucketPassResult b =
@@ -547,7 +532,7 @@ TEST_F(BucketPassProperty, WorkersBuildTheSameTables) {
         CCountTable people[2], threeD[2];
         CReportTable report[2];
         int result[2];
-        StepCounter steps[2];
+        CountingProgress steps[2];
         for (int way = 0; way < 2; ++way) {
             p.bucketPass = way == 1;
             p.siteThreads = way == 1 ? 4 : 1;

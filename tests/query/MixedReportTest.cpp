@@ -74,8 +74,8 @@ class MixedReport : public ::testing::Test {
             p.hours.start[k] = MakeSysTime(2000, 1, 1, 8, 0);
             p.hours.end[k] = MakeSysTime(2000, 1, 1, 20, 59);
         }
-        StepCounter progress;
-        YesThenNo prompt(0);
+        CountingProgress progress;
+        ScriptedPrompt prompt(0);
         EXPECT_EQ(RunQuery(p, sites, &progress, &prompt, QueryTables{&people, &threeD, &report}),
                   kQueryDone);
         return report.Records();

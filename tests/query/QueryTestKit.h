@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "QueryFakes.h"
 #include "TempFolder.h"
 #include "data/QueryHooks.h"
 #include "devlink/DevLink.h"
@@ -85,39 +86,5 @@ class FakeDevice : public DevLink {
     }
 };
 
-// Answers Yes a number of times, then No; counts the questions.
-class YesThenNo : public IRetryPrompt {
-  public:
-    explicit YesThenNo(int yes) : yes_(yes) {}
-    bool AskRetry(const std::string&, const std::string& message) override {
-        ++asked;
-        lastMessage = message;
-        return yes_-- > 0;
-    }
-    int asked = 0;
-    std::string lastMessage;
-
-  private:
-    int yes_;
-};
-
-// A progress that counts steps and answers false from step `stopAt` on (0 = never).
-class StepCounter : public IQueryProgress {
-  public:
-    int steps = 0;
-    int stopAt = 0;
-    bool aborted = false;
-    int closed = 0;
-    bool Step(const char*) override {
-        if (aborted) return false;
-        ++steps;
-        if (stopAt && steps >= stopAt) {
-            aborted = true;
-            return false;
-        }
-        return true;
-    }
-    void Abort() override { aborted = true; }
-    bool Aborted() const override { return aborted; }
-    void Close() override { ++closed; }
-};
+using zl::testsupport::CountingProgress;
+using zl::testsupport::ScriptedPrompt;

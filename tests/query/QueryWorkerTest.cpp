@@ -38,8 +38,8 @@ class Worker : public ::testing::Test {
     }
     CCountTable people_, threeD_;
     CReportTable report_;
-    StepCounter progress_;
-    YesThenNo prompt_{0};
+    CountingProgress progress_;
+    ScriptedPrompt prompt_{0};
 };
 
 TEST_F(Worker, CheckedCamerasTwoAndFiveMakeOneFilter) {
@@ -160,19 +160,19 @@ TEST_P(Retry, QuestionCountsAndAttempts) {
     const int yes = GetParam();
     FakeLocal db;
     db.fail = true;
-    YesThenNo prompt(yes);
+    ScriptedPrompt prompt(yes);
     const uint32_t v[] = {9};
     report_.Append(CountRecord{});
     people_.Add(kDate, kDate, v, 1, 0);
     EXPECT_EQ(RunQuery(Params(1), {LocalSite(&db, {1})}, &progress_, &prompt, Tables()),
               kQueryFailed);
-    EXPECT_EQ(prompt.asked, yes + 1);
+    EXPECT_EQ(prompt.Asked(), yes + 1);
     EXPECT_EQ(db.sql.size(), static_cast<size_t>(4 + yes));
     EXPECT_TRUE(progress_.aborted);
     EXPECT_EQ(progress_.closed, 1);
     EXPECT_EQ(report_.Size(), 0u);  // emptied at the start, not built
     EXPECT_EQ(people_.Size(), 0u);
-    EXPECT_NE(prompt.lastMessage.find("/data"), std::string::npos);
+    EXPECT_NE(prompt.LastMessage().find("/data"), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, Retry, ::testing::Values(0, 1, 3));

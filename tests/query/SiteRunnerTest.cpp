@@ -47,7 +47,7 @@ void AddRows(const SiteRecord& site, const SiteSinks& sinks, int count) {
 TEST(SiteRunner, RowsReachTheSinksInSiteOrderWhateverOrderTheSitesEnd) {
     for (bool atOnce : {false, true}) {
         OrderSink people, threeD;
-        StepCounter progress;
+        CountingProgress progress;
         std::atomic<int> running{0}, most{0};
         const bool ok = RunSites(
             Sites(5), atOnce, 3, &progress, nullptr, SiteSinks{&people, &threeD},
@@ -123,7 +123,7 @@ class SlowPrompt : public IRetryPrompt {
 };
 
 TEST(SiteRunner, OneQuestionAtATimeAndNoneAfterAnAbort) {
-    StepCounter progress;
+    CountingProgress progress;
     SlowPrompt prompt;
     const bool ok =
         RunSites(Sites(4), true, 4, &progress, &prompt, SiteSinks{},
