@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "QueryFakes.h"
+#include "SqliteFiles.h"
 #include "TempFolder.h"
 #include "base/SysTime.h"
 #include "data/QueryHooks.h"
@@ -18,20 +19,7 @@
 
 using DataTempDir = zl::testsupport::TempFolder;
 
-// Creates (or extends) an SQLite file with the statements; true when all ran.
-inline bool MakeDb(const std::string& path, const std::vector<std::string>& statements) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    sqlite3* db = nullptr;
-    if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) {
-        sqlite3_close(db);
-        return false;
-    }
-    bool ok = true;
-    for (const std::string& s : statements)
-        ok = ok && sqlite3_exec(db, s.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_close(db);
-    return ok;
-}
+using zl::testsupport::MakeDb;
 
 // A server client that answers from a script and logs every call.
 class ScriptClient : public RecNetClient {

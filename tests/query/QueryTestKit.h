@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "QueryFakes.h"
+#include "SqliteFiles.h"
 #include "TempFolder.h"
 #include "data/QueryHooks.h"
 #include "devlink/DevLink.h"
@@ -19,16 +20,7 @@
 
 using QueryTempDir = zl::testsupport::TempFolder;
 
-inline bool MakeSqliteDb(const std::string& path, const std::vector<std::string>& statements) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    sqlite3* db = nullptr;
-    if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) return false;
-    bool ok = true;
-    for (const std::string& s : statements)
-        ok = ok && sqlite3_exec(db, s.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_close(db);
-    return ok;
-}
+using zl::testsupport::MakeDb;
 
 // A local database object that answers every query with one row of fixed column texts, or
 // fails; it records every SQL text.

@@ -29,7 +29,7 @@ class SiteConnect : public ::testing::Test {
 };
 
 TEST_F(SiteConnect, LocalFolderFindsTheCamerasOfThe2DTable) {
-    ASSERT_TRUE(MakeSqliteDb(dir_.File("PeopleCounterData/PeopleCounter.db"),
+    ASSERT_TRUE(MakeDb(dir_.File("PeopleCounterData/PeopleCounter.db"),
                              {k2DTable,
                               "INSERT INTO Records VALUES(3,'',0,0),(1,'',0,0),(7,'',0,0),"
                               "(0,'',0,0),(-2,'',0,0),('abc','',0,0),(70,'',0,0),(3,'',0,0);"}));
@@ -51,7 +51,7 @@ TEST_F(SiteConnect, LocalFolderFindsTheCamerasOfThe2DTable) {
 
 TEST_F(SiteConnect, Local3DFileMarksThreeDCameras) {
     const std::string file = dir_.File("PeopleCounterData/3DPeopleCounter.db");
-    ASSERT_TRUE(MakeSqliteDb(file, {"CREATE TABLE _3DRecords(Camera INT, Time TEXT, InOut INT, "
+    ASSERT_TRUE(MakeDb(file, {"CREATE TABLE _3DRecords(Camera INT, Time TEXT, InOut INT, "
                                     "Height INT);",
                                     "INSERT INTO _3DRecords VALUES(2,'',1,1500);"}));
     SiteRecord s = Local(file, 2);
@@ -64,7 +64,7 @@ TEST_F(SiteConnect, Local3DFileMarksThreeDCameras) {
 
 TEST_F(SiteConnect, DatabaseFileOfAnotherCounterTypeStaysUnconnected) {
     const std::string file = dir_.File("PeopleCounterData/PeopleCounter.db");
-    ASSERT_TRUE(MakeSqliteDb(file, {k2DTable, "INSERT INTO Records VALUES(1,'',0,0);"}));
+    ASSERT_TRUE(MakeDb(file, {k2DTable, "INSERT INTO Records VALUES(1,'',0,0);"}));
     SiteRecord s = Local(file, 1);
     const SiteConnectResult r = ReconnectSite(s, 5, 0);
     EXPECT_EQ(r.connected, 0);
@@ -79,7 +79,7 @@ TEST_F(SiteConnect, MissingDatabaseAndMissingTableGive113) {
     ReleaseSiteHandles(missing);
 
     ASSERT_TRUE(
-        MakeSqliteDb(dir_.File("ZoneCounterData/ZoneCounter.db"), {"CREATE TABLE other(a INT);"}));
+        MakeDb(dir_.File("ZoneCounterData/ZoneCounter.db"), {"CREATE TABLE other(a INT);"}));
     SiteRecord noTable = Local(dir_.Path(), 4);
     const SiteConnectResult r = ReconnectSite(noTable, 4, 0);
     EXPECT_EQ(r.connected, 1);
@@ -92,7 +92,7 @@ TEST_F(SiteConnect, QueueSiteIsPointedAtTheMeasuresFile) {
     for (const char* name :
          {"QueueLengthMonitoring", "QueueLengthMonitoringWaiting", "QueueLengthMonitoringServed"}) {
         ASSERT_TRUE(
-            MakeSqliteDb(dir_.File(std::string("QueueLengthData/") + name + ".db"),
+            MakeDb(dir_.File(std::string("QueueLengthData/") + name + ".db"),
                          {"CREATE TABLE records(Camera INT, StartTime TEXT);",
                           "INSERT INTO records VALUES(4,'');", "CREATE TABLE marker(name TEXT);",
                           std::string("INSERT INTO marker VALUES('") + name + "');"}));
