@@ -376,7 +376,9 @@ TEST_F(ChartPageTest, LabelsThinToWhatFitsAndValuesStayInside) {
                     << labels[i].toMap()["t"].toString().toStdString();
             }
             // A day of short periods shows whole hours once it cannot show every label.
-            if (count % 24 == 0 && step >= count / 24) EXPECT_EQ(step % (count / 24), 0);
+            if (count % 24 == 0 && step >= count / 24) {
+                EXPECT_EQ(step % (count / 24), 0);
+            }
             // The step is the least that fits: half of it would leave no gap.
             if (step > 1) {
                 const double slot = Js("Chart.helpers.zlxXSlot(zlxPage.chart.scale)").toDouble();
