@@ -433,6 +433,8 @@ RunOutcome GuardedDatabase::Run(const std::string& sql, RowSink* sink,
         for (int i = 0; i < columns; ++i) {
             texts[i] = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
             lengths[i] = texts[i] ? sqlite3_column_bytes(stmt, i) : 0;
+            if (onlyIntegers_ && texts[i] && sqlite3_column_type(stmt, i) != SQLITE_INTEGER)
+                *onlyIntegers_ = false;
             bytes += lengths[i] + 1;
         }
         if (sqlite3_errcode(db_) == SQLITE_NOMEM) {

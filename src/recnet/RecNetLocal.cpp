@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "recnet/DiscoveryExtend.h"
 #include "recnet/LocalDatabase.h"
 #include "recnet/MonthDays.h"
 #include "recnet/SqliteText.h"
@@ -109,18 +110,20 @@ int LocalDatabase::Exec(const char* sql, RecNetRowCallback callback, void* conte
 }
 
 int LocalDatabase::ExecDiscovery(const char* sql, RecNetRowCallback callback, void* context) {
+    const TextRun text = [this](const std::string& statement, DiscoveryAnswer* rows) {
+        return ExecRows(db_, statement.c_str(), CollectDiscoveryRow, rows, &lastError_) ==
+               SQLITE_OK;
+    };
     const DiscoveryRun run = [&](DiscoveryAnswer* answer) {
-        if (ExecRows(db_, sql, CollectDiscoveryRow, answer, &lastError_) != SQLITE_OK) return false;
-        // No row: the names still belong to the answer (the server hands them on).
-        sqlite3_stmt* stmt = nullptr;
-        if (answer->names.empty() && sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr) == SQLITE_OK)
-            for (int i = 0; stmt && i < sqlite3_column_count(stmt); ++i)
-                answer->names.push_back(sqlite3_column_name(stmt, i));
-        sqlite3_finalize(stmt);
+        if (!RunTypedDiscovery(db_, sql, answer, &lastError_)) return false;
+        NoteDiscoveryFacts(answer->typed, text, sql, answer);
         return true;
     };
     DiscoveryAnswer answer;
-    if (!DiscoveryCache::Shared().Answer(file_, sql, run, &answer)) return 0;
+    if (!DiscoveryCache::Shared().Answer(file_, sql, run, &answer, nullptr,
+                                         MakeDiscoveryExtend(db_, sql, text)))
+        return 0;
+    lastError_.clear();
     if (!callback) return 1;
     std::vector<char*> names, texts;
     for (const std::string& name : answer.names) names.push_back(const_cast<char*>(name.c_str()));
