@@ -92,6 +92,8 @@ class CReportDlg : public QWidget {
     // Outcome of the last query (QueryOutcome), and whether the user cancelled it.
     int LastOutcome() const { return lastOutcome_; }
     bool LastCancelled() const { return lastCancelled_; }
+    // True when the last re-connection of the sites (a counter type change) was cancelled.
+    bool LastReconnectCancelled() const { return lastReconnectCancelled_; }
 
     // The actions of the controls, as the user runs them.
     void SelectCounterType(int index);
@@ -165,6 +167,8 @@ class CReportDlg : public QWidget {
     // Drops the result: no rows, the hint `hintId` in the result area, Print and Export off.
     void ClearResult(unsigned hintId);
     void WaitForWorker(QueryRun& run);
+    // Re-connects every site for the current counter type off this thread (with progress).
+    void ReconnectSites(bool people);
     void ShowError(const QString& text);
 
     FilterState filters_;
@@ -222,5 +226,6 @@ class CReportDlg : public QWidget {
     uint32_t chartMax_ = 0;
     int lastOutcome_ = 0;
     bool lastCancelled_ = false;
+    bool lastReconnectCancelled_ = false;
     bool shutDown_ = false;
 };

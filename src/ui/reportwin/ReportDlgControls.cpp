@@ -10,6 +10,7 @@
 #include "chart/HtmlChart.h"
 #include "data/QueueDatabase.h"
 #include "query/CountTable.h"
+#include "query/QueryRun.h"
 #include "sites/SiteLogic.h"
 #include "store/IString.h"
 #include "store/SiteListStore.h"
@@ -17,6 +18,7 @@
 #include "ui/reportwin/CReportDlg.h"
 #include "ui/reportwin/IDatePicker.h"
 #include "ui/reportwin/ISettingsDialog.h"
+#include "ui/reportwin/ProgressDlg.h"
 #include "ui/sitetree/CDragDropTreeCtrl.h"
 
 namespace {
@@ -84,11 +86,26 @@ void CReportDlg::SelectCounterType(int index) {
     FillRegionList(change.regionList);
     ApplyFilterVisibility();
     siteLogic_->SetQueueMeasure(filters_.QueueType());
-    if (change.refreshOtherSites)
-        siteLogic_->RefreshSites(filters_.CounterType());
-    else
-        siteLogic_->RefreshPeopleSites(filters_.CounterType());
+    ReconnectSites(!change.refreshOtherSites);
     if (picker_) picker_->RefreshDataDays();
+}
+
+void CReportDlg::ReconnectSites(bool people) {
+    // The sites connect on a worker thread behind the progress dialog, so the window keeps
+    // painting; Cancel starts no further site (those are connected before the next query).
+    SiteLogic::RefreshJob job = siteLogic_->BeginRefresh(filters_.CounterType(), people);
+    {
+        QueryRun run;
+        run.Start([&job](QueryRun& self) {
+            SiteLogic::ConnectRefresh(
+                job, [&self] { return self.Aborted(); }, [&self] { self.Step(); });
+            return 1;
+        });
+        CProgressDlg progress(this);
+        lastReconnectCancelled_ = progress.RunFor(run);
+        WaitForWorker(run);
+    }
+    siteLogic_->EndRefresh(job);
 }
 
 void CReportDlg::SelectRange(int range) {
