@@ -433,6 +433,20 @@ SiteLogic::RefreshJob SiteLogic::BeginRefresh(int counterType, bool people) {
     job.queueMeasure = queueMeasure_;
     job.copies = sites_;
     job.results.resize(sites_.size());
+    job.wanted.assign(sites_.size(), 1);
+    job.done.assign(sites_.size(), 0);
+    return job;
+}
+
+SiteLogic::RefreshJob SiteLogic::BeginRetry() {
+    RefreshJob job;
+    job.people = usePeopleWorker_ == 1;
+    job.counterType = counterType_;
+    job.queueMeasure = queueMeasure_;
+    job.copies = sites_;
+    job.results.resize(sites_.size());
+    job.wanted.resize(sites_.size());
+    for (size_t i = 0; i < sites_.size(); ++i) job.wanted[i] = IsUnreachable(sites_[i]) ? 1 : 0;
     job.done.assign(sites_.size(), 0);
     return job;
 }
@@ -443,7 +457,7 @@ void SiteLogic::ConnectRefresh(RefreshJob& job, const std::function<bool()>& sto
     // messages are told in site order once all are done.
     std::mutex stepMutex;
     ForEachAtOnce(job.copies.size(), QueryParams().siteThreads, [&](size_t i) {
-        if (stop && stop()) return;
+        if (!job.wanted[i] || (stop && stop())) return;
         job.results[i] = ReconnectSite(job.copies[i], job.counterType, job.queueMeasure);
         job.done[i] = 1;
         if (step) {
@@ -455,6 +469,7 @@ void SiteLogic::ConnectRefresh(RefreshJob& job, const std::function<bool()>& sto
 
 void SiteLogic::EndRefresh(RefreshJob& job) {
     for (size_t i = 0; i < sites_.size() && i < job.copies.size(); ++i) {
+        if (!job.wanted[i]) continue;
         if (!job.done[i]) {
             // Not started: the old type's connection and cameras go, the site shows as not
             // connected and is connected again before the next query (a database file of
@@ -473,13 +488,6 @@ void SiteLogic::EndRefresh(RefreshJob& job) {
     Fill(job.people ? Mode::kPeople : Mode::kOther);
 }
 
-void SiteLogic::Reconnect(size_t i) {
-    scratch_ = sites_[i];
-    const SiteConnectResult r = ReconnectSite(scratch_, counterType_, queueMeasure_);
-    sites_[i] = scratch_;
-    NoteReconnect(sites_[i], r);
-}
-
 void SiteLogic::NoteReconnect(const SiteRecord& site, const SiteConnectResult& r) {
     // A server or device that could not be reached (or refused us) stays in the tree, marked,
     // and is tried again before the next query.
@@ -493,10 +501,9 @@ void SiteLogic::NoteReconnect(const SiteRecord& site, const SiteConnectResult& r
 
 int SiteLogic::RetryUnreachable() {
     if (unreachable_.empty()) return 0;
-    for (size_t i = 0; i < sites_.size(); ++i) {
-        if (IsUnreachable(sites_[i])) Reconnect(i);
-    }
-    FillTreeByMode();
+    RefreshJob job = BeginRetry();
+    ConnectRefresh(job, nullptr, nullptr);
+    EndRefresh(job);
     int left = 0;
     for (const SiteRecord& site : sites_) left += IsUnreachable(site) ? 1 : 0;
     return left;

@@ -97,9 +97,12 @@ class SiteLogic {
         int queueMeasure = 0;
         std::vector<SiteRecord> copies;
         std::vector<SiteConnectResult> results;
+        std::vector<char> wanted;  // the sites this job connects
         std::vector<char> done;
     };
     RefreshJob BeginRefresh(int counterType, bool people);
+    // The same for the sites left unconnected (RetryUnreachable); no site wanted when none is.
+    RefreshJob BeginRetry();
     // `step` (optional) is called once per site that has been connected, from any thread.
     static void ConnectRefresh(RefreshJob& job, const std::function<bool()>& stop,
                                const std::function<void()>& step);
@@ -134,7 +137,6 @@ class SiteLogic {
     void ReadChecksBack();
     int FindSiteOfItem(SiteTreeItem item) const;
     void Tell(unsigned stringId);
-    void Reconnect(size_t index);
     // Marks or clears the site as unreachable and tells the user what went wrong.
     void NoteReconnect(const SiteRecord& site, const SiteConnectResult& result);
     // "Site "<name>": <cause>" for a failure of ReconnectSite (message 110, 111 or 113).

@@ -592,11 +592,29 @@ class ReportWindowTest : public QObject {
         QVERIFY(notConnected > 0);
         QVERIFY2(watcher.texts.isEmpty(), qPrintable(watcher.texts.join('|')));
 
-        // All sites checked: the query connects the rest first and counts every site.
+        // All sites checked: the query connects the rest first, off this thread too; a
+        // Cancel there runs no query and leaves them as they were.
         for (int i = 0; i < kSites; ++i) {
             QTreeWidgetItem* item = tree->topLevelItem(i);
             item->setCheckState(0, Qt::Checked);
             emit tree->treeLeftClicked(item, QPoint());
+        }
+        {
+            lockAll();
+            bool cancelled = false;
+            QTimer poll;
+            connect(&poll, &QTimer::timeout, this, [&] {
+                auto* dlg = qobject_cast<CProgressDlg*>(QApplication::activeModalWidget());
+                if (!dlg || !dlg->isVisible() || cancelled) return;
+                cancelled = true;
+                QTest::mouseClick(dlg->findChild<QPushButton*>(QStringLiteral("id2")),
+                                  Qt::LeftButton);
+                writers.Release();
+            });
+            poll.start(10);
+            PressQuery();
+            QVERIFY(cancelled);
+            QCOMPARE(window_->Table()->rowCount(), 0);
         }
         PressQuery();
         QCOMPARE(window_->LastOutcome(), static_cast<int>(kQueryDone));

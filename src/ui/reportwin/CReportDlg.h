@@ -19,6 +19,7 @@
 #include <memory>
 
 #include "chart/HtmlChart.h"
+#include "sites/SiteLogic.h"
 #include "ui/reportwin/FilterState.h"
 
 class CDragDropTreeCtrl;
@@ -169,6 +170,10 @@ class CReportDlg : public QWidget {
     void WaitForWorker(QueryRun& run);
     // Re-connects every site for the current counter type off this thread (with progress).
     void ReconnectSites(bool people);
+    // Connects the sites left unconnected, the same way; false when the user cancelled.
+    bool RetryUnreachableSites();
+    // Runs the job's connecting on a worker behind the progress dialog; false after Cancel.
+    bool ConnectInBackground(SiteLogic::RefreshJob& job);
     void ShowError(const QString& text);
 
     FilterState filters_;

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <algorithm>
 
 #include "chart/HtmlChart.h"
 #include "data/QueueDatabase.h"
@@ -91,21 +92,32 @@ void CReportDlg::SelectCounterType(int index) {
 }
 
 void CReportDlg::ReconnectSites(bool people) {
+    SiteLogic::RefreshJob job = siteLogic_->BeginRefresh(filters_.CounterType(), people);
+    lastReconnectCancelled_ = !ConnectInBackground(job);
+    siteLogic_->EndRefresh(job);
+}
+
+bool CReportDlg::RetryUnreachableSites() {
+    SiteLogic::RefreshJob job = siteLogic_->BeginRetry();
+    if (std::find(job.wanted.begin(), job.wanted.end(), 1) == job.wanted.end()) return true;
+    const bool finished = ConnectInBackground(job);
+    siteLogic_->EndRefresh(job);
+    return finished;
+}
+
+bool CReportDlg::ConnectInBackground(SiteLogic::RefreshJob& job) {
     // The sites connect on a worker thread behind the progress dialog, so the window keeps
     // painting; Cancel starts no further site (those are connected before the next query).
-    SiteLogic::RefreshJob job = siteLogic_->BeginRefresh(filters_.CounterType(), people);
-    {
-        QueryRun run;
-        run.Start([&job](QueryRun& self) {
-            SiteLogic::ConnectRefresh(
-                job, [&self] { return self.Aborted(); }, [&self] { self.Step(); });
-            return 1;
-        });
-        CProgressDlg progress(this);
-        lastReconnectCancelled_ = progress.RunFor(run);
-        WaitForWorker(run);
-    }
-    siteLogic_->EndRefresh(job);
+    QueryRun run;
+    run.Start([&job](QueryRun& self) {
+        SiteLogic::ConnectRefresh(
+            job, [&self] { return self.Aborted(); }, [&self] { self.Step(); });
+        return 1;
+    });
+    CProgressDlg progress(this);
+    const bool cancelled = progress.RunFor(run);
+    WaitForWorker(run);
+    return !cancelled;
 }
 
 void CReportDlg::SelectRange(int range) {

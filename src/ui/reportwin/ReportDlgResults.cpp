@@ -77,7 +77,7 @@ void CReportDlg::RunQuery() {
     params.hours = WorkingHoursOf(settings);
     // Sites that could not be reached are tried again first; those still out are told about
     // (by name) and left out of this query.
-    siteLogic_->RetryUnreachable();
+    if (!RetryUnreachableSites()) return;  // cancelled: no query
     // The worker takes copies: nothing it reads can change under it.
     std::vector<SiteRecord> sites;
     for (const SiteRecord& site : CheckedSites(CSiteListStore::Instance()->Sites()))
