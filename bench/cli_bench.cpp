@@ -1,6 +1,7 @@
 // Whole reporter-cli runs as a user starts them (process start to exit: connect, discover,
 // query, output) against the sqlite3 shell running one grouping scan of the same period, on
-// one-minute 2D data of 16 cameras over 1, 2 and 3 years, without and with an index on the
+// one-minute data of 16 cameras (2D people counters, and flow counters for the Day by 5
+// minutes) over 1, 2 and 3 years, without and with an index on the
 // time column. Printed: best wall and processor milliseconds, their ratios, the first run
 // after the discovery cache was emptied, a cold page cache (when this runs as root), four
 // sites against one, recnetd on 127.0.0.1 against the file and the log-in's share, the start
@@ -8,7 +9,8 @@
 // recnetd servers of 10 roots each and one site that is down (time, peak memory, threads).
 //
 // usage: bench_cli [--dir DIR] [--cli PATH] [--sqlite3 PATH] [--years 1,2,3] [--repeat N]
-//                  [--keep] [--no-many]
+//                  [--keep] [--no-many] [--days N]
+// --days N makes every "year" N days long: a quick run that shows the bench works.
 // The databases go into DIR (default: a new folder under /tmp), removed at the end unless
 // --keep. The machine may be shared: the processor times are the steadier figures.
 #include <fcntl.h>
@@ -127,7 +129,7 @@ Run Best(const std::vector<std::string>& args, int repeat) {
 bool Generate(const std::string& root, int days, bool index) {
     CountGenOptions o;
     o.root = root;
-    o.types = {1};
+    o.types = {1, 5};
     o.days = days;
     o.endYear = 2024;
     o.endMonth = 3;
@@ -155,28 +157,39 @@ bool DropCaches() {
 struct Report {
     const char* name;
     const char* range;
-    const char* group;  // the shell's grouping of EnterTime
+    const char* type;    // counter type
+    const char* period;  // --period, or null
+    const char* group;   // the shell's grouping of the time column
+    const char* time;    // the time column
+    const char* sums;    // the shell's sums
     const char* from;
     const char* to;
 };
 
-// 2024-03-10 is a Sunday: its week starts on Monday 2024-03-04.
+// 2024-03-10 is a Sunday: its week starts on Monday 2024-03-04. The 5-minute Day is a flow
+// counter's (a people counter's Day is by the hour).
 const Report kReports[] = {
-    {"Day", "day", "substr(EnterTime,1,13)", "2024-03-10 00:00:00", "2024-03-10 23:59:59"},
-    {"Week", "week", "substr(EnterTime,1,10)", "2024-03-04 00:00:00", "2024-03-10 23:59:59"},
-    {"Month", "month", "substr(EnterTime,1,10)", "2024-03-01 00:00:00", "2024-03-31 23:59:59"},
+    {"Day", "day", "1", nullptr, "substr(EnterTime,1,13)", "EnterTime", "SUM(Inward), SUM(Outward)",
+     "2024-03-10 00:00:00", "2024-03-10 23:59:59"},
+    {"Day5", "day", "5", "5",
+     "substr(CountingTime,1,14) || (CAST(substr(CountingTime,15,2) AS INTEGER) / 5)",
+     "CountingTime", "SUM(Line1_In), SUM(Line1_Out)", "2024-03-10 00:00:00", "2024-03-10 23:59:59"},
+    {"Week", "week", "1", nullptr, "substr(EnterTime,1,10)", "EnterTime",
+     "SUM(Inward), SUM(Outward)", "2024-03-04 00:00:00", "2024-03-10 23:59:59"},
+    {"Month", "month", "1", nullptr, "substr(EnterTime,1,10)", "EnterTime",
+     "SUM(Inward), SUM(Outward)", "2024-03-01 00:00:00", "2024-03-31 23:59:59"},
 };
 
 std::string ShellSql(const Report& r) {
-    return std::string("SELECT ") + r.group +
-           ", SUM(Inward), SUM(Outward) FROM Records WHERE EnterTime BETWEEN '" + r.from +
-           "' AND '" + r.to + "' GROUP BY 1;";
+    return std::string("SELECT ") + r.group + ", " + r.sums + " FROM records WHERE " + r.time +
+           " BETWEEN '" + r.from + "' AND '" + r.to + "' GROUP BY 1;";
 }
 
 std::vector<std::string> CliArgs(const std::string& cli, const Report& r,
                                  const std::vector<std::string>& sites) {
-    std::vector<std::string> a = {cli,      "report",     "--type",   "1",    "--range", r.range,
+    std::vector<std::string> a = {cli,      "report",     "--type",   r.type, "--range", r.range,
                                   "--date", "2024-03-10", "--format", "json", "--quiet"};
+    if (r.period) a.insert(a.end(), {"--period", r.period});
     a.insert(a.end(), sites.begin(), sites.end());
     return a;
 }
@@ -235,10 +248,11 @@ bool StartServer(Server* s, const std::vector<std::string>& roots, const std::st
 
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    std::string dir, shellPath = "sqlite3";
+    std::string dir, shellProgram = "sqlite3";
     std::string cli = std::filesystem::path(argv[0]).parent_path() / "reporter-cli";
     std::vector<int> years = {1, 2, 3};
     int repeat = 3;
+    int daysPerYear = 365;
     bool keep = false, many = true;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -248,7 +262,7 @@ int main(int argc, char** argv) {
         else if (a == "--cli" && more)
             cli = argv[++i];
         else if (a == "--sqlite3" && more)
-            shellPath = argv[++i];
+            shellProgram = argv[++i];
         else if (a == "--years" && more)
             years = ParseYears(argv[++i]);
         else if (a == "--repeat" && more)
@@ -257,10 +271,12 @@ int main(int argc, char** argv) {
             keep = true;
         else if (a == "--no-many")
             many = false;
+        else if (a == "--days" && more)
+            daysPerYear = std::max(1, std::atoi(argv[++i]));
         else {
             std::fprintf(stderr,
                          "usage: bench_cli [--dir DIR] [--cli PATH] [--sqlite3 PATH] "
-                         "[--years 1,2,3] [--repeat N] [--keep] [--no-many]\n");
+                         "[--years 1,2,3] [--repeat N] [--keep] [--no-many] [--days N]\n");
             return 2;
         }
     }
@@ -297,8 +313,10 @@ int main(int argc, char** argv) {
             const std::string dataRoot =
                 dir + "/y" + std::to_string(y) + (index ? "-index" : "-plain");
             const auto made = Clock::now();
-            if (!std::filesystem::exists(dataRoot) && !Generate(dataRoot, 365 * y, index)) return 1;
+            if (!std::filesystem::exists(dataRoot) && !Generate(dataRoot, daysPerYear * y, index))
+                return 1;
             const std::string db = DatabasePathOfType(dataRoot, 1);
+            const std::string flowDb = DatabasePathOfType(dataRoot, 5);
             const long fileKb = static_cast<long>(std::filesystem::file_size(db) / 1024);
             std::printf("\n%d year%s, %s time index (%ld MiB, made in %.0f s)\n", y,
                         y > 1 ? "s" : "", index ? "with" : "without", fileKb / 1024,
@@ -311,7 +329,9 @@ int main(int argc, char** argv) {
                 std::filesystem::remove_all(cacheHome);
                 const Run first = Spawn(args, false);
                 const Run warm = Best(args, repeat);
-                const Run shell = Best({shellPath, "-batch", "-readonly", db, ShellSql(r)}, repeat);
+                const std::string& file = std::string(r.type) == "5" ? flowDb : db;
+                const Run shell =
+                    Best({shellProgram, "-batch", "-readonly", file, ShellSql(r)}, repeat);
                 std::printf("  %-6s %12s %12s %12s %14s %12ld\n", r.name, Cell(warm).c_str(),
                             Cell(shell).c_str(), Ratio(warm, shell).c_str(), Cell(first).c_str(),
                             PeakKb(args, dir));
@@ -321,17 +341,19 @@ int main(int argc, char** argv) {
                     const Run cold = Spawn(args, false);
                     DropCaches();
                     const Run coldShell =
-                        Spawn({shellPath, "-batch", "-readonly", db, ShellSql(r)}, false);
+                        Spawn({shellProgram, "-batch", "-readonly", file, ShellSql(r)}, false);
                     std::printf(
                         "  %-6s cold: cli %s (read %ld KiB = %.1f %% of the file), "
                         "sqlite3 %s (read %ld KiB), ratio %s\n",
                         r.name, Cell(cold).c_str(), cold.readKb,
-                        100.0 * cold.readKb / std::max(fileKb, 1L), Cell(coldShell).c_str(),
-                        coldShell.readKb, Ratio(cold, coldShell).c_str());
+                        100.0 * cold.readKb /
+                            std::max(static_cast<long>(std::filesystem::file_size(file) / 1024),
+                                     1L),
+                        Cell(coldShell).c_str(), coldShell.readKb, Ratio(cold, coldShell).c_str());
                 }
             }
             // Four sites on the same file against one.
-            const Report& month = kReports[2];
+            const Report& month = kReports[3];
             const Run one = Best(CliArgs(cli, month, {"--local", dataRoot}), repeat);
             const Run four = Best(CliArgs(cli, month,
                                           {"--local", dataRoot, "--local", dataRoot, "--local",
@@ -362,6 +384,16 @@ int main(int argc, char** argv) {
                 server.server->Stop();
             }
         }
+    }
+    if (!firstRoot.empty()) {
+        // The start of a report as a user runs it, without a picture: a local file, cameras
+        // given, a day without records.
+        const std::vector<std::string> empty = {
+            cli,       "report",    "--type", "1",        "--date", "2000-01-01", "--local",
+            firstRoot, "--cameras", "1",      "--format", "json",   "--quiet"};
+        const Run start = Best(empty, repeat);
+        std::printf("\nstart: a report of an empty day, no picture: %s ms, peak %ld KiB\n",
+                    Cell(start).c_str(), PeakKb(empty, dir));
     }
     if (dayByYears.size() >= 2)
         std::printf("\nindexed Day, processor time of %d years over 1 year: %.2f\n", years.back(),

@@ -432,7 +432,11 @@ RunOutcome GuardedDatabase::Run(const std::string& sql, RowSink* sink,
     RunOutcome stopped = RunOutcome::Ok;  // why a row ended the run
     rc = zl::recnet::ForEachRowText(
         statement, [&](int count, const char* const* texts, const int* lengths) {
-            for (int i = 0; i < count; ++i) bytes += lengths[i] + 1;
+            for (int i = 0; i < count; ++i) {
+                bytes += lengths[i] + 1;
+                if (onlyIntegers_ && texts[i] && statement.Type(i) != SQLITE_INTEGER)
+                    *onlyIntegers_ = false;
+            }
             if (sqlite3_errcode(db_) == SQLITE_NOMEM) {
                 *message = "out of memory";
                 stopped = RunOutcome::TooLarge;

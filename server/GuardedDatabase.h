@@ -85,6 +85,8 @@ class GuardedDatabase : private StopCheck {
     // A virtual table (a table-valued function) was being set up in the current prepare.
     bool virtualTable_ = false;
     bool discovering_ = false;  // the discovery statement runs for the cache
+    // While set, Run notes whether every value it hands on is an integer or NULL.
+    bool* onlyIntegers_ = nullptr;
 };
 
 // True when the text starts (after blanks and comments) with SELECT, WITH or VALUES.

@@ -3,6 +3,7 @@
 // other, under every limit.
 #include "GuardedDatabase.h"
 #include "recnet/DiscoveryCache.h"
+#include "recnet/DiscoveryExtend.h"
 
 namespace zl::recnetd {
 
@@ -35,16 +36,33 @@ RunOutcome GuardedDatabase::RunDiscovery(const std::string& sql, RowSink* sink,
                                          const std::function<bool()>& cancelled,
                                          std::string* message) {
     RunOutcome outcome = RunOutcome::Ok;
+    // The helper statements of an extension run under the same limits as any other.
+    const zl::recnet::TextRun text = [&](const std::string& statement,
+                                         zl::recnet::DiscoveryAnswer* rows) {
+        CollectSink collect(rows);
+        std::string ignored;
+        discovering_ = true;
+        const RunOutcome helper = Run(statement, &collect, cancelled, &ignored);
+        discovering_ = false;
+        return helper == RunOutcome::Ok;
+    };
     const zl::recnet::DiscoveryRun run = [&](zl::recnet::DiscoveryAnswer* answer) {
         CollectSink collect(answer);
+        bool onlyIntegers = true;
         discovering_ = true;
+        onlyIntegers_ = &onlyIntegers;
         outcome = Run(sql, &collect, cancelled, message);
+        onlyIntegers_ = nullptr;
         discovering_ = false;
-        return outcome == RunOutcome::Ok;
+        if (outcome != RunOutcome::Ok) return false;
+        zl::recnet::NoteDiscoveryFacts(onlyIntegers, text, sql, answer);
+        return true;
     };
     const zl::recnet::OpenedFile file{realPath_, device_, inode_};
     zl::recnet::DiscoveryAnswer answer;
-    if (!zl::recnet::DiscoveryCache::Shared().Answer(file, sql, run, &answer)) return outcome;
+    if (!zl::recnet::DiscoveryCache::Shared().Answer(
+            file, sql, run, &answer, nullptr, zl::recnet::MakeDiscoveryExtend(db_, sql, text)))
+        return outcome;
 
     // The limits hold for a kept answer as for a fresh one.
     int64_t bytes = 0;

@@ -112,7 +112,7 @@ int RunPeopleQuery(const QueryParams& params, const std::vector<SiteRecord>& sit
     };
     const bool atOnce = SitesMayRunAtOnce(sites, true, params.siteThreads);
     const bool ok = RunSites(sites, atOnce, params.siteThreads, progress, prompt,
-                             SiteSinks{&people, &threeD}, job);
+                             SiteSinks{&people, &threeD}, job, tables.failedSite);
     return Conclude(ok, progress, tables);
 }
 
@@ -137,7 +137,7 @@ int RunGeneralQuery(const QueryParams& params, const std::vector<SiteRecord>& si
     };
     const bool atOnce = SitesMayRunAtOnce(sites, false, params.siteThreads);
     const bool ok = RunSites(sites, atOnce, params.siteThreads, progress, prompt,
-                             SiteSinks{&people, nullptr}, job);
+                             SiteSinks{&people, nullptr}, job, tables.failedSite);
     return Conclude(ok, progress, tables);
 }
 

@@ -17,6 +17,8 @@ struct QueryTables {
     CCountTable* people = CCountTable::PeopleInstance();
     CCountTable* threeD = CCountTable::ThreeDInstance();
     CReportTable* report = CReportTable::Instance();
+    // Receives the name of the site whose query failed (a run that ends kQueryFailed).
+    std::string* failedSite = nullptr;
 };
 
 enum QueryOutcome {

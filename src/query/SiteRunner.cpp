@@ -132,10 +132,14 @@ void ForEachAtOnce(size_t count, int threads, const std::function<void(size_t)>&
 
 bool RunSites(const std::vector<SiteRecord>& sites, bool atOnce, int threads,
               IQueryProgress* progress, IRetryPrompt* prompt, const SiteSinks& sinks,
-              const SiteJob& job) {
+              const SiteJob& job, std::string* failedSite) {
+    const auto failedAt = [&](const SiteRecord& site) {
+        if (failedSite) *failedSite = site.name;
+        return false;
+    };
     if (!atOnce || threads < 2 || sites.size() < 2) {
         for (const SiteRecord& site : sites)
-            if (!job(site, progress, prompt, sinks)) return false;
+            if (!job(site, progress, prompt, sinks)) return failedAt(site);
         return true;
     }
     SharedProgress sharedProgress(progress);
@@ -161,11 +165,21 @@ bool RunSites(const std::vector<SiteRecord>& sites, bool atOnce, int threads,
     for (size_t t = 0; t < count; ++t) pool.emplace_back(worker);
     for (std::thread& t : pool) t.join();
 
-    for (const auto& r : results) {
-        if (!r->started) return false;
-        r->people.HandOn(sinks.people);
-        r->threeD.HandOn(sinks.threeD);
-        if (!r->ok) return false;
+    // A site that did not start follows one that failed; the failed one is named.
+    const SiteRecord* firstFailed = nullptr;
+    for (size_t i = 0; i < results.size(); ++i) {
+        const SiteResult& r = *results[i];
+        if (r.started && !r.ok) {
+            firstFailed = &sites[i];
+            break;
+        }
+    }
+    for (size_t i = 0; i < results.size(); ++i) {
+        SiteResult& r = *results[i];
+        if (!r.started) return failedAt(firstFailed ? *firstFailed : sites[i]);
+        r.people.HandOn(sinks.people);
+        r.threeD.HandOn(sinks.threeD);
+        if (!r.ok) return failedAt(sites[i]);
     }
     return true;
 }

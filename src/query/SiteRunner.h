@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "data/QueryHooks.h"
@@ -33,7 +34,8 @@ void ForEachAtOnce(size_t count, int threads, const std::function<void(size_t)>&
 
 // Runs `job` for each site in order, at most `threads` at once when `atOnce`. A site that
 // fails ends the run: no later site starts, and the rows reach the sinks up to and including
-// that site's. True when every site went through.
+// that site's. True when every site went through; else *failedSite (optional) names the first
+// site, in list order, that failed.
 bool RunSites(const std::vector<SiteRecord>& sites, bool atOnce, int threads,
               IQueryProgress* progress, IRetryPrompt* prompt, const SiteSinks& sinks,
-              const SiteJob& job);
+              const SiteJob& job, std::string* failedSite = nullptr);

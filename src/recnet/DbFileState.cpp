@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -19,21 +20,13 @@ constexpr size_t kFrameHeaderBytes = 24;
 // state unknown (the answer is then computed afresh).
 constexpr uint64_t kMaxWalBytes = 256ull << 20;
 
-class Fd {
-  public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
+}  // namespace
 
-  private:
-    int fd_;
-};
+UniqueFd::~UniqueFd() {
+    if (fd_ >= 0) ::close(fd_);
+}
 
-bool ReadAt(int fd, void* buffer, size_t bytes, uint64_t offset) {
+bool ReadFileAt(int fd, void* buffer, size_t bytes, uint64_t offset) {
     auto* p = static_cast<unsigned char*>(buffer);
     while (bytes > 0) {
         const ssize_t n = ::pread(fd, p, bytes, static_cast<off_t>(offset));
@@ -44,6 +37,8 @@ bool ReadAt(int fd, void* buffer, size_t bytes, uint64_t offset) {
     }
     return true;
 }
+
+namespace {
 
 uint32_t Big32(const unsigned char* p) {
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
@@ -78,10 +73,12 @@ int64_t Nanos(const struct timespec& t) {
 
 }  // namespace
 
-bool ReadWalEnd(int fd, uint64_t size, WalEnd* end) {
+bool ReadWalEnd(int fd, uint64_t size, WalEnd* end, std::vector<WalFrame>* frames,
+                uint32_t* pageSizeOut) {
     *end = WalEnd();
+    if (frames) frames->clear();
     unsigned char header[kWalHeaderBytes];
-    if (size < kWalHeaderBytes || !ReadAt(fd, header, sizeof header, 0)) return false;
+    if (size < kWalHeaderBytes || !ReadFileAt(fd, header, sizeof header, 0)) return false;
     const uint32_t magic = Big32(header);
     if (magic != 0x377f0682 && magic != 0x377f0683) return false;
     const bool big = (magic & 1) != 0;
@@ -90,6 +87,7 @@ bool ReadWalEnd(int fd, uint64_t size, WalEnd* end) {
     uint32_t s1 = 0, s2 = 0;
     Checksum(header, 24, big, &s1, &s2);
     if (s1 != Big32(header + 24) || s2 != Big32(header + 28)) return false;
+    if (pageSizeOut) *pageSizeOut = pageSize;
     end->checkpoint = Big32(header + 12);
     end->salt1 = Big32(header + 16);
     end->salt2 = Big32(header + 20);
@@ -100,12 +98,13 @@ bool ReadWalEnd(int fd, uint64_t size, WalEnd* end) {
     std::vector<unsigned char> frame(frameBytes);
     uint64_t offset = kWalHeaderBytes;
     for (uint64_t number = 1; offset + frameBytes <= size; ++number, offset += frameBytes) {
-        if (!ReadAt(fd, frame.data(), frameBytes, offset)) break;
+        if (!ReadFileAt(fd, frame.data(), frameBytes, offset)) break;
         const unsigned char* h = frame.data();
         if (Big32(h + 8) != end->salt1 || Big32(h + 12) != end->salt2) break;
         Checksum(h, 8, big, &s1, &s2);
         Checksum(h + kFrameHeaderBytes, pageSize, big, &s1, &s2);
         if (s1 != Big32(h + 16) || s2 != Big32(h + 20)) break;
+        if (frames) frames->push_back({Big32(h), Big32(h + 4), offset + kFrameHeaderBytes, s1, s2});
         if (Big32(h + 4) != 0) {  // the database size after a commit: a commit frame
             end->commitFrame = number;
             end->sum1 = s1;
@@ -115,13 +114,34 @@ bool ReadWalEnd(int fd, uint64_t size, WalEnd* end) {
     return true;
 }
 
+bool SplitDbFileState(const std::string& state, std::string* filePart, bool* hasWal, WalEnd* wal) {
+    if (state.rfind("file ", 0) != 0) return false;
+    const size_t at = state.find(" wal ");
+    *filePart = state.substr(0, at);
+    *hasWal = at != std::string::npos;
+    *wal = WalEnd();
+    if (!*hasWal) return true;
+    unsigned long long v[6];
+    char extra = 0;
+    if (std::sscanf(state.c_str() + at + 5, "%llu %llu %llu %llu %llu %llu%c", &v[0], &v[1], &v[2],
+                    &v[3], &v[4], &v[5], &extra) != 6)
+        return false;
+    wal->salt1 = static_cast<uint32_t>(v[0]);
+    wal->salt2 = static_cast<uint32_t>(v[1]);
+    wal->checkpoint = static_cast<uint32_t>(v[2]);
+    wal->commitFrame = v[3];
+    wal->sum1 = static_cast<uint32_t>(v[4]);
+    wal->sum2 = static_cast<uint32_t>(v[5]);
+    return true;
+}
+
 DbFileState ReadDbFileState(const std::string& path) {
     DbFileState out;
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return out;
     unsigned char header[kHeaderBytes];
-    if (!ReadAt(fd.get(), header, sizeof header, 0) ||
+    if (!ReadFileAt(fd.get(), header, sizeof header, 0) ||
         std::memcmp(header, "SQLite format 3", 16) != 0)
         return out;
     out.device = st.st_dev;
@@ -133,7 +153,7 @@ DbFileState ReadDbFileState(const std::string& path) {
 
     // No log, an empty one, one with an invalid header and one without a commit frame all
     // leave the file's own content as the committed content: the same state.
-    Fd wal(::open((path + "-wal").c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd wal(::open((path + "-wal").c_str(), O_RDONLY | O_CLOEXEC));
     struct stat ws {};
     if (wal.get() < 0 && errno != ENOENT) return out;  // a log that cannot be read
     if (wal.get() >= 0) {

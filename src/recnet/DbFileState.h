@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zl::recnet {
 
@@ -39,6 +40,36 @@ struct WalEnd {
     uint64_t commitFrame = 0;
     uint32_t sum1 = 0, sum2 = 0;
 };
-bool ReadWalEnd(int fd, uint64_t size, WalEnd* end);
+// One valid frame of the log: the page it holds, the database size in pages after it (0 when
+// it is no commit frame), where its page data starts, and the running checksum after it.
+struct WalFrame {
+    uint32_t page = 0;
+    uint32_t dbPages = 0;
+    uint64_t dataOffset = 0;
+    uint32_t sum1 = 0, sum2 = 0;
+};
+// frames (optional) receives every valid frame in order, also those after the last commit.
+bool ReadWalEnd(int fd, uint64_t size, WalEnd* end, std::vector<WalFrame>* frames = nullptr,
+                uint32_t* pageSize = nullptr);
+
+// The parts of a state text: the database file's part and the log's end (hasWal false when the
+// log added nothing). False for a text that is no state.
+bool SplitDbFileState(const std::string& state, std::string* filePart, bool* hasWal, WalEnd* wal);
+
+// Closes its descriptor when it goes.
+class UniqueFd {
+  public:
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    ~UniqueFd();
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+// pread until `bytes` are read; false on an error or the end of the file.
+bool ReadFileAt(int fd, void* buffer, size_t bytes, uint64_t offset);
 
 }  // namespace zl::recnet

@@ -4,19 +4,21 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <sstream>
 
 #include "base/AtomicFile.h"
+#include "recnet/AppendProof.h"
 #include "recnet/DbFileState.h"
 
 namespace zl::recnet {
 
 namespace {
 
-constexpr const char* kMagic = "zelkoReporter discovery answer 1";
+constexpr const char* kMagic = "zelkoReporter discovery answer 2";
 constexpr size_t kMaxFileBytes = 1 << 20;
 constexpr size_t kMaxMemoryEntries = 1024;
 // A state is kept only when the file was last written at least this long before: a later
@@ -112,6 +114,7 @@ bool IdentifyFile(const std::string& path, OpenedFile* file) {
 std::string FormatDiscoveryFile(dev_t device, ino_t inode, const std::string& sql,
                                 const std::string& state, const DiscoveryAnswer& answer) {
     std::string body = Head(device, inode, sql) + "state " + Hex(state) + "\n";
+    body += "rowid " + std::to_string(answer.maxRowid) + (answer.typed ? " typed" : "") + "\n";
     body += "names";
     for (const std::string& name : answer.names) body += " " + Hex(name) + ".";
     body += "\n";
@@ -137,6 +140,15 @@ bool ParseDiscoveryFile(const std::string& text, dev_t device, ino_t inode, cons
     std::istringstream lines(body.substr(head.size()));
     std::string line;
     if (!std::getline(lines, line) || line.rfind("state ", 0) != 0 || !Unhex(line.substr(6), state))
+        return false;
+    long long maxRowid = -1;
+    char typed[8] = {};
+    int used = 0;
+    if (!std::getline(lines, line) ||
+        std::sscanf(line.c_str(), "rowid %lld%n %5s%n", &maxRowid, &used, typed, &used) < 1 ||
+        static_cast<size_t>(used) != line.size() || maxRowid < -1 ||
+        (typed[0] && std::string(typed) != "typed") ||
+        line != "rowid " + std::to_string(maxRowid) + (typed[0] ? " typed" : ""))
         return false;
     const auto values = [](const std::string& rest, std::vector<std::optional<std::string>>* out) {
         std::istringstream words(rest);
@@ -166,6 +178,8 @@ bool ParseDiscoveryFile(const std::string& text, dev_t device, ino_t inode, cons
         if (!values(line.substr(3), &row) || row.size() != parsed.names.size()) return false;
         parsed.rows.push_back(std::move(row));
     }
+    parsed.maxRowid = maxRowid;
+    parsed.typed = typed[0] != 0;
     *answer = std::move(parsed);
     return true;
 }
@@ -191,14 +205,13 @@ std::string DiscoveryCache::FileFor(dev_t device, ino_t inode, const std::string
     return folder_ + "/cameras-" + KeyOf(device, inode, sql) + ".txt";
 }
 
-bool DiscoveryCache::Lookup(const std::string& key, const std::string& state,
-                            const OpenedFile& file, const std::string& sql,
-                            DiscoveryAnswer* answer) {
+bool DiscoveryCache::Lookup(const std::string& key, const OpenedFile& file, const std::string& sql,
+                            Entry* entry) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         const auto it = memory_.find(key);
-        if (it != memory_.end() && it->second.state == state) {
-            *answer = it->second.answer;
+        if (it != memory_.end()) {
+            *entry = it->second;
             return true;
         }
     }
@@ -210,14 +223,33 @@ bool DiscoveryCache::Lookup(const std::string& key, const std::string& state,
         static_cast<size_t>(st.st_size) > kMaxFileBytes)
         return false;
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::string kept;
-    DiscoveryAnswer parsed;
-    if (!ParseDiscoveryFile(text, file.device, file.inode, sql, &kept, &parsed) || kept != state)
+    Entry parsed;
+    if (!ParseDiscoveryFile(text, file.device, file.inode, sql, &parsed.state, &parsed.answer))
         return false;
-    *answer = parsed;
+    *entry = parsed;
     std::lock_guard<std::mutex> lock(mutex_);
     if (memory_.size() >= kMaxMemoryEntries) memory_.clear();
-    memory_[key] = Entry{state, std::move(parsed)};
+    memory_[key] = std::move(parsed);
+    return true;
+}
+
+bool DiscoveryCache::Extend(const OpenedFile& file, const Entry& kept, const std::string& state,
+                            const DiscoveryExtend& extend, DiscoveryAnswer* answer) {
+    const DiscoveryAnswer& old = kept.answer;
+    if (!extend || !old.typed || old.maxRowid < 0 || old.names.size() != 1 ||
+        !ProveAppendOnly(file.path, kept.state, state, old.maxRowid))
+        return false;
+    DiscoveryAnswer added;
+    if (!extend(old.maxRowid, &added) || !added.typed || added.maxRowid < old.maxRowid)
+        return false;
+    DiscoveryAnswer merged = old;
+    for (auto& row : added.rows) {
+        if (row.size() != 1) return false;
+        if (std::find(merged.rows.begin(), merged.rows.end(), row) == merged.rows.end())
+            merged.rows.push_back(std::move(row));
+    }
+    merged.maxRowid = added.maxRowid;
+    *answer = std::move(merged);
     return true;
 }
 
@@ -235,23 +267,42 @@ void DiscoveryCache::Keep(const std::string& key, const std::string& state, cons
 }
 
 bool DiscoveryCache::Answer(const OpenedFile& file, const std::string& sql, const DiscoveryRun& run,
-                            DiscoveryAnswer* answer, bool* reused) {
+                            DiscoveryAnswer* answer, bool* reused, const DiscoveryExtend& extend,
+                            How* how) {
     if (reused) *reused = false;
+    if (how) *how = How::Ran;
     const DbFileState before = ReadDbFileState(file.path);
     // The path must still lead to the file the connection reads.
     const bool usable = before.known && before.device == file.device && before.inode == file.inode;
     const std::string key = KeyOf(file.device, file.inode, sql);
-    if (usable && Lookup(key, before.state, file, sql, answer)) {
+    Entry kept;
+    const bool haveKept = usable && Lookup(key, file, sql, &kept);
+    if (haveKept && kept.state == before.state) {
+        *answer = kept.answer;
         if (reused) *reused = true;
+        if (how) *how = How::Reused;
+        return true;
+    }
+    // Both ways, the new answer counts only when the file stayed in the state it was computed
+    // on; an extension that saw another state gives way to the whole statement.
+    const auto stayed = [&] {
+        const DbFileState after = ReadDbFileState(file.path);
+        return after.known && after.state == before.state;
+    };
+    const auto keep = [&](const DiscoveryAnswer& fresh) {
+        if (NowNs() - before.modifiedNs >= kSettledNs) Keep(key, before.state, file, sql, fresh);
+    };
+    DiscoveryAnswer extended;
+    if (haveKept && Extend(file, kept, before.state, extend, &extended) && stayed()) {
+        keep(extended);
+        *answer = std::move(extended);
+        if (how) *how = How::Extended;
         return true;
     }
     DiscoveryAnswer fresh;
     if (!run(&fresh)) return false;
     *answer = fresh;
-    if (!usable) return true;
-    const DbFileState after = ReadDbFileState(file.path);
-    if (after.known && after.state == before.state && NowNs() - after.modifiedNs >= kSettledNs)
-        Keep(key, before.state, file, sql, fresh);
+    if (usable && stayed()) keep(fresh);
     return true;
 }
 

@@ -16,6 +16,7 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -29,6 +30,10 @@ namespace zl::recnet {
 struct DiscoveryAnswer {
     std::vector<std::string> names;
     std::vector<std::vector<std::optional<std::string>>> rows;
+    // What makes the answer extensible (DiscoveryExtend.h): every value was an integer or NULL,
+    // and the highest rowid of the table it was computed on (-1: unknown).
+    bool typed = false;
+    int64_t maxRowid = -1;
     bool operator==(const DiscoveryAnswer& o) const { return names == o.names && rows == o.rows; }
 };
 
@@ -37,6 +42,9 @@ bool IsDiscoveryStatement(const std::string& sql);
 
 // Runs the statement on the database; true with its answer.
 using DiscoveryRun = std::function<bool(DiscoveryAnswer* answer)>;
+// The values the rows above fromRowid add (one column, in the order of their first rows), with
+// the table's highest rowid now; false when that cannot be told exactly.
+using DiscoveryExtend = std::function<bool(int64_t fromRowid, DiscoveryAnswer* added)>;
 
 // The file a connection reads: its path and the identity it had when it was opened.
 struct OpenedFile {
@@ -57,11 +65,14 @@ class DiscoveryCache {
     // The process-wide cache in the user's folder.
     static DiscoveryCache& Shared();
 
-    // The answer of `sql` on `file`: the kept one while the file provably has not changed,
-    // else run's (kept when the file stayed the same while it ran). False when run failed.
-    // *reused (optional) tells whether a kept answer was given.
+    // The answer of `sql` on `file`: the kept one while the file provably has not changed;
+    // the kept one brought up to date by `extend` (optional) when the pages prove that rows
+    // were only added (AppendProof.h); else run's. A new answer is kept when the file stayed
+    // the same while it was computed. False when run failed. *how (optional) tells which.
+    enum class How { Ran, Reused, Extended };
     bool Answer(const OpenedFile& file, const std::string& sql, const DiscoveryRun& run,
-                DiscoveryAnswer* answer, bool* reused = nullptr);
+                DiscoveryAnswer* answer, bool* reused = nullptr,
+                const DiscoveryExtend& extend = nullptr, How* how = nullptr);
 
     // The file an answer for this identity and statement is kept in.
     std::string FileFor(dev_t device, ino_t inode, const std::string& sql) const;
@@ -71,8 +82,11 @@ class DiscoveryCache {
         std::string state;
         DiscoveryAnswer answer;
     };
-    bool Lookup(const std::string& key, const std::string& state, const OpenedFile& file,
-                const std::string& sql, DiscoveryAnswer* answer);
+    // The kept entry for the key, whatever state it belongs to.
+    bool Lookup(const std::string& key, const OpenedFile& file, const std::string& sql,
+                Entry* entry);
+    bool Extend(const OpenedFile& file, const Entry& kept, const std::string& state,
+                const DiscoveryExtend& extend, DiscoveryAnswer* answer);
     void Keep(const std::string& key, const std::string& state, const OpenedFile& file,
               const std::string& sql, const DiscoveryAnswer& answer);
 

@@ -2,11 +2,6 @@
 
 #include "recnet/LocalDatabase.h"
 #include "recnet/RecNet.h"
-#include "recnet/RemoteClient.h"
-
-RecNetClient* CreateRecNetClient() {
-    return new (std::nothrow) zl::recnet::RemoteClient();
-}
 
 void DestroyRecNetClient(RecNetClient** handle) {
     if (!handle) return;

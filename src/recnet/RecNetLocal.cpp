@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "recnet/DiscoveryExtend.h"
 #include "recnet/LocalDatabase.h"
 #include "recnet/MonthDays.h"
 #include "recnet/SqliteStatement.h"
@@ -108,18 +109,20 @@ int LocalDatabase::Exec(const char* sql, RecNetRowCallback callback, void* conte
 }
 
 int LocalDatabase::ExecDiscovery(const char* sql, RecNetRowCallback callback, void* context) {
+    const TextRun text = [this](const std::string& statement, DiscoveryAnswer* rows) {
+        return ExecRows(db_, statement.c_str(), CollectDiscoveryRow, rows, &lastError_) ==
+               SQLITE_OK;
+    };
     const DiscoveryRun run = [&](DiscoveryAnswer* answer) {
-        if (ExecRows(db_, sql, CollectDiscoveryRow, answer, &lastError_) != SQLITE_OK) return false;
-        // No row: the names still belong to the answer (the server hands them on).
-        if (answer->names.empty()) {
-            const Statement statement(db_, sql);
-            for (int i = 0; statement.Prepared() && i < statement.Columns(); ++i)
-                answer->names.push_back(statement.Name(i));
-        }
+        if (!RunTypedDiscovery(db_, sql, answer, &lastError_)) return false;
+        NoteDiscoveryFacts(answer->typed, text, sql, answer);
         return true;
     };
     DiscoveryAnswer answer;
-    if (!DiscoveryCache::Shared().Answer(file_, sql, run, &answer)) return 0;
+    if (!DiscoveryCache::Shared().Answer(file_, sql, run, &answer, nullptr,
+                                         MakeDiscoveryExtend(db_, sql, text)))
+        return 0;
+    lastError_.clear();
     if (!callback) return 1;
     std::vector<char*> names, texts;
     for (const std::string& name : answer.names) names.push_back(const_cast<char*>(name.c_str()));

@@ -53,6 +53,8 @@ class Statement {
     const char* Text(int column) const;
     int Bytes(int column) const;
     int64_t Int64(int column) const;
+    // SQLite's storage class of the value (SQLITE_INTEGER ... SQLITE_NULL).
+    int Type(int column) const;
     const char* Name(int column) const;
 
     bool ReadOnly() const;

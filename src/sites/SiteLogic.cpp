@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <mutex>
 
 #include "base/CounterTypes.h"
 #include "data/QueueDatabase.h"
@@ -419,26 +420,72 @@ void SiteLogic::RefreshSites(int counterType) {
 }
 
 void SiteLogic::Refresh(int counterType, Mode mode) {
-    SetCounterType(counterType, mode == Mode::kPeople ? 1 : 0);
-    // Several sites connect at once, each on a copy of its own; the copies come back and the
-    // messages are told in site order once all are done.
-    std::vector<SiteRecord> copies = sites_;
-    std::vector<SiteConnectResult> results(sites_.size());
-    ForEachAtOnce(copies.size(), QueryParams().siteThreads, [&](size_t i) {
-        results[i] = ReconnectSite(copies[i], counterType_, queueMeasure_);
-    });
-    for (size_t i = 0; i < sites_.size(); ++i) {
-        sites_[i] = copies[i];
-        NoteReconnect(sites_[i], results[i]);
-    }
-    Fill(mode);
+    RefreshJob job = BeginRefresh(counterType, mode == Mode::kPeople);
+    ConnectRefresh(job, nullptr, nullptr);
+    EndRefresh(job);
 }
 
-void SiteLogic::Reconnect(size_t i) {
-    scratch_ = sites_[i];
-    const SiteConnectResult r = ReconnectSite(scratch_, counterType_, queueMeasure_);
-    sites_[i] = scratch_;
-    NoteReconnect(sites_[i], r);
+SiteLogic::RefreshJob SiteLogic::BeginRefresh(int counterType, bool people) {
+    SetCounterType(counterType, people ? 1 : 0);
+    RefreshJob job;
+    job.people = people;
+    job.counterType = counterType_;
+    job.queueMeasure = queueMeasure_;
+    job.copies = sites_;
+    job.results.resize(sites_.size());
+    job.wanted.assign(sites_.size(), 1);
+    job.done.assign(sites_.size(), 0);
+    return job;
+}
+
+SiteLogic::RefreshJob SiteLogic::BeginRetry() {
+    RefreshJob job;
+    job.people = usePeopleWorker_ == 1;
+    job.counterType = counterType_;
+    job.queueMeasure = queueMeasure_;
+    job.copies = sites_;
+    job.results.resize(sites_.size());
+    job.wanted.resize(sites_.size());
+    for (size_t i = 0; i < sites_.size(); ++i) job.wanted[i] = IsUnreachable(sites_[i]) ? 1 : 0;
+    job.done.assign(sites_.size(), 0);
+    return job;
+}
+
+void SiteLogic::ConnectRefresh(RefreshJob& job, const std::function<bool()>& stop,
+                               const std::function<void()>& step) {
+    // Several sites connect at once, each on a copy of its own; the copies come back and the
+    // messages are told in site order once all are done.
+    std::mutex stepMutex;
+    ForEachAtOnce(job.copies.size(), QueryParams().siteThreads, [&](size_t i) {
+        if (!job.wanted[i] || (stop && stop())) return;
+        job.results[i] = ReconnectSite(job.copies[i], job.counterType, job.queueMeasure);
+        job.done[i] = 1;
+        if (step) {
+            std::lock_guard<std::mutex> lock(stepMutex);
+            step();
+        }
+    });
+}
+
+void SiteLogic::EndRefresh(RefreshJob& job) {
+    for (size_t i = 0; i < sites_.size() && i < job.copies.size(); ++i) {
+        if (!job.wanted[i]) continue;
+        if (!job.done[i]) {
+            // Not started: the old type's connection and cameras go, the site shows as not
+            // connected and is connected again before the next query (a database file of
+            // another type simply does not show, as after its re-connection).
+            SiteRecord& site = sites_[i];
+            ReleaseSiteHandles(site);
+            for (CameraSlot& slot : site.cameras) slot.used = 0;
+            if (!(site.connectionType == kConnLocal && IsDatabaseFile(site.localDB) &&
+                  site.counterType != job.counterType))
+                unreachable_.insert(SiteKey(site));
+            continue;
+        }
+        sites_[i] = job.copies[i];
+        NoteReconnect(sites_[i], job.results[i]);
+    }
+    Fill(job.people ? Mode::kPeople : Mode::kOther);
 }
 
 void SiteLogic::NoteReconnect(const SiteRecord& site, const SiteConnectResult& r) {
@@ -454,10 +501,9 @@ void SiteLogic::NoteReconnect(const SiteRecord& site, const SiteConnectResult& r
 
 int SiteLogic::RetryUnreachable() {
     if (unreachable_.empty()) return 0;
-    for (size_t i = 0; i < sites_.size(); ++i) {
-        if (IsUnreachable(sites_[i])) Reconnect(i);
-    }
-    FillTreeByMode();
+    RefreshJob job = BeginRetry();
+    ConnectRefresh(job, nullptr, nullptr);
+    EndRefresh(job);
     int left = 0;
     for (const SiteRecord& site : sites_) left += IsUnreachable(site) ? 1 : 0;
     return left;

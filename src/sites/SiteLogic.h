@@ -15,13 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "query/SiteConnect.h"
 #include "sites/ISiteDialog.h"
 #include "sites/ISiteTree.h"
 #include "sites/ITreeMenu.h"
 #include "sites/IUserPrompt.h"
 #include "store/SiteRecord.h"
-
-struct SiteConnectResult;
 
 // Commands of the tree's pop-up menu (the ids of the window's + button, - button and rename).
 constexpr int kCmdAddSite = 1043;
@@ -84,6 +83,30 @@ class SiteLogic {
     // connected (without cameras).
     void RefreshPeopleSites(int counterType);
     void RefreshSites(int counterType);
+
+    // The same re-connection in three parts, so that the connecting can run on another thread
+    // while the window stays live: Begin (window thread) sets the type and takes copies of the
+    // sites; ConnectRefresh (any thread) connects the copies, several at once, and starts no
+    // site once `stop` answers true; EndRefresh (window thread) takes the copies back, tells
+    // the failures and rebuilds the tree. A site that was not started stays in the tree marked
+    // as not connected, without cameras, and is tried again before the next query. Between
+    // Begin and EndRefresh the sites' connections belong to the connecting thread.
+    struct RefreshJob {
+        bool people = true;
+        int counterType = 1;
+        int queueMeasure = 0;
+        std::vector<SiteRecord> copies;
+        std::vector<SiteConnectResult> results;
+        std::vector<char> wanted;  // the sites this job connects
+        std::vector<char> done;
+    };
+    RefreshJob BeginRefresh(int counterType, bool people);
+    // The same for the sites left unconnected (RetryUnreachable); no site wanted when none is.
+    RefreshJob BeginRetry();
+    // `step` (optional) is called once per site that has been connected, from any thread.
+    static void ConnectRefresh(RefreshJob& job, const std::function<bool()>& stop,
+                               const std::function<void()>& step);
+    void EndRefresh(RefreshJob& job);
     // Rebuilds the tree from the site list: a site is shown when it has a connection, or,
     // marked "(not connected)", when the last re-connection could not reach it.
     // Tries the sites left unconnected by the last re-connection again (before a query), tells
@@ -114,7 +137,6 @@ class SiteLogic {
     void ReadChecksBack();
     int FindSiteOfItem(SiteTreeItem item) const;
     void Tell(unsigned stringId);
-    void Reconnect(size_t index);
     // Marks or clears the site as unreachable and tells the user what went wrong.
     void NoteReconnect(const SiteRecord& site, const SiteConnectResult& result);
     // "Site "<name>": <cause>" for a failure of ReconnectSite (message 110, 111 or 113).

@@ -24,6 +24,7 @@ constexpr unsigned kStrCauseUnreachable = 521;   // nothing answered at the addr
 constexpr unsigned kStrCauseLoginRefused = 522;  // the server refused the user or password
 constexpr unsigned kStrCauseNoDatabase = 523;    // no database or camera table
 constexpr unsigned kStrNotConnectedMark = 524;   // appended to the name of an unconnected site
+constexpr unsigned kStrCauseQueryFailed = 525;   // a query at the site failed: no report
 
 // --- Heading of printed and exported reports ---------------------------------------------------
 constexpr unsigned kStrHeadingSites = 530;    // "Sites:"

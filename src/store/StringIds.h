@@ -295,6 +295,7 @@ inline constexpr std::array kAllStringIds{
     kStrCauseLoginRefused,
     kStrCauseNoDatabase,
     kStrNotConnectedMark,
+    kStrCauseQueryFailed,
     kStrHeadingSites,
     kStrHeadingRange,
     kStrHeadingFilters,

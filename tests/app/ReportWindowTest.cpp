@@ -2,6 +2,8 @@
 // list over sample databases, a counter type chosen, the site checked, Query pressed; the table
 // and the exports compared with what reporter-cli makes of the same site and day; the views;
 // a cancelled query; a server whose database went away; the start-up and shutdown files.
+#include <sqlite3.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -516,6 +518,128 @@ class ReportWindowTest : public QObject {
         QVERIFY(watcher.texts.isEmpty());
     }
 
+    // A counter type change connects the sites on a worker thread behind the progress
+    // dialog: while every database is held by a writer the dialog is up and the window's
+    // timers run. Cancel starts no further site; those show as not connected and are connected
+    // before the next query, whose report is then whole.
+    void aTypeChangeConnectsOffTheWindowThreadAndCancelLeavesItConsistent() {
+        ModalWatcher watcher;
+        constexpr int kSites = 6;  // more than connect at once
+        std::vector<TestSite> sites;
+        QStringList files;
+        for (int i = 0; i < kSites; ++i) {
+            const QString root = folder_->Path(QStringLiteral("site%1").arg(i));
+            QVERIFY(GenerateData(root, {1, 5}, 1, 60, 1, true));
+            TestSite site = LocalSite(root);
+            site.name = "Site " + std::to_string(i);
+            sites.push_back(site);
+            files << root + "/PeopleCounterData/PeopleCounter.db";
+        }
+        folder_->WriteSiteList(sites);
+        OpenWindow();
+        ChooseCounterType(4);
+
+        // Writers hold every people-counter file: a connection waits for them (its busy
+        // timeout is longer than the test needs to see the dialog).
+        struct Writers {
+            std::vector<sqlite3*> dbs;
+            void Release() {
+                for (sqlite3* db : dbs) sqlite3_close_v2(db);  // ends the open transaction
+                dbs.clear();
+            }
+            ~Writers() { Release(); }
+        } writers;
+        const auto lockAll = [&] {
+            for (const QString& file : files) {
+                sqlite3* db = nullptr;
+                QCOMPARE(sqlite3_open(file.toUtf8().constData(), &db), SQLITE_OK);
+                writers.dbs.push_back(db);
+                sqlite3_busy_timeout(db, 20000);  // the window may still be reading
+                QCOMPARE(sqlite3_exec(db, "BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr),
+                         SQLITE_OK);
+            }
+        };
+        const auto changeTypeWhileLocked = [&](int index, bool cancel) {
+            lockAll();
+            int ticks = 0;
+            QTimer ticker;
+            connect(&ticker, &QTimer::timeout, this, [&] { ++ticks; });
+            ticker.start(5);
+            bool sawDialog = false;
+            QTimer poll;
+            connect(&poll, &QTimer::timeout, this, [&] {
+                auto* dlg = qobject_cast<CProgressDlg*>(QApplication::activeModalWidget());
+                if (!dlg || !dlg->isVisible() || writers.dbs.empty()) return;
+                // The window thread runs while the files are held: the work is elsewhere.
+                if (ticks < 3) return;
+                sawDialog = true;
+                if (cancel)
+                    QTest::mouseClick(dlg->findChild<QPushButton*>(QStringLiteral("id2")),
+                                      Qt::LeftButton);
+                writers.Release();
+            });
+            poll.start(10);
+            ChooseCounterType(index);
+            QVERIFY(sawDialog);
+            QVERIFY(!QApplication::activeModalWidget());
+        };
+
+        changeTypeWhileLocked(0, false);
+        QVERIFY(!window_->LastReconnectCancelled());
+        CDragDropTreeCtrl* tree = window_->Tree();
+        QCOMPARE(tree->topLevelItemCount(), kSites);
+        for (int i = 0; i < kSites; ++i) QVERIFY(tree->topLevelItem(i)->childCount() > 0);
+
+        ChooseCounterType(4);
+        changeTypeWhileLocked(0, true);
+        QVERIFY(window_->LastReconnectCancelled());
+        QCOMPARE(tree->topLevelItemCount(), kSites);
+        int notConnected = 0;
+        for (int i = 0; i < kSites; ++i) {
+            QTreeWidgetItem* item = tree->topLevelItem(i);
+            if (item->text(0).endsWith(QStringLiteral("(not connected)"))) {
+                ++notConnected;
+                QCOMPARE(item->childCount(), 0);
+            } else {
+                QVERIFY(item->childCount() > 0);
+            }
+        }
+        QVERIFY(notConnected > 0);
+        QVERIFY2(watcher.texts.isEmpty(), qPrintable(watcher.texts.join('|')));
+
+        // All sites checked: the query connects the rest first, off this thread too; a
+        // Cancel there runs no query and leaves them as they were.
+        for (int i = 0; i < kSites; ++i) {
+            QTreeWidgetItem* item = tree->topLevelItem(i);
+            item->setCheckState(0, Qt::Checked);
+            emit tree->treeLeftClicked(item, QPoint());
+        }
+        {
+            lockAll();
+            bool cancelled = false;
+            QTimer poll;
+            connect(&poll, &QTimer::timeout, this, [&] {
+                auto* dlg = qobject_cast<CProgressDlg*>(QApplication::activeModalWidget());
+                if (!dlg || !dlg->isVisible() || cancelled) return;
+                cancelled = true;
+                QTest::mouseClick(dlg->findChild<QPushButton*>(QStringLiteral("id2")),
+                                  Qt::LeftButton);
+                writers.Release();
+            });
+            poll.start(10);
+            PressQuery();
+            QVERIFY(cancelled);
+            QCOMPARE(window_->Table()->rowCount(), 0);
+        }
+        PressQuery();
+        QCOMPARE(window_->LastOutcome(), static_cast<int>(kQueryDone));
+        for (int i = 0; i < kSites; ++i) {
+            QVERIFY(!tree->topLevelItem(i)->text(0).endsWith(QStringLiteral("(not connected)")));
+            QVERIFY(tree->topLevelItem(i)->childCount() > 0);
+        }
+        QVERIFY2(watcher.texts.isEmpty(), qPrintable(watcher.texts.join('|')));
+    }
+
     void aServerWhoseDatabaseWentAwayAsksAndNoLeavesTheWindowUsable() {
         ModalWatcher watcher;
         const QString root = folder_->Path("served");
@@ -541,11 +665,15 @@ class ReportWindowTest : public QObject {
         watcher.answer = QMessageBox::No;
         PressQuery();
         QCOMPARE(window_->RetryPrompt()->Asked(), 1);
-        QCOMPARE(watcher.texts.size(), 1);
+        QCOMPARE(watcher.texts.size(), 2);
         // Named by the site, then the worker's text with the address.
         QVERIFY2(watcher.texts[0].startsWith(QStringLiteral("Site \"Test site\": 127.0.0.1")),
                  qPrintable(watcher.texts[0]));
         QVERIFY(watcher.texts[0].contains(QStringLiteral("Do you want to try again?")));
+        // After No, the site whose query failed is named: no report, no zeros.
+        QCOMPARE(watcher.texts[1],
+                 QStringLiteral("Site \"Test site\": its query failed, so no report was made "
+                                "(the other sites were not counted without it)."));
         QCOMPARE(window_->LastOutcome(), static_cast<int>(kQueryFailed));
         QVERIFY(!window_->LastCancelled());
         QCOMPARE(window_->Table()->rowCount(), 0);

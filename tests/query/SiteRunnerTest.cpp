@@ -87,6 +87,7 @@ TEST(SiteRunner, AFailedSiteEndsTheRunWithItsRowsAndNoLaterSite) {
     OrderSink people;
     std::atomic<int> started{0};
     zl::testsupport::Flag failedSiteDone;
+    std::string failedSite;
     const bool ok = RunSites(
         Sites(4), true, 2, nullptr, nullptr, SiteSinks{&people, nullptr},
         [&](const SiteRecord& site, IQueryProgress*, IRetryPrompt*, const SiteSinks& sinks) {
@@ -99,13 +100,38 @@ TEST(SiteRunner, AFailedSiteEndsTheRunWithItsRowsAndNoLaterSite) {
             AddRows(site, sinks, 2);
             if (i == 1) failedSiteDone.Set();
             return i != 1;
-        });
+        },
+        &failedSite);
     EXPECT_FALSE(ok);
+    EXPECT_EQ(failedSite, "1");
     // Site 0's thread may fetch a later site in the instant between the failed site's return
     // and the run noting the failure; such a site's rows are never handed on.
     EXPECT_GE(started.load(), 2);
     ASSERT_EQ(people.rows.size(), 4u);  // site 0 whole, then the failed site's rows
     EXPECT_EQ(people.rows[3].site, 2);
+}
+
+TEST(SiteRunner, TheFailedSiteIsNamedOneAfterAnotherAndAtOnce) {
+    for (bool atOnce : {false, true}) {
+        OrderSink people;
+        std::string failedSite;
+        const bool ok = RunSites(
+            Sites(5), atOnce, 2, nullptr, nullptr, SiteSinks{&people, nullptr},
+            [&](const SiteRecord& site, IQueryProgress*, IRetryPrompt*, const SiteSinks&) {
+                return site.name != "2";
+            },
+            &failedSite);
+        EXPECT_FALSE(ok);
+        EXPECT_EQ(failedSite, "2") << atOnce;
+        failedSite.clear();
+        EXPECT_TRUE(RunSites(
+            Sites(3), atOnce, 2, nullptr, nullptr, SiteSinks{&people, nullptr},
+            [](const SiteRecord&, IQueryProgress*, IRetryPrompt*, const SiteSinks&) {
+                return true;
+            },
+            &failedSite));
+        EXPECT_EQ(failedSite, "");
+    }
 }
 
 // Answers Yes, Yes, No; notes when two questions were open at once.

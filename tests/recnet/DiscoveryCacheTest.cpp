@@ -12,12 +12,14 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <set>
 #include <thread>
 
 #include "RecNetTestKit.h"
 #include "recnet/DiscoveryCache.h"
+#include "recnet/DiscoveryExtend.h"
 #include "recnet/LocalDatabase.h"
 
 namespace zl::testkit {
@@ -356,6 +358,179 @@ TEST(DiscoveryCacheRemoteTest, ServerAnswerFollowsTheFile) {
     ASSERT_TRUE(ExecWritable(path, "UPDATE Records SET Camera = 5 WHERE Camera = 2;"));
     EXPECT_EQ(ask(), Plain(path));
     EXPECT_EQ(ask(), (std::vector<std::string>{"1", "5"}));
+}
+
+}  // namespace
+}  // namespace zl::testkit
+
+namespace zl::testkit {
+namespace {
+
+// The plain statement's rows in the order it gives them.
+std::vector<std::string> PlainInOrder(const std::string& path) {
+    Conn c(path);
+    Rows rows;
+    EXPECT_EQ(sqlite3_exec(c.db, kStatement, CollectRows, &rows, nullptr), SQLITE_OK);
+    std::vector<std::string> out;
+    for (const auto& row : rows.rows) out.push_back(row[0] ? *row[0] : "NULL");
+    return out;
+}
+
+// One discovery as a new process does it: its own cache object on the shared folder, a new
+// read-only connection, the same run and extension as the local database object.
+struct Discovery {
+    std::vector<std::string> rows;
+    DiscoveryCache::How how = DiscoveryCache::How::Ran;
+};
+Discovery Discover(const std::string& path, const std::string& folder) {
+    Discovery out;
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    std::unique_ptr<sqlite3, int (*)(sqlite3*)> guard(db, sqlite3_close_v2);
+    sqlite3_busy_timeout(db, 10000);
+    const recnet::TextRun text = [&](const std::string& sql, DiscoveryAnswer* rows) {
+        std::string error;
+        return recnet::ExecRows(db, sql.c_str(), recnet::CollectDiscoveryRow, rows, &error) ==
+               SQLITE_OK;
+    };
+    const recnet::DiscoveryRun run = [&](DiscoveryAnswer* answer) {
+        std::string error;
+        if (!recnet::RunTypedDiscovery(db, kStatement, answer, &error)) return false;
+        recnet::NoteDiscoveryFacts(answer->typed, text, kStatement, answer);
+        return true;
+    };
+    OpenedFile file;
+    EXPECT_TRUE(recnet::IdentifyFile(path, &file));
+    DiscoveryCache cache(folder);
+    DiscoveryAnswer answer;
+    EXPECT_TRUE(cache.Answer(file, kStatement, run, &answer, nullptr,
+                             recnet::MakeDiscoveryExtend(db, kStatement, text), &out.how));
+    for (const auto& row : answer.rows) out.rows.push_back(row[0] ? *row[0] : "NULL");
+    return out;
+}
+
+// Write-ahead log with a writer that stays connected (so the log is not folded into the file
+// between steps): appends are answered by extending the kept answer, every other change by the
+// whole statement, and each answer is the plain statement's, rows in the same order.
+TEST(DiscoveryExtendTest, ExtendedAnswerEqualsThePlainStatementInOrder) {
+    TempDir dir;
+    const std::string path = dir / "counts.db";
+    const std::string folder = dir / "cache";
+    CreateTable(path, true);
+    Conn writer(path);
+    writer.Do("PRAGMA wal_autocheckpoint=0;");
+    writer.Do("INSERT INTO records VALUES(3,'t',1),(1,'t',1),(NULL,'t',1);");
+    writer.Do("PRAGMA wal_checkpoint(TRUNCATE);");
+    Age(path, 10);
+    std::mt19937 rng(5);
+    const auto camera = [&] { return std::to_string(rng() % 40); };
+    int extended = 0, appends = 0;
+    std::string last = "start";
+    for (int step = 0; step < 160; ++step) {
+        const int op = static_cast<int>(rng() % 16);
+        std::string what;
+        if (op < 9) {
+            std::string sql = "INSERT INTO records VALUES";
+            const int n = 1 + static_cast<int>(rng() % (op == 0 ? 400 : 4));
+            for (int i = 0; i < n; ++i)
+                sql += std::string(i ? "," : "") + "(" + camera() + ", 't', " + camera() + ")";
+            writer.Do(sql + ";");
+            what = "append";
+        } else if (op == 9) {
+            writer.Do("DELETE FROM records WHERE rowid = (SELECT max(rowid) FROM records);");
+            what = "delete last row";
+        } else if (op == 10) {
+            writer.Do(
+                "DELETE FROM records WHERE rowid = (SELECT max(rowid) FROM records);"
+                "INSERT INTO records VALUES(" +
+                camera() + ",'t',1);");
+            what = "last row replaced (its rowid reused)";
+        } else if (op == 11) {
+            writer.Do("UPDATE records SET Camera = " + camera() +
+                      " WHERE rowid = (SELECT min(rowid) FROM records);");
+            what = "update first camera";
+        } else if (op == 12) {
+            writer.Do("UPDATE records SET Camera = 100 + Camera WHERE rowid % 5 = 0;");
+            what = "update many";
+        } else if (op == 13) {
+            writer.Do(step % 2 ? "VACUUM;" : "PRAGMA wal_checkpoint(PASSIVE);");
+            what = step % 2 ? "vacuum" : "checkpoint";
+        } else if (op == 14) {
+            writer.Do(
+                "DELETE FROM records WHERE rowid IN (SELECT rowid FROM records "
+                "ORDER BY rowid LIMIT 3);");
+            what = "delete first rows";
+        } else {
+            writer.Do(
+                "INSERT INTO records(rowid, Camera) VALUES((SELECT max(rowid) FROM records) "
+                "+ 1, 77);");
+            what = "append with a given rowid";
+        }
+        if (what == "vacuum" || what == "checkpoint") Age(path, 10);  // the file settles again
+        const bool append = what.rfind("append", 0) == 0;
+        const Discovery first = Discover(path, folder);
+        const auto plain = PlainInOrder(path);
+        ASSERT_EQ(first.rows, plain) << "step " << step << ": " << what << " after " << last;
+        if (append) {
+            ++appends;
+            extended += first.how == DiscoveryCache::How::Extended;
+        } else {
+            EXPECT_NE(first.how, DiscoveryCache::How::Extended) << what;
+        }
+        const Discovery again = Discover(path, folder);
+        EXPECT_EQ(again.how, DiscoveryCache::How::Reused) << "step " << step;
+        ASSERT_EQ(again.rows, plain);
+        last = what;
+    }
+    // Appends after a step that left the file settled are extended; a few follow a checkpoint.
+    EXPECT_GT(extended, appends / 2) << extended << " of " << appends;
+
+    // A text value ends extending (texts and numbers could share a spelling); an index on the
+    // column changes the statement's order, and the answer follows it.
+    writer.Do("INSERT INTO records VALUES('7', 't', 1), ('x', 't', 1);");
+    EXPECT_EQ(Discover(path, folder).rows, PlainInOrder(path));
+    writer.Do("INSERT INTO records VALUES(1000, 't', 1);");
+    Discovery text = Discover(path, folder);
+    EXPECT_EQ(text.how, DiscoveryCache::How::Ran);
+    EXPECT_EQ(text.rows, PlainInOrder(path));
+    writer.Do("DELETE FROM records WHERE typeof(Camera) = 'text';");
+    writer.Do("CREATE INDEX byCamera ON records(Camera);");
+    EXPECT_EQ(Discover(path, folder).rows, PlainInOrder(path));
+    writer.Do("INSERT INTO records VALUES(-5, 't', 1);");
+    const Discovery indexed = Discover(path, folder);
+    EXPECT_EQ(indexed.how, DiscoveryCache::How::Ran);
+    EXPECT_EQ(indexed.rows, PlainInOrder(path));
+}
+
+// The same through recnetd: appends in a write-ahead log reach the client at once.
+TEST(DiscoveryExtendTest, ServerAnswerFollowsAppends) {
+    TempDir dir;
+    const std::string root = dir / "data";
+    WriteSampleRoot(root);
+    const std::string path = root + "/" + SampleRelativePath(1);
+    { Conn(path).Do("PRAGMA journal_mode=WAL;"); }
+    Age(path, 10);
+    Conn writer(path);
+    writer.Do("PRAGMA wal_autocheckpoint=0;");
+    TestServer server({root});
+    ASSERT_TRUE(server.Start());
+    ClientHolder client(server.NewClient());
+    ASSERT_TRUE(client);
+    ASSERT_EQ(client->OpenDatabase(path.c_str()), 1);
+    const auto ask = [&] {
+        Rows rows;
+        EXPECT_EQ(client->Exec(kStatement, CollectRows, &rows), 1);
+        std::vector<std::string> out;
+        for (const auto& row : rows.rows) out.push_back(row[0] ? *row[0] : "NULL");
+        return out;
+    };
+    EXPECT_EQ(ask(), PlainInOrder(path));
+    for (int camera : {9, 2, 12}) {
+        writer.Do("INSERT INTO Records(Camera) VALUES(" + std::to_string(camera) + ");");
+        EXPECT_EQ(ask(), PlainInOrder(path)) << camera;
+    }
+    writer.Do("UPDATE Records SET Camera = 30 WHERE Camera = 9;");
+    EXPECT_EQ(ask(), PlainInOrder(path));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <grpcpp/grpcpp.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <regex>
 #include <thread>
 
@@ -111,6 +112,54 @@ TEST_F(SiteConnectFlow, LocalFolderAndFileSitesOfEveryCounterType) {
                       type == 2 ? kImageCamera3D : kImageCamera);
         }
     }
+}
+
+// The re-connection in parts, as the window runs it on a worker thread: a stop after some
+// sites leaves the others without the old type's connection and cameras, shown as not
+// connected, and the next try before a query connects them.
+TEST_F(SiteConnectFlow, StoppedRefreshLeavesTheRestNotConnectedUntilTheNextTry) {
+    SiteHarness h;
+    for (int i = 0; i < 5; ++i) {
+        SiteRecord site;
+        site.connectionType = kConnLocal;
+        site.localDB = dir_.Path() + "/site" + std::to_string(i);
+        Generate(site.localDB, {1, 5});
+        site.name = "Site " + std::to_string(i);
+        site.checked = 1;
+        h.sites.push_back(site);
+    }
+    h.logic.RefreshSites(5);
+    for (const SiteRecord& site : h.sites) ASSERT_EQ(UsedCameras(site).size(), 3u);
+
+    SiteLogic::RefreshJob job = h.logic.BeginRefresh(1, true);
+    std::atomic<int> started{0};
+    std::thread worker([&] {
+        SiteLogic::ConnectRefresh(
+            job, [&] { return started.fetch_add(1) >= 2; }, nullptr);
+    });
+    worker.join();
+    h.logic.EndRefresh(job);
+    int connected = 0;
+    for (size_t i = 0; i < h.sites.size(); ++i) {
+        const SiteRecord& site = h.sites[i];
+        if (job.done[i]) {
+            ++connected;
+            EXPECT_NE(site.localDb, nullptr);
+            EXPECT_EQ(UsedCameras(site), (std::vector<int>{1, 2, 3}));
+            EXPECT_FALSE(h.logic.IsUnreachable(site));
+        } else {
+            EXPECT_EQ(site.localDb, nullptr);
+            EXPECT_TRUE(UsedCameras(site).empty());
+            EXPECT_TRUE(h.logic.IsUnreachable(site));
+            EXPECT_EQ(h.tree.RootTexts()[i], site.name + " (not connected)");
+        }
+    }
+    EXPECT_EQ(connected, 2);
+    EXPECT_TRUE(h.prompt.texts.empty());
+    EXPECT_EQ(h.logic.RetryUnreachable(), 0);
+    for (const SiteRecord& site : h.sites)
+        EXPECT_EQ(UsedCameras(site), (std::vector<int>{1, 2, 3}));
+    EXPECT_TRUE(h.prompt.texts.empty());
 }
 
 TEST_F(SiteConnectFlow, DatabaseWithoutCameraTableSays113AndStoresNothing) {

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -828,5 +829,46 @@ TEST_F(ReporterCli, PdfReportContinuesOverPages) {
             << rec["from"];
 }
 #endif
+
+// The program takes its remote client from the module beside it, and only for a server site:
+// a copy without the module still reports local files, and names the missing module for a
+// server site.
+TEST_F(ReporterCli, ServerSitesThroughTheProgramsModuleAndLocalOnesWithoutIt) {
+    const auto run = [&](const std::string& program, const std::string& sites, int* code) {
+        const std::string command = program + " report --type 5 --date 2024-03-05 " + sites +
+                                    " --format json --lang " + ZL_TEST_LANG_FILE + " 2>" +
+                                    (*dir_ / "stderr.txt");
+        FILE* p = popen(command.c_str(), "r");
+        std::string out;
+        if (!p) return out;
+        char buffer[4096];
+        size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
+        const int status = pclose(p);
+        *code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return out;
+    };
+    const std::string server =
+        "--server " + ServerArg() + " --user viewer --password-file " + (*dir_ / "password");
+    int code = -1;
+    const std::string local = run(ZL_REPORTER_CLI, "--local " + root_, &code);
+    ASSERT_EQ(code, 0);
+    const std::string remote = run(ZL_REPORTER_CLI, server, &code);
+    ASSERT_EQ(code, 0);
+    EXPECT_EQ(json::parse(remote)["records"], json::parse(local)["records"]);
+
+    const std::string alone = *dir_ / "alone";
+    std::filesystem::create_directories(alone);
+    std::filesystem::copy_file(ZL_REPORTER_CLI, alone + "/reporter-cli");
+    const std::string copy = alone + "/reporter-cli";
+    EXPECT_EQ(json::parse(run(copy, "--local " + root_, &code))["records"],
+              json::parse(local)["records"]);
+    EXPECT_EQ(code, 0);
+    run(copy, server, &code);
+    EXPECT_EQ(code, 2);
+    std::ifstream err(*dir_ / "stderr.txt");
+    const std::string said((std::istreambuf_iterator<char>(err)), std::istreambuf_iterator<char>());
+    EXPECT_NE(said.find("the remote-database module cannot be loaded"), std::string::npos) << said;
+}
 
 }  // namespace

@@ -20,6 +20,7 @@
 
 #include "chart/HtmlChart.h"
 #include "export/ReportDocument.h"
+#include "sites/SiteLogic.h"
 #include "ui/reportwin/FilterState.h"
 #include "ui/reportwin/ReportHeading.h"
 
@@ -94,6 +95,8 @@ class CReportDlg : public QWidget {
     // Outcome of the last query (QueryOutcome), and whether the user cancelled it.
     int LastOutcome() const { return lastOutcome_; }
     bool LastCancelled() const { return lastCancelled_; }
+    // True when the last re-connection of the sites (a counter type change) was cancelled.
+    bool LastReconnectCancelled() const { return lastReconnectCancelled_; }
 
     // The actions of the controls, as the user runs them.
     void SelectCounterType(int index);
@@ -171,6 +174,12 @@ class CReportDlg : public QWidget {
     // Drops the result: no rows, the hint `hintId` in the result area, Print and Export off.
     void ClearResult(unsigned hintId);
     void WaitForWorker(QueryRun& run);
+    // Re-connects every site for the current counter type off this thread (with progress).
+    void ReconnectSites(bool people);
+    // Connects the sites left unconnected, the same way; false when the user cancelled.
+    bool RetryUnreachableSites();
+    // Runs the job's connecting on a worker behind the progress dialog; false after Cancel.
+    bool ConnectInBackground(SiteLogic::RefreshJob& job);
     void ShowError(const QString& text);
     // The workbook (or, with `pdf`, the PDF report) of Document(); false when not written.
     bool ExportDocument(const std::string& file, bool pdf);
@@ -230,5 +239,6 @@ class CReportDlg : public QWidget {
     uint32_t chartMax_ = 0;
     int lastOutcome_ = 0;
     bool lastCancelled_ = false;
+    bool lastReconnectCancelled_ = false;
     bool shutDown_ = false;
 };

@@ -6,10 +6,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <algorithm>
 
 #include "chart/HtmlChart.h"
 #include "data/QueueDatabase.h"
 #include "query/CountTable.h"
+#include "query/QueryRun.h"
 #include "sites/SiteLogic.h"
 #include "store/IString.h"
 #include "store/SiteListStore.h"
@@ -17,6 +19,7 @@
 #include "ui/reportwin/CReportDlg.h"
 #include "ui/datepicker/IDatePicker.h"
 #include "ui/options/ISettingsDialog.h"
+#include "ui/reportwin/ProgressDlg.h"
 #include "ui/sitetree/CDragDropTreeCtrl.h"
 
 namespace {
@@ -84,11 +87,37 @@ void CReportDlg::SelectCounterType(int index) {
     FillRegionList(change.regionList);
     ApplyFilterVisibility();
     siteLogic_->SetQueueMeasure(filters_.QueueType());
-    if (change.refreshOtherSites)
-        siteLogic_->RefreshSites(filters_.CounterType());
-    else
-        siteLogic_->RefreshPeopleSites(filters_.CounterType());
+    ReconnectSites(!change.refreshOtherSites);
     if (picker_) picker_->RefreshDataDays();
+}
+
+void CReportDlg::ReconnectSites(bool people) {
+    SiteLogic::RefreshJob job = siteLogic_->BeginRefresh(filters_.CounterType(), people);
+    lastReconnectCancelled_ = !ConnectInBackground(job);
+    siteLogic_->EndRefresh(job);
+}
+
+bool CReportDlg::RetryUnreachableSites() {
+    SiteLogic::RefreshJob job = siteLogic_->BeginRetry();
+    if (std::find(job.wanted.begin(), job.wanted.end(), 1) == job.wanted.end()) return true;
+    const bool finished = ConnectInBackground(job);
+    siteLogic_->EndRefresh(job);
+    return finished;
+}
+
+bool CReportDlg::ConnectInBackground(SiteLogic::RefreshJob& job) {
+    // The sites connect on a worker thread behind the progress dialog, so the window keeps
+    // painting; Cancel starts no further site (those are connected before the next query).
+    QueryRun run;
+    run.Start([&job](QueryRun& self) {
+        SiteLogic::ConnectRefresh(
+            job, [&self] { return self.Aborted(); }, [&self] { self.Step(); });
+        return 1;
+    });
+    CProgressDlg progress(this);
+    const bool cancelled = progress.RunFor(run);
+    WaitForWorker(run);
+    return !cancelled;
 }
 
 void CReportDlg::SelectRange(int range) {

@@ -9,6 +9,8 @@
 #include <QStackedWidget>
 #include <QTableWidget>
 #include <QTimer>
+#include <memory>
+#include <string>
 
 #include "chart/ChartConfig.h"
 #include "chart/ChartFill.h"
@@ -75,25 +77,38 @@ void CReportDlg::RunQuery() {
     params.hours = WorkingHoursOf(settings);
     // Sites that could not be reached are tried again first; those still out are told about
     // (by name) and left out of this query.
-    siteLogic_->RetryUnreachable();
+    if (!RetryUnreachableSites()) return;  // cancelled: no query
     // The worker takes copies: nothing it reads can change under it.
     std::vector<SiteRecord> sites;
     for (const SiteRecord& site : CheckedSites(CSiteListStore::Instance()->Sites()))
         if (!siteLogic_->IsUnreachable(site)) sites.push_back(site);
     if (sites.empty()) return;
 
+    // The site whose query failed; the worker writes it before its run ends.
+    auto failedSite = std::make_shared<std::string>();
     {
         QueryRun run;
         retryPrompt_->SetRun(&run);
         UiRetryPrompt* prompt = retryPrompt_;
-        run.Start([params, sites, prompt](QueryRun& self) {
-            return ::RunQuery(params, sites, &self, prompt);
+        run.Start([params, sites, prompt, failedSite](QueryRun& self) {
+            QueryTables tables;
+            tables.failedSite = failedSite.get();
+            return ::RunQuery(params, sites, &self, prompt, tables);
         });
         CProgressDlg progress(this);
         lastCancelled_ = progress.RunFor(run);
         WaitForWorker(run);
         lastOutcome_ = run.Result();
         retryPrompt_->SetRun(nullptr);
+    }
+    // A failed site leaves no report (never its rows as zeros); the user is told which.
+    if (lastOutcome_ == kQueryFailed && !lastCancelled_ && !failedSite->empty()) {
+        QMessageBox box(
+            QMessageBox::Warning, Str(kStrAppCaption),
+            Str(kStrSiteError).arg(QString::fromStdString(*failedSite), Str(kStrCauseQueryFailed)),
+            QMessageBox::Ok, this);
+        box.setObjectName(QStringLiteral("siteFailedMessage"));
+        box.exec();
     }
 
     ApplyChart();

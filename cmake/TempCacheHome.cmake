@@ -1,0 +1,20 @@
+# zl_use_temp_cache_home(): every program of the calling folder (and of the folders below it,
+# added before the call) gets tests/recnet/kit/TempCacheHome.cpp, so that it keeps camera
+# discovery answers in a temporary cache folder of its own and never in the user's.
+function(zl_use_temp_cache_home)
+  set(source ${CMAKE_SOURCE_DIR}/tests/recnet/kit/TempCacheHome.cpp)
+  set(dirs ${CMAKE_CURRENT_SOURCE_DIR})
+  while(dirs)
+    list(POP_FRONT dirs dir)
+    get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+    list(APPEND dirs ${subdirs})
+    get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+    foreach(target ${targets})
+      get_target_property(type ${target} TYPE)
+      get_target_property(sources ${target} SOURCES)
+      if(type STREQUAL "EXECUTABLE" AND NOT sources MATCHES "TempCacheHome\\.cpp")
+        target_sources(${target} PRIVATE ${source})
+      endif()
+    endforeach()
+  endwhile()
+endfunction()
