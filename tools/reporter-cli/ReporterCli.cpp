@@ -7,6 +7,7 @@
 
 #include "CliChart.h"
 #include "CliFiles.h"
+#include "CliInsights.h"
 #include "CliOptions.h"
 #include "CliOutput.h"
 #include "base/AtomicFile.h"
@@ -310,10 +311,29 @@ int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
         bar = std::make_unique<ProgressBar>(io.err, ExpectedSteps(connected, params));
     int outcome;
     bool cancelled;
+    // The compared period and the coverage are part of the same run: one progress, one cancel.
+    CliInsights insights;
+    insights.mode = static_cast<CompareMode>(o.compareMode);
+    insights.hasCoverage =
+        o.coverage || o.format == CliFormat::Json || o.format == CliFormat::Table;
+    CCountTable comparedPeople, comparedThreeD;
+    CReportTable comparedReport;
+    std::vector<std::string> siteNames;
+    for (const JsonSite& s : siteStates)
+        if (s.answered) siteNames.push_back(s.name);
     {
         QueryRun run;
         if (io.cancel && io.cancel->load()) run.Cancel();
-        run.Start([&](QueryRun& self) { return RunQuery(params, connected, &self, &prompt); });
+        run.Start([&](QueryRun& self) {
+            HeldProgress steps(&self);
+            const int done =
+                RunComparedQuery(params, insights.mode, connected, &steps, &prompt, QueryTables(),
+                                 {&comparedPeople, &comparedThreeD, &comparedReport});
+            if (done == kQueryDone && insights.hasCoverage &&
+                !MeasureCoverage(params, connected, siteNames, &steps, &prompt, &insights.coverage))
+                return static_cast<int>(kQueryFailed);
+            return done;  // the run closes the display
+        });
         if (bar && run.AttachDisplay(bar.get())) bar->Draw();
         while (!run.WaitFor(50))
             if (io.cancel && io.cancel->load()) run.Cancel();
@@ -349,6 +369,14 @@ int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
     const std::array<int, 10> visible = LineVisibleFor(o.counterType, o.direction);
     const std::vector<std::string> shown = VisibleCaptions(captions, visible);
 
+    insights.valueCount = n;
+    insights.peak = ComputePeak(rows, o.counterType, n, o.range, o.periodMinutes);
+    if (insights.mode != kCompareNone) {
+        insights.comparedDate = ComparedDate(o.range, o.date, insights.mode);
+        insights.compared = comparedReport.Records();
+        insights.aligned = AlignCompared(rows.size(), insights.compared.size(), {}, {});
+    }
+
     if (const int code = WriteCliChart(o, rows, *io.err)) return code;
 
     if (o.format == CliFormat::Json) {
@@ -363,18 +391,25 @@ int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
         report.columns.erase(report.columns.begin(), report.columns.begin() + 2);
         report.records = rows;
         report.sites = siteStates;
+        report.extra = JsonInsights(insights, rows);
         return Finish(WriteText(o, io, FormatJsonReport(report)));
     }
     if (o.format == CliFormat::Table) {
         std::vector<int> indexes;
         for (int j = 0; j < n; ++j)
             if (visible[static_cast<size_t>(j)]) indexes.push_back(j);
+        const TableExtras extras = TableInsightColumns(insights, rows, shown);
         return Finish(WriteText(
-            o, io, FormatTableReport(Text(93), Text(94), Text(155), shown, indexes, rows)));
+            o, io,
+            FormatTableReport(Text(93), Text(94), Text(155), shown, indexes, rows, &extras) +
+                TableInsightLines(insights, rows)));
     }
 
-    const std::vector<std::string> columns = ExportColumns(Text(156), Text(157), shown);
-    const std::vector<CountRecord> exportRows = ShownValueRows(rows, n, visible);
+    std::vector<std::string> columns = ExportColumns(Text(156), Text(157), shown);
+    std::vector<CountRecord> exportRows = ShownValueRows(rows, n, visible);
+    if (o.coverage)
+        AppendCoverageColumns(insights, rows, static_cast<int>(shown.size()), &exportRows,
+                              &columns);
     CExporter* exporter = o.format == CliFormat::Csv
                               ? static_cast<CExporter*>(CCsvExporter::Instance())
                               : CXmlExporter::Instance();
