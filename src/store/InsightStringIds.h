@@ -17,6 +17,7 @@ constexpr unsigned kStrComparedPeriod = 607;          // "%1": first day, "%2": 
 constexpr unsigned kStrPeakBucket = 610;  // "%1" value, "%2" bucket, "%3" share
 constexpr unsigned kStrPeakVolume = 611;  // the same for the traffic volume
 constexpr unsigned kStrPeakHour = 612;    // "%1" hour, "%2" volume, "%3" factor
+constexpr unsigned kStrPeakMarker = 613;  // the chart's marker; "%1" the peak value
 
 // --- Coverage ----------------------------------------------------------------------------------
 constexpr unsigned kStrEmptyBuckets = 620;      // "%1" buckets without data, "%2" all buckets

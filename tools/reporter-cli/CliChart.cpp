@@ -6,6 +6,7 @@
 #ifdef ZL_CLI_HAS_CHART
 #include "chart/ChartConfig.h"
 #include "chart/ChartFill.h"
+#include "chart/ChartInsights.h"
 #include "chart/HtmlChart.h"
 #endif
 #ifdef ZL_CLI_HAS_RENDER
@@ -28,7 +29,8 @@ bool CliCanRenderChart() {
 #endif
 }
 
-int WriteCliChart(const CliOptions& o, const std::vector<CountRecord>& rows, std::ostream& err) {
+int WriteCliChart(const CliOptions& o, const std::vector<CountRecord>& rows, std::ostream& err,
+                  const ChartInsightData* insights) {
     if (o.chartDir.empty() && o.pngFile.empty() && o.bmpFile.empty()) return 0;
 #ifdef ZL_CLI_HAS_CHART
     // A page folder of its own (removed afterwards) when only a picture is asked for.
@@ -50,6 +52,8 @@ int WriteCliChart(const CliOptions& o, const std::vector<CountRecord>& rows, std
     sel.queueType = o.queueMeasure;
     sel.direction = o.direction;
     ApplyChartSettingsFromStore(*chart, sel, nullptr);
+    if (insights)
+        ApplyChartInsights(*chart, ChartSeriesOfType(o.counterType, o.heightClass), *insights);
     if (!chart->WritePage()) {
         err << "reporter-cli: cannot write " << chart->Folder() << "/LoadData.js\n";
         return 4;
@@ -69,6 +73,7 @@ int WriteCliChart(const CliOptions& o, const std::vector<CountRecord>& rows, std
     return 0;
 #else
     (void)rows;
+    (void)insights;
     err << "reporter-cli: this build has no chart support\n";
     return 4;
 #endif

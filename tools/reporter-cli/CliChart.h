@@ -5,6 +5,8 @@
 #include <ostream>
 #include <vector>
 
+struct ChartInsightData;
+
 #include "CliOptions.h"
 #include "query/CountTable.h"
 
@@ -13,5 +15,6 @@ bool CliCanWriteChart();
 bool CliCanRenderChart();
 
 // Writes what the options ask for; 0, or 4 with one error line on `err`.
+// `insights` (may be null): gaps, compared series and the peak marker drawn on the page.
 int WriteCliChart(const CliOptions& options, const std::vector<CountRecord>& rows,
-                  std::ostream& err);
+                  std::ostream& err, const ChartInsightData* insights = nullptr);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "CliOutput.h"
+#include "chart/ChartInsights.h"
 #include "query/Compare.h"
 #include "query/Coverage.h"
 #include "query/Peak.h"
@@ -24,6 +25,9 @@ struct CliInsights {
 // Per current row: true when the coverage says the bucket has no record at any site.
 std::vector<bool> RowsWithoutData(const CliInsights& insights,
                                   const std::vector<CountRecord>& rows);
+
+// What the chart page shows of the insights: gaps, the compared series, the peak marker.
+ChartInsightData ChartInsightsOf(const CliInsights& insights, const std::vector<CountRecord>& rows);
 
 // ",\n \"peak\":{..}[,\n \"coverage\":{..}][,\n \"compare\":{..}]": inserted after the sites.
 std::string JsonInsights(const CliInsights& insights, const std::vector<CountRecord>& rows);

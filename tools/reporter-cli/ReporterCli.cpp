@@ -377,7 +377,8 @@ int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
         insights.aligned = AlignCompared(rows.size(), insights.compared.size(), {}, {});
     }
 
-    if (const int code = WriteCliChart(o, rows, *io.err)) return code;
+    const ChartInsightData chartInsights = ChartInsightsOf(insights, rows);
+    if (const int code = WriteCliChart(o, rows, *io.err, &chartInsights)) return code;
 
     if (o.format == CliFormat::Json) {
         JsonReport report;
