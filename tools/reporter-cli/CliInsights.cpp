@@ -141,17 +141,6 @@ std::string JsonCompare(const CliInsights& in, const std::vector<CountRecord>& r
 
 }  // namespace
 
-std::vector<bool> RowsWithoutData(const CliInsights& insights,
-                                  const std::vector<CountRecord>& rows) {
-    std::vector<bool> out(rows.size(), false);
-    if (!insights.hasCoverage || !insights.coverage.measured) return out;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const int b = insights.coverage.BucketAt(rows[i].From());
-        out[i] = b >= 0 && !insights.coverage.total[static_cast<size_t>(b)].any;
-    }
-    return out;
-}
-
 ChartInsightData ChartInsightsOf(const CliInsights& insights,
                                  const std::vector<CountRecord>& rows) {
     ChartInsightData d;

@@ -7,24 +7,9 @@
 
 #include "CliOutput.h"
 #include "chart/ChartInsights.h"
-#include "query/Compare.h"
-#include "query/Coverage.h"
-#include "query/Peak.h"
+#include "query/InsightRun.h"
 
-struct CliInsights {
-    int valueCount = 0;  // values of a record the report uses
-    PeakResult peak;
-    bool hasCoverage = false;
-    ReportCoverage coverage;
-    CompareMode mode = kCompareNone;
-    SYSTEMTIME comparedDate{};
-    std::vector<CountRecord> compared;
-    std::vector<int> aligned;  // per current row: its compared row, -1 none
-};
-
-// Per current row: true when the coverage says the bucket has no record at any site.
-std::vector<bool> RowsWithoutData(const CliInsights& insights,
-                                  const std::vector<CountRecord>& rows);
+using CliInsights = ReportInsights;
 
 // What the chart page shows of the insights: gaps, the compared series, the peak marker.
 ChartInsightData ChartInsightsOf(const CliInsights& insights, const std::vector<CountRecord>& rows);

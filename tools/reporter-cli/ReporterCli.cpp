@@ -316,8 +316,6 @@ int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
     insights.mode = static_cast<CompareMode>(o.compareMode);
     insights.hasCoverage =
         o.coverage || o.format == CliFormat::Json || o.format == CliFormat::Table;
-    CCountTable comparedPeople, comparedThreeD;
-    CReportTable comparedReport;
     std::vector<std::string> siteNames;
     for (const JsonSite& s : siteStates)
         if (s.answered) siteNames.push_back(s.name);
@@ -325,14 +323,7 @@ int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
         QueryRun run;
         if (io.cancel && io.cancel->load()) run.Cancel();
         run.Start([&](QueryRun& self) {
-            HeldProgress steps(&self);
-            const int done =
-                RunComparedQuery(params, insights.mode, connected, &steps, &prompt, QueryTables(),
-                                 {&comparedPeople, &comparedThreeD, &comparedReport});
-            if (done == kQueryDone && insights.hasCoverage &&
-                !MeasureCoverage(params, connected, siteNames, &steps, &prompt, &insights.coverage))
-                return static_cast<int>(kQueryFailed);
-            return done;  // the run closes the display
+            return RunReportWithInsights(params, connected, siteNames, &self, &prompt, &insights);
         });
         if (bar && run.AttachDisplay(bar.get())) bar->Draw();
         while (!run.WaitFor(50))
@@ -369,13 +360,7 @@ int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
     const std::array<int, 10> visible = LineVisibleFor(o.counterType, o.direction);
     const std::vector<std::string> shown = VisibleCaptions(captions, visible);
 
-    insights.valueCount = n;
-    insights.peak = ComputePeak(rows, o.counterType, n, o.range, o.periodMinutes);
-    if (insights.mode != kCompareNone) {
-        insights.comparedDate = ComparedDate(o.range, o.date, insights.mode);
-        insights.compared = comparedReport.Records();
-        insights.aligned = AlignCompared(rows.size(), insights.compared.size(), {}, {});
-    }
+    CompleteInsights(rows, params, n, &insights);
 
     const ChartInsightData chartInsights = ChartInsightsOf(insights, rows);
     if (const int code = WriteCliChart(o, rows, *io.err, &chartInsights)) return code;

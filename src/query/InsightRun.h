@@ -1,0 +1,42 @@
+// A report with its insights in one run (one progress, one cancel): the report itself, the
+// same report over the compared period and the coverage statements; then the peak and the
+// alignment of the compared rows, from the result rows. The window and reporter-cli use it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "query/Compare.h"
+#include "query/Coverage.h"
+#include "query/Peak.h"
+
+struct ReportInsights {
+    int valueCount = 0;  // values of a record the report uses
+    PeakResult peak;
+    bool hasCoverage = false;
+    ReportCoverage coverage;
+    CompareMode mode = kCompareNone;
+    SYSTEMTIME comparedDate{};
+    std::vector<CountRecord> compared;
+    std::vector<int> aligned;  // per current row: its compared row, -1 none
+};
+
+// Runs the report into `tables`, the compared period (unless `insights->mode` is none) into
+// tables of its own and, when `insights->hasCoverage`, measures the coverage of `sites`
+// (`names` in the same order). The progress is never closed here: the run closes its display
+// when it ends. Answers what RunQuery answers; a cancel anywhere gives kQueryFailed.
+int RunReportWithInsights(const QueryParams& params, const std::vector<SiteRecord>& sites,
+                          const std::vector<std::string>& names, IQueryProgress* progress,
+                          IRetryPrompt* prompt, ReportInsights* insights,
+                          const QueryTables& tables = QueryTables());
+
+// The peak and the aligned compared rows of the report's `rows` (`skipCurrent` and
+// `skipCompared` mark rows kept out of the alignment: closed days; may be empty).
+void CompleteInsights(const std::vector<CountRecord>& rows, const QueryParams& params,
+                      int valueCount, ReportInsights* insights,
+                      const std::vector<bool>& skipCurrent = {},
+                      const std::vector<bool>& skipCompared = {});
+
+// Per row: true when the coverage says no measured site has a record in the bucket.
+std::vector<bool> RowsWithoutData(const ReportInsights& insights,
+                                  const std::vector<CountRecord>& rows);
