@@ -13,11 +13,12 @@ void ApplyChartInsights(CHtmlChart& chart, int series, const ChartInsightData& d
             if (data.noData[k])
                 for (int s = 0; s < series; ++s) chart.SetPointGap(s, k);
 
-    // FillChart emptied every series: the compared ones start without points.
+    // Drawn again after every change of the chart settings: the compared series start empty.
     if (!data.compared.empty() && 2 * series <= kChartSeriesCount) {
         double yMax = chart.YMax();
         for (int s = 0; s < series; ++s) {
             const int j = series + s;
+            chart.ClearPoints(j);
             chart.SetSeriesLabelAndColor(j, FillText(data.comparedLabel, {chart.SeriesLabel(s)}),
                                          chart.SeriesColor(s));
             chart.SetSeriesWidth(j, chart.Series(s).width);

@@ -114,6 +114,13 @@ bool CHtmlChart::SetPointGap(int i, size_t k) {
     return true;
 }
 
+bool CHtmlChart::ClearPoints(int i) {
+    if (!Valid(i)) return false;
+    series_[i].points.clear();
+    series_[i].gaps.clear();
+    return true;
+}
+
 bool CHtmlChart::SetSeriesDashed(int i, bool dashed) {
     if (!Valid(i)) return false;
     series_[i].dashed = dashed;

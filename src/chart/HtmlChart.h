@@ -84,6 +84,8 @@ class CHtmlChart {
     virtual bool SetSeriesEnabled(int i, int flag);
     // Point k of series i has no data: the line breaks there (false for no such point).
     bool SetPointGap(int i, size_t k);
+    // Empties series i, its labels left as they are.
+    bool ClearPoints(int i);
     bool SetSeriesDashed(int i, bool dashed);
     void SetMarker(int index, const std::string& text) { marker_ = CChartMarker{index, text}; }
     const CChartMarker& Marker() const { return marker_; }

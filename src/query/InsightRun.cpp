@@ -22,15 +22,17 @@ int RunReportWithInsights(const QueryParams& params, const std::vector<SiteRecor
 }
 
 void CompleteInsights(const std::vector<CountRecord>& rows, const QueryParams& params,
-                      int valueCount, ReportInsights* insights,
-                      const std::vector<bool>& skipCurrent, const std::vector<bool>& skipCompared) {
+                      int valueCount, ReportInsights* insights) {
+    insights->counterType = params.counterType;
     insights->valueCount = valueCount;
     insights->peak =
         ComputePeak(rows, params.counterType, valueCount, params.range, params.periodMinutes);
+    insights->closed = ClosedRows(rows, params.range, insights->closedDays);
+    insights->comparedClosed = ClosedRows(insights->compared, params.range, insights->closedDays);
     insights->aligned.clear();
     if (insights->mode != kCompareNone)
-        insights->aligned =
-            AlignCompared(rows.size(), insights->compared.size(), skipCurrent, skipCompared);
+        insights->aligned = AlignCompared(rows.size(), insights->compared.size(),
+                                          insights->closed, insights->comparedClosed);
 }
 
 std::vector<bool> RowsWithoutData(const ReportInsights& insights,

@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "query/ClosedDays.h"
 #include "query/Compare.h"
 #include "query/Coverage.h"
 #include "query/Peak.h"
 
 struct ReportInsights {
+    int counterType = 0;
     int valueCount = 0;  // values of a record the report uses
     PeakResult peak;
     bool hasCoverage = false;
@@ -19,6 +21,10 @@ struct ReportInsights {
     SYSTEMTIME comparedDate{};
     std::vector<CountRecord> compared;
     std::vector<int> aligned;  // per current row: its compared row, -1 none
+    // Closed days (Week and Month): marked, out of the averages and of the alignment.
+    ClosedDays closedDays;
+    std::vector<bool> closed;          // per current row
+    std::vector<bool> comparedClosed;  // per compared row
 };
 
 // Runs the report into `tables`, the compared period (unless `insights->mode` is none) into
@@ -30,12 +36,10 @@ int RunReportWithInsights(const QueryParams& params, const std::vector<SiteRecor
                           IRetryPrompt* prompt, ReportInsights* insights,
                           const QueryTables& tables = QueryTables());
 
-// The peak and the aligned compared rows of the report's `rows` (`skipCurrent` and
-// `skipCompared` mark rows kept out of the alignment: closed days; may be empty).
+// The peak, the closed rows and the compared rows aligned with the report's `rows` (closed
+// days of either period kept out of the alignment).
 void CompleteInsights(const std::vector<CountRecord>& rows, const QueryParams& params,
-                      int valueCount, ReportInsights* insights,
-                      const std::vector<bool>& skipCurrent = {},
-                      const std::vector<bool>& skipCompared = {});
+                      int valueCount, ReportInsights* insights);
 
 // Per row: true when the coverage says no measured site has a record in the bucket.
 std::vector<bool> RowsWithoutData(const ReportInsights& insights,

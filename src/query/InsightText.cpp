@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "query/Compare.h"
+
 std::string FillText(const std::string& text, const std::vector<std::string>& args) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -43,4 +45,12 @@ std::string ShareText(double share) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.1f%%", share * 100.0);
     return buf;
+}
+
+std::string ChangeText(uint64_t now, uint64_t before) {
+    double change = 0.0;
+    if (!PercentChange(now, before, &change)) return "";
+    char text[32];
+    std::snprintf(text, sizeof text, "%+.1f", change);
+    return text;
 }

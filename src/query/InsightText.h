@@ -17,5 +17,7 @@ std::string ShortTimeText(const SYSTEMTIME& t);
 std::string PeakBucketText(const CountRecord& r);
 // "hh:mm-hh:mm" from the start of the first row to the end of the last one.
 std::string SpanText(const CountRecord& first, const CountRecord& last);
+// A change in per cent as the tables show it ("+12.5", "-3.0"); "" when `before` is 0.
+std::string ChangeText(uint64_t now, uint64_t before);
 // A share as "12.3%".
 std::string ShareText(double share);

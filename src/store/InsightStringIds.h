@@ -34,3 +34,4 @@ constexpr unsigned kStrClosedDates = 632;        // the list of dates
 constexpr unsigned kStrClosedMark = 633;         // the mark of a closed day
 constexpr unsigned kStrClosedDaysCount = 634;    // "%1" closed days in the period
 constexpr unsigned kStrClosedDateInvalid = 635;  // "%1" a line that is not a date
+constexpr unsigned kStrOpenDayAverage = 636;     // "%1" average "in" per open day

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "data/SqlText.h"
+#include "query/InsightLines.h"
 #include "query/InsightText.h"
 #include "store/IString.h"
 #include "store/InsightStringIds.h"
@@ -162,6 +163,10 @@ std::string JsonInsights(const CliInsights& insights, const std::vector<CountRec
     std::string out = JsonPeak(insights.peak, rows);
     if (insights.hasCoverage) out += JsonCoverage(insights.coverage);
     if (insights.mode != kCompareNone) out += JsonCompare(insights, rows);
+    std::string closed;
+    for (size_t i = 0; i < insights.closed.size(); ++i)
+        if (insights.closed[i]) closed += (closed.empty() ? "" : ",") + std::to_string(i);
+    if (!closed.empty()) out += ",\n \"closedRows\":[" + closed + "]";
     return out;
 }
 
@@ -170,6 +175,8 @@ TableExtras TableInsightColumns(const CliInsights& insights, const std::vector<C
     TableExtras x;
     x.noDataMark = Text(kStrNoDataMark);
     x.noData = RowsWithoutData(insights, rows);
+    x.closed = insights.closed;
+    x.closedMark = "(" + Text(kStrClosedMark) + ")";
     if (insights.mode == kCompareNone) return x;
     for (const std::string& caption : shownCaptions) {
         x.comparedCaptions.push_back(FillText(Text(kStrCompareColumn), {caption}));
@@ -184,38 +191,7 @@ TableExtras TableInsightColumns(const CliInsights& insights, const std::vector<C
 
 std::string TableInsightLines(const CliInsights& insights, const std::vector<CountRecord>& rows) {
     std::string out;
-    const PeakResult& p = insights.peak;
-    const auto bucketLine = [&](unsigned id, const PeakBucket& b) {
-        if (!b.found) return;
-        out += FillText(Text(id), {std::to_string(b.value), PeakBucketText(rows[b.row]),
-                                   b.share < 0 ? "-" : ShareText(b.share)}) +
-               "\n";
-    };
-    bucketLine(kStrPeakBucket, p.in);
-    bucketLine(kStrPeakVolume, p.volume);
-    if (p.hour.found)
-        out += FillText(Text(kStrPeakHour),
-                        {SpanText(rows[p.hour.firstRow], rows[p.hour.lastRow]),
-                         std::to_string(p.hour.volume), Number(p.hour.factor, "%.3f")}) +
-               "\n";
-    if (insights.hasCoverage && insights.coverage.measured) {
-        const ReportCoverage& c = insights.coverage;
-        out += FillText(Text(kStrEmptyBuckets),
-                        {std::to_string(c.EmptyBuckets()), std::to_string(c.buckets.size())}) +
-               "\n";
-        for (const SiteCoverage& s : c.sites) {
-            if (!s.measured || !s.partial) continue;
-            out +=
-                (s.hasLast ? FillText(Text(kStrSitePartial), {s.name, ShortTimeText(s.lastRecord)})
-                           : FillText(Text(kStrSiteNoData), {s.name})) +
-                "\n";
-        }
-    }
-    if (insights.mode != kCompareNone && !insights.compared.empty())
-        out += FillText(Text(kStrComparedPeriod),
-                        {SqlTimeText(insights.compared.front().From()).substr(0, 10),
-                         SqlTimeText(insights.compared.back().From()).substr(0, 10)}) +
-               "\n";
+    for (const std::string& line : InsightLines(insights, rows)) out += line + "\n";
     return out;
 }
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
-#include "query/Compare.h"
+#include "query/InsightText.h"
 
 namespace {
 
@@ -26,14 +26,6 @@ size_t Width(const std::string& text) {
 }
 
 }  // namespace
-
-std::string ChangeText(uint64_t now, uint64_t before) {
-    double change = 0.0;
-    if (!PercentChange(now, before, &change)) return "";
-    char text[32];
-    std::snprintf(text, sizeof text, "%+.1f", change);
-    return text;
-}
 
 std::string RecordFromText(const CountRecord& r) {
     return TimeText(r.fromYear, r.fromMonth, r.fromDay, r.fromHour, r.fromMinute, r.fromSecond,
@@ -115,6 +107,8 @@ std::string FormatTableReport(const std::string& numberTitle, const std::string&
                 "-" +
                 TimeText(r.toYear, r.toMonth, r.toDay, r.toHour, r.toMinute, r.toSecond,
                          "%04d/%02d/%02d %02d:%02d:%02d")};
+        if (extras && i < extras->closed.size() && extras->closed[i])
+            line[1] += " " + extras->closedMark;
         const bool noData = extras && i < extras->noData.size() && extras->noData[i];
         for (size_t k = 0; k < valueIndexes.size(); ++k) {
             const uint32_t v = r.values[valueIndexes[k]];

@@ -38,6 +38,8 @@ struct TableExtras {
     std::vector<const CountRecord*> compared;  // per record; null: none
     std::vector<bool> noData;                  // per record
     std::string noDataMark;
+    std::vector<bool> closed;  // per record: the bucket text gets the closed mark
+    std::string closedMark;
 };
 
 // The window's table: a header line (record number, bucket, value captions), one line per
@@ -50,8 +52,6 @@ std::string FormatTableReport(const std::string& numberTitle, const std::string&
                               const std::vector<CountRecord>& records,
                               const TableExtras* extras = nullptr);
 
-// A change in per cent as the table shows it ("+12.5", "-3.0"); "" when `before` is 0.
-std::string ChangeText(uint64_t now, uint64_t before);
 
 // "YYYY-MM-DD hh:mm:ss" of a record's start or end.
 std::string RecordFromText(const CountRecord& r);

@@ -314,6 +314,7 @@ int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
     // The compared period and the coverage are part of the same run: one progress, one cancel.
     CliInsights insights;
     insights.mode = static_cast<CompareMode>(o.compareMode);
+    insights.closedDays = LoadClosedDays(store->File());
     insights.hasCoverage =
         o.coverage || o.format == CliFormat::Json || o.format == CliFormat::Table;
     std::vector<std::string> siteNames;

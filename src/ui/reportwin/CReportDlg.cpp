@@ -25,6 +25,7 @@
 #include "store/IString.h"
 #include "store/SettingsFile.h"
 #include "store/SiteListStore.h"
+#include "store/InsightStringIds.h"
 #include "store/StringIds.h"
 #include "ui/chartview/WebBrowserHost.h"
 #include "ui/datepicker/CalendarDatePicker.h"
@@ -49,6 +50,7 @@ constexpr std::pair<int, unsigned> kCaptions[] = {
     {kWindowTitle, kStrAppCaption},
     {kIdStartTimeLabel, kStrStartTimeLabel},
     {kIdRangeLabel, kStrRangeLabel},
+    {kIdCompareLabel, kStrCompareLabel},
     {kIdDirectionLabel, kStrDirectionLabel},
     {kIdHeightLabel, kStrHeightLabel},
     {kIdPeriodLabel, kStrPeriodLabel},
@@ -120,8 +122,9 @@ void CReportDlg::BuildControls() {
     tree_ = Add(kIdTree, new CDragDropTreeCtrl(this));
     tree_->SetTreeParent(this);
 
-    for (int id : {kIdCounterTypeLabel, kIdStartTimeLabel, kIdRangeLabel, kIdDirectionLabel,
-                   kIdHeightLabel, kIdRegionLabel, kIdPeriodLabel, kIdQueueTypeLabel}) {
+    for (int id : {kIdCounterTypeLabel, kIdStartTimeLabel, kIdRangeLabel, kIdCompareLabel,
+                   kIdDirectionLabel, kIdHeightLabel, kIdRegionLabel, kIdPeriodLabel,
+                   kIdQueueTypeLabel}) {
         AddLabel(id);
     }
     AddLabel(kIdHeightTo)->setText(QString::fromUtf8(kResHeightTo));
@@ -145,6 +148,7 @@ void CReportDlg::BuildControls() {
         edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 14);
     }
 
+    BuildInsightControls();
     const int rangeIds[3] = {kIdDay, kIdWeek, kIdMonth};
     for (int r = 0; r < 3; ++r) rangeButtons_[r] = Add(rangeIds[r], new QRadioButton(this));
 
@@ -216,6 +220,9 @@ void CReportDlg::BuildLayout() {
     row1->addSpacing(16);
     row1->addWidget(label(kIdRangeLabel));
     for (QRadioButton* r : rangeButtons_) row1->addWidget(r);
+    row1->addSpacing(8);
+    row1->addWidget(label(kIdCompareLabel));
+    row1->addWidget(compare_);
     row1->addStretch(1);
     query_->setMinimumWidth(96);
     row1->addWidget(query_);
@@ -251,6 +258,7 @@ void CReportDlg::BuildLayout() {
     right->addLayout(row2);
     results_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     right->addWidget(results_, 1);
+    right->addWidget(insightLine_);
     right->addLayout(views);
 
     auto* main = new QHBoxLayout(this);
@@ -388,6 +396,7 @@ void CReportDlg::FillCombos() {
     heightHigh_->setText(QStringLiteral("150"));
     FillCombo(queueType_, QueueTypeStringIds());
     queueType_->setCurrentIndex(filters_.QueueType());
+    FillCompareCombo();
 }
 
 void CReportDlg::FillRegionList(RegionListKind kind) {

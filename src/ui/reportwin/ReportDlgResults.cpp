@@ -16,6 +16,7 @@
 #include "query/QueryParams.h"
 #include "query/QueryRun.h"
 #include "query/QueryWorker.h"
+#include "query/ReportColumns.h"
 #include "sites/SiteLogic.h"
 #include "store/ChartSettingsStore.h"
 #include "store/IString.h"
@@ -82,12 +83,20 @@ void CReportDlg::RunQuery() {
         if (!siteLogic_->IsUnreachable(site)) sites.push_back(site);
     if (sites.empty()) return;
 
+    // The compared period and the coverage belong to the same run (one progress, one cancel).
+    insights_ = ReportInsights();
+    insights_.mode = static_cast<CompareMode>(ChosenCompareMode());
+    insights_.hasCoverage = true;
+    insights_.closedDays = LoadClosedDays(CChartSettingsStore::Instance()->File());
+    std::vector<std::string> names;
+    for (const SiteRecord& site : sites) names.push_back(site.name);
     {
         QueryRun run;
         retryPrompt_->SetRun(&run);
         UiRetryPrompt* prompt = retryPrompt_;
-        run.Start([params, sites, prompt](QueryRun& self) {
-            return ::RunQuery(params, sites, &self, prompt);
+        ReportInsights* insights = &insights_;
+        run.Start([params, sites, names, prompt, insights](QueryRun& self) {
+            return RunReportWithInsights(params, sites, names, &self, prompt, insights);
         });
         CProgressDlg progress(this);
         lastCancelled_ = progress.RunFor(run);
@@ -95,6 +104,8 @@ void CReportDlg::RunQuery() {
         lastOutcome_ = run.Result();
         retryPrompt_->SetRun(nullptr);
     }
+    CompleteInsights(CReportTable::Instance()->Records(), params,
+                     ReportValueCount(params.counterType, params.heightClass), &insights_);
 
     ApplyChart();
     BuildColumnsAndTable();
@@ -106,6 +117,7 @@ void CReportDlg::RunQuery() {
     } else {
         ClearResult(lastOutcome_ == kQueryDone ? kStrHintNoRows : kStrHintStart);
     }
+    ShowInsightLines();
     emit queryFinished(lastOutcome_);
 }
 
@@ -128,6 +140,7 @@ void CReportDlg::ApplyChart() {
     selection.queueType = filters_.QueueType();
     selection.direction = directionIndex_;
     ApplyChartSettingsFromStore(chart_, selection, &lineVisible_);
+    ApplyInsightsToChart();
 }
 
 void CReportDlg::BuildColumnsAndTable() {
@@ -139,9 +152,11 @@ void CReportDlg::BuildColumnsAndTable() {
     selection.heightLow = heightLowValue_;
     selection.heightHigh = heightHighValue_;
     selection.queueType = filters_.QueueType();
-    const ReportTableText text =
+    ReportTableText text =
         BuildReportTableText(CReportTable::Instance()->Records(), settings.line, selection,
                              lineVisible_, IString::Instance()->LoadStringA(kStrTotalRow));
+    reportValueColumns_ = static_cast<int>(text.valueCaptions.size());
+    ApplyInsightsToTable(text);
     SetValueColumns(table_, text.valueCaptions);
     SetRows(table_, text.rows);
 }
