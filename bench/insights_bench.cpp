@@ -136,8 +136,11 @@ int main(int argc, char** argv) {
                 const double coverage = Time(*site, params, kCompareNone, true, repeat);
                 std::printf("%-6s %-6s %-7s %10.1f %10.1f %6.2fx %10.1f %6.0f%%\n",
                             index ? "yes" : "no", site == &local ? "file" : "server",
-                            range == 0 ? "day15" : range == 1 ? "week" : "month", plain, compare,
-                            compare / plain, coverage, (coverage / plain - 1.0) * 100.0);
+                            range == 0   ? "day15"
+                            : range == 1 ? "week"
+                                         : "month",
+                            plain, compare, compare / plain, coverage,
+                            (coverage / plain - 1.0) * 100.0);
                 std::fflush(stdout);
             }
         }

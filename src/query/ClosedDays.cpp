@@ -84,8 +84,7 @@ std::string ClosedDatesText(const std::set<int>& dates) {
 ClosedDays LoadClosedDays(const std::string& settingsFile) {
     ClosedDays days;
     char value[8192];
-    GetPrivateProfileStringA(kSection, kWeekdaysKey, "", value, sizeof value,
-                             settingsFile.c_str());
+    GetPrivateProfileStringA(kSection, kWeekdaysKey, "", value, sizeof value, settingsFile.c_str());
     if (!ParseClosedWeekdays(value, &days.weekdays, nullptr)) days.weekdays.clear();
     GetPrivateProfileStringA(kSection, kDatesKey, "", value, sizeof value, settingsFile.c_str());
     if (!ParseClosedDates(value, &days.dates, nullptr)) days.dates.clear();

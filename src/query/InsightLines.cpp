@@ -34,18 +34,18 @@ std::vector<std::string> InsightLines(const ReportInsights& insights,
     bucketLine(kStrPeakBucket, p.in);
     bucketLine(kStrPeakVolume, p.volume);
     if (p.hour.found && p.hour.lastRow < rows.size())
-        out.push_back(FillText(Text(kStrPeakHour),
-                               {SpanText(rows[p.hour.firstRow], rows[p.hour.lastRow]),
-                                std::to_string(p.hour.volume), Factor(p.hour.factor)}));
+        out.push_back(
+            FillText(Text(kStrPeakHour), {SpanText(rows[p.hour.firstRow], rows[p.hour.lastRow]),
+                                          std::to_string(p.hour.volume), Factor(p.hour.factor)}));
     if (insights.hasCoverage && insights.coverage.measured) {
         const ReportCoverage& c = insights.coverage;
         out.push_back(FillText(Text(kStrEmptyBuckets), {std::to_string(c.EmptyBuckets()),
                                                         std::to_string(c.buckets.size())}));
         for (const SiteCoverage& s : c.sites) {
             if (!s.measured || !s.partial) continue;
-            out.push_back(s.hasLast ? FillText(Text(kStrSitePartial),
-                                               {s.name, ShortTimeText(s.lastRecord)})
-                                    : FillText(Text(kStrSiteNoData), {s.name}));
+            out.push_back(
+                s.hasLast ? FillText(Text(kStrSitePartial), {s.name, ShortTimeText(s.lastRecord)})
+                          : FillText(Text(kStrSiteNoData), {s.name}));
         }
     }
     size_t closed = 0;

@@ -31,8 +31,8 @@ void CompleteInsights(const std::vector<CountRecord>& rows, const QueryParams& p
     insights->comparedClosed = ClosedRows(insights->compared, params.range, insights->closedDays);
     insights->aligned.clear();
     if (insights->mode != kCompareNone)
-        insights->aligned = AlignCompared(rows.size(), insights->compared.size(),
-                                          insights->closed, insights->comparedClosed);
+        insights->aligned = AlignCompared(rows.size(), insights->compared.size(), insights->closed,
+                                          insights->comparedClosed);
 }
 
 std::vector<bool> RowsWithoutData(const ReportInsights& insights,

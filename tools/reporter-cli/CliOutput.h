@@ -52,7 +52,6 @@ std::string FormatTableReport(const std::string& numberTitle, const std::string&
                               const std::vector<CountRecord>& records,
                               const TableExtras* extras = nullptr);
 
-
 // "YYYY-MM-DD hh:mm:ss" of a record's start or end.
 std::string RecordFromText(const CountRecord& r);
 std::string RecordToText(const CountRecord& r);

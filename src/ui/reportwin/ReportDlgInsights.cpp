@@ -65,8 +65,8 @@ void CReportDlg::ApplyInsightsToChart() {
         data.aligned = insights_.aligned;
         data.comparedLabel = Text(kStrCompareColumn);
     }
-    const PeakBucket& peak = insights_.peak.volume.found ? insights_.peak.volume
-                                                         : insights_.peak.in;
+    const PeakBucket& peak =
+        insights_.peak.volume.found ? insights_.peak.volume : insights_.peak.in;
     if (peak.found) {
         data.peakRow = static_cast<int>(peak.row);
         data.peakText = FillText(Text(kStrPeakMarker), {std::to_string(peak.value)});
@@ -84,8 +84,7 @@ void CReportDlg::ApplyInsightsToTable(ReportTableText& text) {
 void CReportDlg::ShowInsightLines() {
     QStringList lines;
     if (hasResult_ == 1)
-        for (const std::string& line :
-             InsightLines(insights_, CReportTable::Instance()->Records()))
+        for (const std::string& line : InsightLines(insights_, CReportTable::Instance()->Records()))
             lines << QString::fromStdString(line);
     insightLine_->setText(lines.join(QStringLiteral("\n")));
     insightLine_->setVisible(!lines.isEmpty());
