@@ -146,12 +146,8 @@ bool MeasureCoverage(const QueryParams& params, const std::vector<SiteRecord>& s
         SiteRecord site = sites[i];
         bool failed = false;
         for (const CoverageSource& source : CoverageSourcesOf(site, params)) {
-            // A client of this run's own, as the report's own run uses.
-            RecNetClient** handle = source.family == kFamily2D   ? &site.client2D
-                                    : source.family == kFamily3D ? &site.client3D
-                                                                 : &site.clientOther;
-            const bool own = *handle != nullptr;
-            if (own) ConnectOwnClient(handle, site);
+            // The site's own session (the sites are measured one after another, after the
+            // report): a client of the run's own would cost a second login per site.
             // No question: a site whose coverage cannot be read stays unmeasured.
             measuring.Reset();
             QueryHooks hooks{&measuring, nullptr, nullptr, nullptr, false};
@@ -162,7 +158,6 @@ bool MeasureCoverage(const QueryParams& params, const std::vector<SiteRecord>& s
                 ExecuteWithRetry(site, source.family,
                                  LastRecordStatement(source, out->buckets.front().start), lastRows,
                                  hooks) != 0;
-            if (own) ReleaseOwnClient(handle);
             if (!ok) {
                 failed = true;
                 break;

@@ -6,6 +6,7 @@
 
 #include "QueryTestKit.h"
 #include "data/SqlText.h"
+#include "query/ClosedDays.h"
 #include "query/Compare.h"
 #include "query/Coverage.h"
 #include "query/Peak.h"
@@ -320,6 +321,48 @@ TEST_F(InsightsDb, AFailingSourceLeavesTheSiteUnmeasured) {
     EXPECT_FALSE(cov.sites[0].measured);
     EXPECT_TRUE(cov.sites[1].measured);
     EXPECT_TRUE(cov.total[9].any);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ClosedDays, ParsedSavedAndAppliedToWeekAndMonthRows) {
+    std::set<int> weekdays, dates;
+    std::string bad;
+    EXPECT_TRUE(ParseClosedWeekdays("0, 6", &weekdays, &bad));
+    EXPECT_EQ(weekdays, (std::set<int>{0, 6}));
+    EXPECT_FALSE(ParseClosedWeekdays("1,7", &weekdays, &bad));
+    EXPECT_EQ(bad, "7");
+    EXPECT_TRUE(ParseClosedDates("2024-12-25\n2024-02-29,", &dates, &bad));
+    EXPECT_EQ(ClosedDatesText(dates), "2024-02-29,2024-12-25");
+    EXPECT_FALSE(ParseClosedDates("2023-02-29", &dates, &bad));
+    EXPECT_FALSE(ParseClosedDates("2024-1-05", &dates, &bad));
+    EXPECT_EQ(bad, "2024-1-05");
+
+    QueryTempDir dir;
+    const std::string file = dir.File("Setting .ini");
+    ASSERT_TRUE(MakeSqliteDb(dir.File("x.db"), {}));  // the folder exists
+    ClosedDays days;
+    days.weekdays = {0};
+    days.dates = {20240320};
+    ASSERT_TRUE(SaveClosedDays(file, days));
+    const ClosedDays back = LoadClosedDays(file);
+    EXPECT_EQ(back.weekdays, days.weekdays);
+    EXPECT_EQ(back.dates, days.dates);
+    EXPECT_TRUE(LoadClosedDays(dir.File("missing.ini")).Empty());
+
+    // 17 March 2024 is a Sunday, the 20th a closed date.
+    std::vector<CountRecord> rows;
+    for (int d = 16; d <= 21; ++d)
+        rows.push_back(Row(0, 0, 60, {10u * static_cast<uint32_t>(d)}, kRangeMonth, d));
+    const std::vector<bool> closed = ClosedRows(rows, kRangeMonth, back);
+    EXPECT_EQ(closed, (std::vector<bool>{false, true, false, false, true, false}));
+    EXPECT_EQ(ClosedRows(rows, kRangeDay, back), std::vector<bool>(6, false));
+    double average = 0.0;
+    ASSERT_TRUE(OpenDayAverage(rows, closed, {0}, &average));
+    EXPECT_DOUBLE_EQ(average, (160 + 180 + 190 + 210) / 4.0);
+    EXPECT_FALSE(OpenDayAverage(rows, std::vector<bool>(6, true), {0}, &average));
 }
 
 }  // namespace

@@ -23,9 +23,9 @@
 #include "sites/SiteLogic.h"
 #include "store/ChartSettingsStore.h"
 #include "store/IString.h"
+#include "store/InsightStringIds.h"
 #include "store/SettingsFile.h"
 #include "store/SiteListStore.h"
-#include "store/InsightStringIds.h"
 #include "store/StringIds.h"
 #include "ui/chartview/WebBrowserHost.h"
 #include "ui/datepicker/CalendarDatePicker.h"
@@ -122,9 +122,9 @@ void CReportDlg::BuildControls() {
     tree_ = Add(kIdTree, new CDragDropTreeCtrl(this));
     tree_->SetTreeParent(this);
 
-    for (int id : {kIdCounterTypeLabel, kIdStartTimeLabel, kIdRangeLabel, kIdCompareLabel,
-                   kIdDirectionLabel, kIdHeightLabel, kIdRegionLabel, kIdPeriodLabel,
-                   kIdQueueTypeLabel}) {
+    for (int id :
+         {kIdCounterTypeLabel, kIdStartTimeLabel, kIdRangeLabel, kIdCompareLabel, kIdDirectionLabel,
+          kIdHeightLabel, kIdRegionLabel, kIdPeriodLabel, kIdQueueTypeLabel}) {
         AddLabel(id);
     }
     AddLabel(kIdHeightTo)->setText(QString::fromUtf8(kResHeightTo));
@@ -220,9 +220,6 @@ void CReportDlg::BuildLayout() {
     row1->addSpacing(16);
     row1->addWidget(label(kIdRangeLabel));
     for (QRadioButton* r : rangeButtons_) row1->addWidget(r);
-    row1->addSpacing(8);
-    row1->addWidget(label(kIdCompareLabel));
-    row1->addWidget(compare_);
     row1->addStretch(1);
     query_->setMinimumWidth(96);
     row1->addWidget(query_);
@@ -251,6 +248,10 @@ void CReportDlg::BuildLayout() {
     // The view switch under the result area, in one line with the buttons under the tree.
     auto* views = new QHBoxLayout;
     for (QPushButton* b : viewButtons_) views->addWidget(b);
+    // The comparison beside the views: the query row has no room left at the least width.
+    views->addSpacing(16);
+    views->addWidget(label(kIdCompareLabel));
+    views->addWidget(compare_);
     views->addStretch(1);
 
     auto* right = new QVBoxLayout;

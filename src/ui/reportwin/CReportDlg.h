@@ -172,7 +172,7 @@ class CReportDlg : public QWidget {
     void WaitForWorker(QueryRun& run);
     void ShowError(const QString& text);
 
-    // Report insights (ReportDlgInsights.cpp): the Compare combo beside Range (its items
+    // Report insights (ReportDlgInsights.cpp): the Compare combo beside the views (its items
     // follow the range), the compared series, gaps and peak on the chart, the no-data marks
     // and compared columns in the table, the lines under the result.
     void BuildInsightControls();

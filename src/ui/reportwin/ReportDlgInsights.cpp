@@ -1,5 +1,5 @@
-// The report window's insights: the Compare combo beside Range, the compared period, the data
-// gaps and the peak on the chart, the no-data marks and compared columns in the table and the
+// The report window's insights: the Compare combo beside the view buttons, the compared period, the
+// data gaps and the peak on the chart, the no-data marks and compared columns in the table and the
 // lines under the result (peak, peak hour, buckets without data, sites whose data ends early).
 #include <QComboBox>
 #include <QLabel>
