@@ -125,10 +125,14 @@ void FoldCoverageRows(const CoverageSource& source, const std::vector<tagDSSYSTI
             site->lastRecord = t;
         site->hasLast = true;
     }
-    // The data ends before the period does when nothing was recorded within one interval of
-    // its end (or nothing at all).
+    // The data ends before the period does: nothing at all, or (a Day) nothing within one
+    // interval of its end, or (several days) nothing on its last day; so the closing hours
+    // of a shop's last day do not count as missing data.
     const long long end = EpochSeconds(buckets.back().end);
-    site->partial = !site->hasLast || EpochSeconds(site->lastRecord) + site->intervalSeconds < end;
+    const long long lastSeen = site->hasLast ? EpochSeconds(site->lastRecord) : 0;
+    const bool oneDay = EpochSeconds(buckets.front().start) / 86400 == end / 86400;
+    site->partial = !site->hasLast || (oneDay ? lastSeen + site->intervalSeconds < end
+                                              : lastSeen / 86400 < end / 86400);
 }
 
 bool MeasureCoverage(const QueryParams& params, const std::vector<SiteRecord>& sites,

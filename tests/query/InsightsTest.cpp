@@ -302,6 +302,12 @@ TEST_F(InsightsDb, CoverageOfAWeekCutToWorkingHoursAndAMonth) {
     ASSERT_EQ(cov.total.size(), 29u);  // 21 February to 20 March
     EXPECT_EQ(cov.total[28].expected, 2u * 96u);
     EXPECT_EQ(cov.total[28].present, 2u * 36u - 12u);
+    // The data's last day is the period's: the closing hours are no missing data.
+    EXPECT_FALSE(cov.sites[0].partial);
+    params_.startDate = Day(2024, 3, 22);
+    ASSERT_TRUE(MeasureCoverage(params_, {site_}, {"shop"}, nullptr, nullptr, &cov));
+    EXPECT_TRUE(cov.sites[0].partial);
+    EXPECT_EQ(SqlTimeText(cov.sites[0].lastRecord), "2024-03-20 16:45:00");
 }
 
 TEST_F(InsightsDb, AFailingSourceLeavesTheSiteUnmeasured) {
