@@ -1,6 +1,7 @@
 #include "query/CoverageSql.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "data/CounterTypes.h"
 #include "data/SqlText.h"
@@ -13,24 +14,13 @@ std::string Seconds(const std::string& timeColumn, long long base) {
     return "(CAST(strftime('%s'," + timeColumn + ") AS INTEGER)-" + std::to_string(base) + ")";
 }
 
-// Seconds since the first day of the period of a time inside it, read from the text's digits
-// (the days of the period by a CASE of their dates), which costs far less than strftime on
-// every record. Times outside those days (never selected) give NULL.
+// Seconds since the period's start of a time inside it: julianday reads the text faster than
+// strftime('%s') or the digits taken apart (measured on a month of 5-minute records).
 std::string PeriodSeconds(const std::string& t, const std::vector<tagDSSYSTIMEPERIOD>& buckets) {
-    const SYSTEMTIME first = MakeSysTime(buckets.front().start.wYear, buckets.front().start.wMonth,
-                                         buckets.front().start.wDay);
-    const long long firstDay = EpochSeconds(first) / 86400;
-    const long long lastDay = EpochSeconds(buckets.back().end) / 86400;
-    std::string day = "CASE substr(" + t + ",1,10)";
-    for (long long d = firstDay; d <= lastDay; ++d) {
-        const SYSTEMTIME date = OleDateToSystemTime(25569.0 + static_cast<double>(d));
-        day += " WHEN '" + SqlTimeText(date).substr(0, 10) + "' THEN " +
-               std::to_string((d - firstDay) * 86400);
-    }
-    day += " END";
-    return "(" + day + "+CAST(substr(" + t + ",12,2) AS INTEGER)*3600+CAST(substr(" + t +
-           ",15,2) AS INTEGER)*60+CAST(substr(" + t + ",18,2) AS INTEGER)-" +
-           std::to_string(EpochSeconds(buckets.front().start) - EpochSeconds(first)) + ")";
+    char base[32];
+    std::snprintf(base, sizeof base, "%.6f",
+                  static_cast<double>(EpochSeconds(buckets.front().start)) / 86400.0 + 2440587.5);
+    return "CAST((julianday(" + t + ")-" + base + ")*86400+0.5 AS INTEGER)";
 }
 
 // Buckets of equal length, each beginning where the one before ended, are found by division;
