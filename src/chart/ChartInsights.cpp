@@ -4,6 +4,8 @@
 
 #include "chart/HtmlChart.h"
 #include "query/InsightText.h"
+#include "store/IString.h"
+#include "store/InsightStringIds.h"
 
 void ApplyChartInsights(CHtmlChart& chart, int series, const ChartInsightData& data) {
     const bool line = chart.Series(0).type == 1;
@@ -39,4 +41,25 @@ void ApplyChartInsights(CHtmlChart& chart, int series, const ChartInsightData& d
     }
     if (data.peakRow >= 0 && static_cast<size_t>(data.peakRow) < rows)
         chart.SetMarker(data.peakRow, data.peakText);
+}
+
+ChartInsightData ChartInsightsOf(const ReportInsights& insights,
+                                 const std::vector<CountRecord>& rows) {
+    const auto text = [](unsigned id) {
+        const char* t = IString::Instance()->LoadStringA(id);
+        return std::string(t ? t : "");
+    };
+    ChartInsightData d;
+    d.noData = RowsWithoutData(insights, rows);
+    if (insights.mode != kCompareNone) {
+        d.compared = insights.compared;
+        d.aligned = insights.aligned;
+        d.comparedLabel = text(kStrCompareColumn);
+    }
+    const PeakBucket& peak = insights.peak.volume.found ? insights.peak.volume : insights.peak.in;
+    if (peak.found) {
+        d.peakRow = static_cast<int>(peak.row);
+        d.peakText = FillText(text(kStrPeakMarker), {std::to_string(peak.value)});
+    }
+    return d;
 }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "query/CountTable.h"
+#include "query/InsightRun.h"
 
 class CHtmlChart;
 
@@ -22,3 +22,9 @@ struct ChartInsightData {
 // (ChartSeriesOfType). Gaps only on a line chart; compared series take the indexes after the
 // report's own, with their colours, widths and enabled flags; the y maximum grows to hold them.
 void ApplyChartInsights(CHtmlChart& chart, int series, const ChartInsightData& data);
+
+// What the chart shows of a report's insights: gaps where no site has data, the compared rows
+// (labels "<series> (before)" from the language texts) and the peak marker (the traffic
+// volume's peak where there is one).
+ChartInsightData ChartInsightsOf(const ReportInsights& insights,
+                                 const std::vector<CountRecord>& rows);

@@ -142,23 +142,6 @@ std::string JsonCompare(const CliInsights& in, const std::vector<CountRecord>& r
 
 }  // namespace
 
-ChartInsightData ChartInsightsOf(const CliInsights& insights,
-                                 const std::vector<CountRecord>& rows) {
-    ChartInsightData d;
-    d.noData = RowsWithoutData(insights, rows);
-    if (insights.mode != kCompareNone) {
-        d.compared = insights.compared;
-        d.aligned = insights.aligned;
-        d.comparedLabel = Text(kStrCompareColumn);
-    }
-    const PeakBucket& peak = insights.peak.volume.found ? insights.peak.volume : insights.peak.in;
-    if (peak.found) {
-        d.peakRow = static_cast<int>(peak.row);
-        d.peakText = FillText(Text(kStrPeakMarker), {std::to_string(peak.value)});
-    }
-    return d;
-}
-
 std::string JsonInsights(const CliInsights& insights, const std::vector<CountRecord>& rows) {
     std::string out = JsonPeak(insights.peak, rows);
     if (insights.hasCoverage) out += JsonCoverage(insights.coverage);

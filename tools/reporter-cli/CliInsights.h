@@ -11,9 +11,6 @@
 
 using CliInsights = ReportInsights;
 
-// What the chart page shows of the insights: gaps, the compared series, the peak marker.
-ChartInsightData ChartInsightsOf(const CliInsights& insights, const std::vector<CountRecord>& rows);
-
 // ",\n \"peak\":{..}[,\n \"coverage\":{..}][,\n \"compare\":{..}]": inserted after the sites.
 std::string JsonInsights(const CliInsights& insights, const std::vector<CountRecord>& rows);
 

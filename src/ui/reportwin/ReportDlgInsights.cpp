@@ -57,22 +57,8 @@ int CReportDlg::ChosenCompareMode() const {
 }
 
 void CReportDlg::ApplyInsightsToChart() {
-    const std::vector<CountRecord>& rows = CReportTable::Instance()->Records();
-    ChartInsightData data;
-    data.noData = RowsWithoutData(insights_, rows);
-    if (insights_.mode != kCompareNone) {
-        data.compared = insights_.compared;
-        data.aligned = insights_.aligned;
-        data.comparedLabel = Text(kStrCompareColumn);
-    }
-    const PeakBucket& peak =
-        insights_.peak.volume.found ? insights_.peak.volume : insights_.peak.in;
-    if (peak.found) {
-        data.peakRow = static_cast<int>(peak.row);
-        data.peakText = FillText(Text(kStrPeakMarker), {std::to_string(peak.value)});
-    }
     ApplyChartInsights(chart_, ChartSeriesOfType(filters_.CounterType(), filters_.HeightClass()),
-                       data);
+                       ChartInsightsOf(insights_, CReportTable::Instance()->Records()));
 }
 
 void CReportDlg::ApplyInsightsToTable(ReportTableText& text) {
