@@ -1,6 +1,7 @@
 // Data coverage of a report: for every bucket and site whether any record exists and how much
 // of the bucket the records cover (records present over records expected at the recording
-// interval, which is read from the data: the most common spacing of a camera's time stamps),
+// interval, which is read from the data: the most common spacing of a camera's time stamps
+// over its first day of records in the period),
 // and whether a site's data ends before the period does.
 #pragma once
 

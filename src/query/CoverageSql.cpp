@@ -85,7 +85,10 @@ std::string CoverageStatement(const CoverageSource& source,
                       SqlTimeText(buckets.back().end) + "')";
     if (source.intervals)
         sql +=
-            ", g AS (SELECT c, s-LAG(s) OVER (PARTITION BY c ORDER BY s) AS d FROM r) "
+            // The spacings of each camera's first day of records in the period: enough to
+            // find its interval, and a month's records need not be sorted.
+            ", g AS (SELECT c, s-LAG(s) OVER (PARTITION BY c ORDER BY s) AS d FROM r JOIN "
+            "(SELECT c AS k, MIN(s) AS f FROM r GROUP BY c) ON c=k WHERE s<f+86400) "
             "SELECT 0, c, d, COUNT(*), 0 FROM g WHERE d>0 GROUP BY c, d UNION ALL";
     sql += " SELECT 1, c, b, COUNT(*), MAX(s) FROM (SELECT c, s, " +
            BucketExpression(buckets, base) +

@@ -34,7 +34,8 @@ long long EpochSeconds(const SYSTEMTIME& t);
 
 // The measuring statement of one source over the buckets (in order, inclusive ends). Its rows,
 // all integers, with s = seconds since the first bucket's start:
-//   0, camera, spacing d, number of spacings d          (d > 0 between a camera's records)
+//   0, camera, spacing d, number of spacings d   (d > 0 between a camera's records, within
+//                                                 its first day of records in the period)
 //   1, camera, bucket index, records, largest s         (buckets with records only)
 //   2, 0, records of the period, largest s, 0
 std::string CoverageStatement(const CoverageSource& source,

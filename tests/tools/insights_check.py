@@ -136,7 +136,10 @@ def site_coverage(db, ctype, buckets):
     spacing, site_spacing = {}, collections.Counter()
     for cam, ts in times.items():
         ts.sort()
-        c = collections.Counter(int((b - a).total_seconds()) for a, b in zip(ts, ts[1:]) if b > a)
+        # The camera's first day of records in the period.
+        day = [t for t in ts if t < ts[0] + dt.timedelta(days=1)]
+        c = collections.Counter(int((b - a).total_seconds()) for a, b in zip(day, day[1:])
+                                if b > a)
         site_spacing.update(c)
         if c:
             spacing[cam] = min(c, key=lambda d: (-c[d], d))
@@ -316,6 +319,22 @@ def main():
         for ctype, rng, day, mode, period in plan:
             check_report(a.cli, root, local, ctype, rng, day, mode, period, "local")
             checked += 1
+        # CSV with --coverage: the records present and expected after the values; without
+        # it the layout has no such columns.
+        for coverage in (False, True):
+            args = [a.cli, "report", "--type", "1", "--date", "2024-03-12", "--format", "csv",
+                    "--quiet"] + local + (["--coverage"] if coverage else [])
+            lines = subprocess.run(args, capture_output=True, text=True, check=True,
+                                   timeout=300).stdout.splitlines()
+            head = lines[2].split(",")
+            check(head[-2:] == ["Records", "Expected records"] if coverage else
+                  head == ["StartTime", "EndTime", "Inward", "Outward"], "csv header %s" % head)
+            if coverage:
+                doc = run_cli(a.cli, ["--type", "1", "--date", "2024-03-12"] + local)
+                got = [[int(v) for v in line.split(",")[-2:]] for line in lines[3:27]]
+                want = [[b["total"]["present"], b["total"]["expected"]]
+                        for b in doc["coverage"]["buckets"]]
+                check(got == want, "csv coverage columns")
         # The site whose data ends on the 20th.
         for ctype in (1, 6):
             doc = check_report(a.cli, ending, ["--local", ending] + lang, ctype, "month",
