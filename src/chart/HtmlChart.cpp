@@ -101,7 +101,29 @@ void CHtmlChart::SetGrid(int grid, int value) {
 bool CHtmlChart::ClearSeries(int i) {
     if (!Valid(i)) return false;
     series_[i].points.clear();
+    series_[i].gaps.clear();
     labels_.clear();
+    if (i == 0) marker_ = CChartMarker();
+    return true;
+}
+
+bool CHtmlChart::SetPointGap(int i, size_t k) {
+    if (!Valid(i) || k >= series_[i].points.size()) return false;
+    series_[i].gaps.resize(series_[i].points.size(), 0);
+    series_[i].gaps[k] = 1;
+    return true;
+}
+
+bool CHtmlChart::ClearPoints(int i) {
+    if (!Valid(i)) return false;
+    series_[i].points.clear();
+    series_[i].gaps.clear();
+    return true;
+}
+
+bool CHtmlChart::SetSeriesDashed(int i, bool dashed) {
+    if (!Valid(i)) return false;
+    series_[i].dashed = dashed;
     return true;
 }
 

@@ -24,6 +24,15 @@ struct CChartSeries {
     int aux = 0;    // set to 4 by the configuration; the page does not use it
     int width = 2;  // 1..10
     int type = 1;   // 1 line, 2 bar
+    // Points without data (drawn as a gap, not as 0): parallel to points, or empty for none.
+    std::vector<char> gaps;
+    bool dashed = false;  // a compared period: dashed and lighter
+};
+
+// A mark at one x position (the peak), drawn with its text above the chart.
+struct CChartMarker {
+    int index = -1;  // -1: none
+    std::string text;
 };
 
 class CHtmlChart {
@@ -73,6 +82,13 @@ class CHtmlChart {
     virtual bool AddPoint(int i, double value);
     virtual bool GetPointCount(int i, int* count) const;
     virtual bool SetSeriesEnabled(int i, int flag);
+    // Point k of series i has no data: the line breaks there (false for no such point).
+    bool SetPointGap(int i, size_t k);
+    // Empties series i, its labels left as they are.
+    bool ClearPoints(int i);
+    bool SetSeriesDashed(int i, bool dashed);
+    void SetMarker(int index, const std::string& text) { marker_ = CChartMarker{index, text}; }
+    const CChartMarker& Marker() const { return marker_; }
     virtual bool SetTooltipMode(int mode);
     virtual bool Redraw();
 
@@ -118,6 +134,7 @@ class CHtmlChart {
     std::array<std::string, kChartSeriesCount> seriesLabel_;
     std::array<int, kChartSeriesCount> seriesEnabled_{};
     double yMax_ = 10.0;
+    CChartMarker marker_;
     int ySteps_ = 0;
     int showGrid_ = 1;
     int showValue_ = 0;

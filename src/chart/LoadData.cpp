@@ -113,16 +113,28 @@ std::string BuildLoadData(const CHtmlChart& chart, bool* anySeries) {
         out += "\t\t\t{\r\n";
         AppendQuotedLine(out, "\t\t\t\tlabel : \"", chart.SeriesLabel(i));
         out += "\t\t\t\tpointDotRadius : " + std::to_string(s.width) + ",\r\n";
+        // A compared period is drawn dashed and lighter; other series keep their lines.
+        if (s.dashed) out += "\t\t\t\tzlxDash : true,\r\n";
         AppendRgba(out, "\t\t\t\tfillColor : \"rgba(%d,%d,%d,0.5)\",\r\n", c);
-        AppendRgba(out, "\t\t\t\tstrokeColor : \"rgba(%d,%d,%d,0.8)\",\r\n", c);
-        AppendRgba(out, "\t\t\t\tpointColor : \"rgba(%d,%d,%d,0.5)\",\r\n", c);
-        AppendRgba(out, "\t\t\t\tpointstrokeColor : \"rgba(%d,%d,%d,0.8)\",\r\n", c);
+        AppendRgba(out,
+                   s.dashed ? "\t\t\t\tstrokeColor : \"rgba(%d,%d,%d,0.4)\",\r\n"
+                            : "\t\t\t\tstrokeColor : \"rgba(%d,%d,%d,0.8)\",\r\n",
+                   c);
+        AppendRgba(out,
+                   s.dashed ? "\t\t\t\tpointColor : \"rgba(%d,%d,%d,0.25)\",\r\n"
+                            : "\t\t\t\tpointColor : \"rgba(%d,%d,%d,0.5)\",\r\n",
+                   c);
+        AppendRgba(out,
+                   s.dashed ? "\t\t\t\tpointstrokeColor : \"rgba(%d,%d,%d,0.4)\",\r\n"
+                            : "\t\t\t\tpointstrokeColor : \"rgba(%d,%d,%d,0.8)\",\r\n",
+                   c);
         AppendRgba(out, "\t\t\t\thighlightFill : \"rgba(%d,%d,%d,0.75)\",\r\n", c);
         AppendRgba(out, "\t\t\t\thighlightStroke : \"rgba(%d,%d,%d,1)\",\r\n", c);
         out += "\t\t\t\tdata : [";
         for (size_t k = 0; k < s.points.size(); ++k) {
             if (k > 0) out += ",";
-            out += FormatPointValue(s.points[k]);
+            // A bucket without data is no point at all (the page breaks the line there).
+            out += k < s.gaps.size() && s.gaps[k] ? "null" : FormatPointValue(s.points[k]);
         }
         out += "]\r\n";
         out += i < last ? "\t\t\t},\r\n" : "\t\t\t}\r\n";
@@ -147,6 +159,12 @@ std::string BuildLoadData(const CHtmlChart& chart, bool* anySeries) {
     out += "\t\tscaleShowValue: " + std::to_string(chart.ShowValue()) + ",\r\n";
     out += "\t\tdatasetFill : false,\r\n";
     out += "\t\tbezierCurve : false,\r\n";
+    const CChartMarker& marker = chart.Marker();
+    if (marker.index >= 0) {
+        out += "\t\tzlxMarker : {index : " + std::to_string(marker.index) + ", text : \"";
+        out += JsStringEscape(marker.text);
+        out += "\"},\r\n";
+    }
     out += "\t}\r\n";
     out += "}\r\n";
 

@@ -133,12 +133,25 @@ class ReportWindowTest : public QObject {
             for (int c = 0; c < totals.size(); ++c) shown.push_back(c);
         QCOMPARE(table->columnCount(), 2 + static_cast<int>(shown.size()));
         qint64 all = 0;
+        // A bucket without any record shows the no-data mark, as the JSON coverage says.
+        const QJsonArray coverage = json.value(QStringLiteral("coverage"))
+                                        .toObject()
+                                        .value(QStringLiteral("buckets"))
+                                        .toArray();
+        QCOMPARE(coverage.size(), expectedRows);
         for (int r = 0; r < expectedRows; ++r) {
             const QJsonArray values =
                 records[r].toObject().value(QStringLiteral("values")).toArray();
+            const bool any = coverage[r]
+                                 .toObject()
+                                 .value(QStringLiteral("total"))
+                                 .toObject()
+                                 .value(QStringLiteral("any"))
+                                 .toBool();
             for (size_t c = 0; c < shown.size(); ++c) {
                 const qint64 v = values[shown[c]].toInteger();
-                QCOMPARE(TextOf(table, r, 2 + static_cast<int>(c)), QString::number(v));
+                QCOMPARE(TextOf(table, r, 2 + static_cast<int>(c)),
+                         any ? QString::number(v) : QStringLiteral("–"));
                 all += v;
             }
         }
@@ -906,6 +919,54 @@ class ReportWindowTest : public QObject {
 
     // The site logic (and so the tree menu's "Add Site") takes the counter type of the last
     // session, as "+" does; a saved type outside 1..7 counts as none saved.
+    void aComparisonAddsColumnsAndTheInsightLines() {
+        ModalWatcher watcher;
+        QVERIFY(GenerateData(folder_->Path("data"), {1}, 10, 15, 2, true));
+        folder_->WriteSiteList({LocalSite(folder_->Path("data"))});
+        // Saturday and Sunday always closed.
+        QFile settings(folder_->Path("Setting .ini"));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write("[ClosedDays]\nWeekdays=0,6\nDates=\n");
+        settings.close();
+        OpenWindow();
+        ChooseCounterType(0);
+        auto* compare = qobject_cast<QComboBox*>(window_->Control(kIdCompare));
+        QVERIFY(compare);
+        QCOMPARE(compare->count(), 4);  // Day: none, day before, a week before, a year before
+        window_->SelectRange(1);
+        QCOMPARE(compare->count(), 3);
+        compare->setCurrentIndex(1);  // the previous seven days
+        CheckFirstSite();
+        PressQuery();
+        QCOMPARE(window_->LastOutcome(), static_cast<int>(kQueryDone));
+        const ReportInsights& insights = window_->Insights();
+        QCOMPARE(insights.mode, kComparePrevious);
+        QCOMPARE(static_cast<int>(insights.compared.size()), 7);
+        QVERIFY(insights.peak.in.found);
+        // Two value columns, their compared values and their changes.
+        QTableWidget* table = window_->Table();
+        QCOMPARE(table->columnCount(), 2 + 2 * 3);
+        QVERIFY(table->horizontalHeaderItem(4)->text().contains(QStringLiteral("(before)")));
+        // Closed days are marked and the lines say how many there were.
+        int closed = 0;
+        for (int r = 0; r < 7; ++r)
+            closed += TextOf(table, r, 1).endsWith(QStringLiteral("(closed)")) ? 1 : 0;
+        QCOMPARE(closed, 2);
+        const QString lines = window_->InsightLine()->text();
+        QVERIFY2(lines.contains(QStringLiteral("Peak:")), qPrintable(lines));
+        QVERIFY2(lines.contains(QStringLiteral("Closed days: 2")), qPrintable(lines));
+        QVERIFY2(lines.contains(QStringLiteral("Compared with")), qPrintable(lines));
+        // The compared series are on the chart, dashed, after the report's own.
+        QVERIFY(window_->Chart().Series(2).dashed);
+        QCOMPARE(window_->Chart().Series(2).points.size(), size_t{7});
+        // The export keeps its columns.
+        const QString csv = folder_->Path("week.csv");
+        QVERIFY(window_->ExportTo(csv));
+        const QByteArray text = ReadAll(csv);
+        QVERIFY(!text.contains("(before)"));
+        QVERIFY(watcher.texts.isEmpty());
+    }
+
     void theSiteLogicStartsWithTheSavedCounterType() {
         ModalWatcher watcher;
         for (const auto& [saved, expected] : {std::pair{"5", 5}, std::pair{"9", 1}}) {

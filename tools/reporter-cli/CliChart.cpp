@@ -9,6 +9,7 @@
 #ifdef ZL_CLI_HAS_CHART
 #include "chart/ChartConfig.h"
 #include "chart/ChartFill.h"
+#include "chart/ChartInsights.h"
 #include "chart/HtmlChart.h"
 #endif
 #ifdef ZL_CLI_HAS_RENDER
@@ -37,7 +38,8 @@ bool CliCanRenderChart() {
 }
 
 int WriteCliChart(const CliOptions& o, const std::vector<CountRecord>& rows,
-                  const ReportDocument& document, std::ostream& err) {
+                  const ReportDocument& document, std::ostream& err,
+                  const ChartInsightData* insights) {
     if (o.chartDir.empty() && o.pngFile.empty() && o.bmpFile.empty() && o.pdfFile.empty()) return 0;
 #ifdef ZL_CLI_HAS_CHART
     // A page folder of its own (removed afterwards) when only a picture is asked for.
@@ -59,6 +61,8 @@ int WriteCliChart(const CliOptions& o, const std::vector<CountRecord>& rows,
     sel.queueType = o.queueMeasure;
     sel.direction = o.direction;
     ApplyChartSettingsFromStore(*chart, sel, nullptr);
+    if (insights)
+        ApplyChartInsights(*chart, ChartSeriesOfType(o.counterType, o.heightClass), *insights);
     if (!chart->WritePage()) {
         err << "reporter-cli: cannot write " << chart->Folder() << "/LoadData.js\n";
         return 4;
@@ -97,6 +101,7 @@ int WriteCliChart(const CliOptions& o, const std::vector<CountRecord>& rows,
 #else
     (void)rows;
     (void)document;
+    (void)insights;
     err << "reporter-cli: this build has no chart support\n";
     return 4;
 #endif

@@ -5,6 +5,8 @@
 #include <ostream>
 #include <vector>
 
+struct ChartInsightData;
+
 #include "CliOptions.h"
 #include "export/ReportDocument.h"
 #include "query/CountTable.h"
@@ -14,6 +16,8 @@ bool CliCanWriteChart();
 bool CliCanRenderChart();
 
 // Writes what the options ask for (the page folder, pictures, the PDF report of `document`);
-// 0, or 4 with one error line on `err`.
+// 0, or 4 with one error line on `err`. `insights` (may be null): gaps, compared series and
+// the peak marker drawn on the page.
 int WriteCliChart(const CliOptions& options, const std::vector<CountRecord>& rows,
-                  const ReportDocument& document, std::ostream& err);
+                  const ReportDocument& document, std::ostream& err,
+                  const ChartInsightData* insights = nullptr);

@@ -8,6 +8,7 @@
 
 #include "CliDates.h"
 #include "base/TextCodec.h"
+#include "query/Compare.h"
 
 namespace {
 
@@ -99,6 +100,10 @@ const char* CliUsage() {
            "    [--chart DIR] [--png FILE] [--bmp FILE] [--chart-view line|bar]\n"
            "    [--chart-size WxH]                           (the chart page and its picture)\n"
            "    File names may hold {date} {range} {type} {now} (YYYYMMDD-hhmmss) {site}.\n"
+           "    [--compare previous|previous-weekday|last-year]  (the same report for an earlier\n"
+           "                                 period beside it)\n"
+           "    [--coverage]                (CSV and XML: records present and expected per "
+           "bucket)\n"
            "exit codes: 0 done, 1 bad command line, 2 no site could be connected, 3 the query\n"
            "failed or was cancelled, 4 an output could not be written, 5 written from the sites\n"
            "that answered while others failed (each named on standard error)\n";
@@ -124,8 +129,8 @@ bool ParseCliOptionsAt(const std::vector<std::string>& args, const SYSTEMTIME& n
     }
     if (args[0] != "report") return fail("unknown command \"" + args[0] + "\"");
 
-    static const std::set<std::string> kFlags = {"--quiet", "--all-sites", "--each-site", "--help",
-                                                 "-h"};
+    static const std::set<std::string> kFlags = {"--quiet", "--all-sites", "--each-site",
+                                                 "--help",  "-h",          "--coverage"};
     bool typeGiven = false;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& name = args[i];
@@ -136,6 +141,8 @@ bool ParseCliOptionsAt(const std::vector<std::string>& args, const SYSTEMTIME& n
                 o->allSites = true;
             else if (name == "--each-site")
                 o->eachSite = true;
+            else if (name == "--coverage")
+                o->coverage = true;
             else
                 o->help = true;
             continue;
@@ -257,6 +264,10 @@ bool ParseCliOptionsAt(const std::vector<std::string>& args, const SYSTEMTIME& n
             if (x == std::string::npos || !ParseInt(v.substr(0, x), 100, 8000, &o->chartWidth) ||
                 !ParseInt(v.substr(x + 1), 100, 8000, &o->chartHeight))
                 return bad();
+        } else if (name == "--compare") {
+            CompareMode mode = kCompareNone;
+            if (!ParseCompareMode(v, &mode)) return bad();
+            o->compareMode = mode;
         } else if (name == "--retries") {
             if (!ParseInt(v, 0, INT_MAX, &o->retries)) return bad();
         } else {

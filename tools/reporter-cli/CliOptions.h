@@ -50,6 +50,8 @@ struct CliOptions {
     std::string output;
     int retries = 0;
     bool quiet = false;
+    int compareMode = 0;    // CompareMode: none, previous, previous-weekday, last-year
+    bool coverage = false;  // CSV and XML get the coverage columns
     // The chart page and its picture.
     std::string chartDir;  // write the page folder here
     std::string pngFile;   // render the page to a PNG file

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "query/InsightText.h"
+
 namespace {
 
 std::string Quote(const std::string& text) {
@@ -71,7 +73,7 @@ std::string FormatJsonReport(const JsonReport& report) {
         if (!site.answered) out += ",\"error\":" + Quote(site.error);
         out += "}";
     }
-    out += "]}\n";
+    out += "]" + report.extra + "}\n";
     return out;
 }
 
@@ -79,16 +81,23 @@ std::string FormatTableReport(const std::string& numberTitle, const std::string&
                               const std::string& totalTitle,
                               const std::vector<std::string>& captions,
                               const std::vector<int>& valueIndexes,
-                              const std::vector<CountRecord>& records) {
+                              const std::vector<CountRecord>& records, const TableExtras* extras) {
     std::vector<std::vector<std::string>> lines;
     std::vector<std::string> head{numberTitle, bucketTitle};
-    for (std::string caption : captions) {
+    const bool comparing = extras && !extras->comparedCaptions.empty();
+    std::vector<std::string> heads = captions;
+    if (comparing) {
+        heads.insert(heads.end(), extras->comparedCaptions.begin(), extras->comparedCaptions.end());
+        heads.insert(heads.end(), extras->changeCaptions.begin(), extras->changeCaptions.end());
+    }
+    for (std::string caption : heads) {
         for (char& c : caption)
             if (c == '\n') c = ' ';
         head.push_back(caption);
     }
     lines.push_back(head);
     std::vector<uint64_t> totals(valueIndexes.size(), 0);
+    std::vector<uint64_t> comparedTotals(valueIndexes.size(), 0);
     for (size_t i = 0; i < records.size(); ++i) {
         const CountRecord& r = records[i];
         std::vector<std::string> line{
@@ -98,16 +107,39 @@ std::string FormatTableReport(const std::string& numberTitle, const std::string&
                 "-" +
                 TimeText(r.toYear, r.toMonth, r.toDay, r.toHour, r.toMinute, r.toSecond,
                          "%04d/%02d/%02d %02d:%02d:%02d")};
+        if (extras && i < extras->closed.size() && extras->closed[i])
+            line[1] += " " + extras->closedMark;
+        const bool noData = extras && i < extras->noData.size() && extras->noData[i];
         for (size_t k = 0; k < valueIndexes.size(); ++k) {
             const uint32_t v = r.values[valueIndexes[k]];
-            line.push_back(std::to_string(v));
+            line.push_back(noData ? extras->noDataMark : std::to_string(v));
             totals[k] += v;
+        }
+        if (comparing) {
+            const CountRecord* before = i < extras->compared.size() ? extras->compared[i] : nullptr;
+            for (size_t k = 0; k < valueIndexes.size(); ++k) {
+                if (!before) {
+                    line.push_back(extras->noDataMark);
+                    continue;
+                }
+                line.push_back(std::to_string(before->values[valueIndexes[k]]));
+                comparedTotals[k] += before->values[valueIndexes[k]];
+            }
+            for (size_t k = 0; k < valueIndexes.size(); ++k)
+                line.push_back(
+                    before ? ChangeText(r.values[valueIndexes[k]], before->values[valueIndexes[k]])
+                           : "");
         }
         lines.push_back(line);
     }
     if (!records.empty()) {
         std::vector<std::string> line{std::to_string(records.size() + 1), totalTitle};
         for (uint64_t t : totals) line.push_back(std::to_string(t));
+        if (comparing) {
+            for (uint64_t t : comparedTotals) line.push_back(std::to_string(t));
+            for (size_t k = 0; k < totals.size(); ++k)
+                line.push_back(ChangeText(totals[k], comparedTotals[k]));
+        }
         lines.push_back(line);
     }
     std::vector<size_t> widths;

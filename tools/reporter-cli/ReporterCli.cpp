@@ -8,12 +8,13 @@
 #include "CliChart.h"
 #include "CliDates.h"
 #include "CliFiles.h"
+#include "CliInsights.h"
 #include "CliOptions.h"
 #include "CliOutput.h"
 #include "CliReport.h"
 #include "base/AtomicFile.h"
-#include "base/Version.h"
 #include "base/CounterTypes.h"
+#include "base/Version.h"
 #include "data/QueryExec.h"
 #include "data/SqlText.h"
 #include "export/CsvExporter.h"
@@ -336,8 +337,9 @@ QueryParams ParamsOf(const CliOptions& o, const ChartSettings& settings) {
 
 // Runs the query on the connected sites with the progress bar and the scripted answers; the
 // sites' handles are released afterwards. kCliDone, or kCliQueryFailed with its reason said.
-int RunTheQuery(const QueryParams& params, std::vector<SiteRecord>& connected, const CliOptions& o,
-                const CliIo& io) {
+int RunTheQuery(const QueryParams& params, std::vector<SiteRecord>& connected,
+                const std::vector<std::string>& siteNames, const CliOptions& o, const CliIo& io,
+                CliInsights* insights) {
     ScriptedPrompt prompt(o.retries, io.err, o.quiet);
     std::unique_ptr<ProgressBar> bar;
     if (io.errIsTerminal && !o.quiet)
@@ -347,7 +349,11 @@ int RunTheQuery(const QueryParams& params, std::vector<SiteRecord>& connected, c
     {
         QueryRun run;
         if (io.cancel && io.cancel->load()) run.Cancel();
-        run.Start([&](QueryRun& self) { return RunQuery(params, connected, &self, &prompt); });
+        // The compared period and the coverage are part of the same run: one progress, one
+        // cancel.
+        run.Start([&](QueryRun& self) {
+            return RunReportWithInsights(params, connected, siteNames, &self, &prompt, insights);
+        });
         if (bar && run.AttachDisplay(bar.get())) bar->Draw();
         while (!run.WaitFor(50))
             if (io.cancel && io.cancel->load()) run.Cancel();
@@ -389,7 +395,8 @@ std::string DateText(const SYSTEMTIME& d) {
 }
 
 int WriteJson(const CliOptions& o, const CliIo& io, const std::vector<CountRecord>& rows,
-              const ResultColumns& c, const std::vector<JsonSite>& states) {
+              const ResultColumns& c, const std::vector<JsonSite>& states,
+              const CliInsights& insights) {
     JsonReport report;
     report.counterType = o.counterType;
     report.range = RangeName(o.range);
@@ -398,24 +405,31 @@ int WriteJson(const CliOptions& o, const CliIo& io, const std::vector<CountRecor
     report.columns.erase(report.columns.begin(), report.columns.begin() + 2);
     report.records = rows;
     report.sites = states;
+    report.extra = JsonInsights(insights, rows);
     return WriteText(o, io, FormatJsonReport(report));
 }
 
 int WriteTable(const CliOptions& o, const CliIo& io, const std::vector<CountRecord>& rows,
-               const ResultColumns& c) {
+               const ResultColumns& c, const CliInsights& insights) {
     std::vector<int> indexes;
     for (int j = 0; j < static_cast<int>(c.captions.size()); ++j)
         if (c.visible[static_cast<size_t>(j)]) indexes.push_back(j);
-    return WriteText(o, io,
-                     FormatTableReport(Text(93), Text(94), Text(155), c.shown, indexes, rows));
+    const TableExtras extras = TableInsightColumns(insights, rows, c.shown);
+    return WriteText(
+        o, io,
+        FormatTableReport(Text(93), Text(94), Text(155), c.shown, indexes, rows, &extras) +
+            TableInsightLines(insights, rows));
 }
 
 // The CSV or XML file (or text on standard output without --output).
 int WriteCsvOrXml(const CliOptions& o, const CliIo& io, const std::vector<CountRecord>& rows,
-                  const ResultColumns& c) {
-    const std::vector<std::string> columns = ExportColumns(Text(156), Text(157), c.shown);
-    const std::vector<CountRecord> exportRows =
+                  const ResultColumns& c, const CliInsights& insights) {
+    std::vector<std::string> columns = ExportColumns(Text(156), Text(157), c.shown);
+    std::vector<CountRecord> exportRows =
         ShownValueRows(rows, static_cast<int>(c.captions.size()), c.visible);
+    if (o.coverage)
+        AppendCoverageColumns(insights, rows, static_cast<int>(c.shown.size()), &exportRows,
+                              &columns);
     CExporter* exporter = o.format == CliFormat::Csv
                               ? static_cast<CExporter*>(CCsvExporter::Instance())
                               : CXmlExporter::Instance();
@@ -457,23 +471,26 @@ int WriteWorkbook(const CliOptions& o, const CliIo& io, const ReportDocument& do
 
 // The chart files, then the result in the form asked for.
 int WriteResult(const CliOptions& o, const CliIo& io, const ChartSettings& settings,
-                const std::vector<JsonSite>& states) {
+                const QueryParams& params, const std::vector<JsonSite>& states,
+                CliInsights& insights) {
     const std::vector<CountRecord>& rows = CReportTable::Instance()->Records();
     const ResultColumns c = ColumnsOf(o, settings);
+    CompleteInsights(rows, params, static_cast<int>(c.captions.size()), &insights);
     const ReportDocument document = DocumentOf(o, rows, c, states);
-    if (const int code = WriteCliChart(o, rows, document, *io.err)) return code;
+    const ChartInsightData chartInsights = ChartInsightsOf(insights, rows);
+    if (const int code = WriteCliChart(o, rows, document, *io.err, &chartInsights)) return code;
     switch (o.format) {
         case CliFormat::Xlsx:
             return WriteWorkbook(o, io, document);
         case CliFormat::Json:
-            return WriteJson(o, io, rows, c, states);
+            return WriteJson(o, io, rows, c, states, insights);
         case CliFormat::Table:
-            return WriteTable(o, io, rows, c);
+            return WriteTable(o, io, rows, c, insights);
         case CliFormat::Csv:
         case CliFormat::Xml:
             break;
     }
-    return WriteCsvOrXml(o, io, rows, c);
+    return WriteCsvOrXml(o, io, rows, c, insights);
 }
 
 // One report of `sites`: connected, queried, written.
@@ -486,9 +503,18 @@ int RunReport(const CliOptions& o, const CliIo& io, const ChartSettings& setting
         return kCliNoSite;
     }
     const size_t failed = sites.size() - c.connected.size();
-    if (const int code = RunTheQuery(ParamsOf(o, settings), c.connected, o, io)) return code;
+    const QueryParams params = ParamsOf(o, settings);
+    CliInsights insights;
+    insights.mode = static_cast<CompareMode>(o.compareMode);
+    insights.closedDays = LoadClosedDays(CChartSettingsStore::Instance()->File());
+    insights.hasCoverage =
+        o.coverage || o.format == CliFormat::Json || o.format == CliFormat::Table;
+    std::vector<std::string> siteNames;
+    for (const JsonSite& s : c.states)
+        if (s.answered) siteNames.push_back(s.name);
+    if (const int code = RunTheQuery(params, c.connected, siteNames, o, io, &insights)) return code;
 
-    const int code = WriteResult(o, io, settings, c.states);
+    const int code = WriteResult(o, io, settings, params, c.states, insights);
     // Written from the sites that answered: the run still says that some did not.
     if (code != kCliDone || failed == 0) return code;
     *io.err << kPrefix << failed << " of " << sites.size()

@@ -316,3 +316,125 @@
 		return result;
 	};
 }).call(this);
+
+/*
+ * Report insights on the line chart (members the data file writes only when they are used):
+ *   dataset.zlxDash  the series of a compared period: its line is dashed (its colours are
+ *                    lighter in the data file already).
+ *   null points      buckets without data: the line breaks there instead of joining the
+ *                    points on either side, and no point is drawn.
+ *   option zlxMarker {index, text}: a dashed vertical line at that x, a small triangle on top
+ *                    and the text beside it (the peak).
+ * Series without these members are drawn by the library as before.
+ */
+(function () {
+	"use strict";
+
+	var root = this,
+		Chart = root.Chart,
+		helpers = Chart.helpers;
+
+	// The library keeps only known members of a dataset: the data file's are kept here.
+	var lineInit = Chart.types.Line.prototype.initialize;
+	Chart.types.Line.prototype.initialize = function (data) {
+		this.zlxSource = (data && data.datasets) || [];
+		return lineInit.apply(this, arguments);
+	};
+
+	function hasGap(dataset) {
+		for (var i = 0; i < dataset.points.length; i++) {
+			if (dataset.points[i].value === null) {
+				return true;
+			}
+		}
+		return false;
+	}
+
+	function drawLine(ctx, dataset, width, dash) {
+		ctx.save();
+		ctx.lineWidth = width;
+		ctx.strokeStyle = dataset.strokeColor;
+		if (ctx.setLineDash) {
+			ctx.setLineDash(dash ? [8, 5] : []);
+		}
+		ctx.beginPath();
+		var joined = false;
+		helpers.each(dataset.points, function (point) {
+			if (point.value === null) {
+				joined = false;
+				return;
+			}
+			if (joined) {
+				ctx.lineTo(point.x, point.y);
+			} else {
+				ctx.moveTo(point.x, point.y);
+			}
+			joined = true;
+		});
+		ctx.stroke();
+		ctx.restore();
+		helpers.each(dataset.points, function (point) {
+			if (point.value !== null) {
+				point.draw();
+			}
+		});
+	}
+
+	function drawMarker(chart, marker) {
+		var ctx = chart.chart.ctx,
+			scale = chart.scale,
+			x = scale.calculateX(marker.index),
+			top = scale.startPoint,
+			right = x > chart.chart.width / 2;
+		ctx.save();
+		ctx.strokeStyle = "rgba(190,30,30,0.75)";
+		ctx.fillStyle = "rgba(190,30,30,0.9)";
+		ctx.lineWidth = 1;
+		if (ctx.setLineDash) {
+			ctx.setLineDash([3, 3]);
+		}
+		ctx.beginPath();
+		ctx.moveTo(x, top);
+		ctx.lineTo(x, scale.endPoint);
+		ctx.stroke();
+		ctx.beginPath();
+		ctx.moveTo(x - 6, top);
+		ctx.lineTo(x + 6, top);
+		ctx.lineTo(x, top + 9);
+		ctx.closePath();
+		ctx.fill();
+		if (marker.text) {
+			ctx.font = helpers.fontString(chart.options.scaleFontSize, "bold",
+				chart.options.scaleFontFamily);
+			ctx.textAlign = right ? "right" : "left";
+			ctx.textBaseline = "top";
+			ctx.fillText(marker.text, right ? x - 9 : x + 9, top + 1);
+		}
+		ctx.restore();
+	}
+
+	var insightDraw = Chart.types.Line.prototype.draw;
+	Chart.types.Line.prototype.draw = function () {
+		var own = [],
+			source = this.zlxSource || [];
+		helpers.each(this.datasets, function (dataset, index) {
+			var dash = !!(source[index] && source[index].zlxDash);
+			if (dash || hasGap(dataset)) {
+				own.push({ dataset: dataset, dash: dash, stroke: dataset.strokeColor });
+				dataset.strokeColor = "rgba(0,0,0,0)";
+			}
+		});
+		var result = insightDraw.apply(this, arguments);
+		var ctx = this.chart.ctx,
+			width = this.options.datasetStrokeWidth;
+		helpers.each(own, function (entry) {
+			entry.dataset.strokeColor = entry.stroke;
+			drawLine(ctx, entry.dataset, width, entry.dash);
+		});
+		var marker = this.options.zlxMarker;
+		if (marker && marker.index >= 0 && marker.index < (this.scale.valuesCount || 0)) {
+			drawMarker(this, marker);
+		}
+		return result;
+	};
+}).call(this);

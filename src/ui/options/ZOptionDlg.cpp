@@ -5,15 +5,18 @@
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "base/ProgramFolder.h"
 #include "store/IString.h"
+#include "store/InsightStringIds.h"
 #include "store/SettingsFile.h"
 #include "store/StringIds.h"
 #include "ui/options/OptionRules.h"
+#include "ui/options/ZClosedDaysPage.h"
 #include "ui/options/ZFourLinePage.h"
 #include "ui/options/ZWorkingHourPage.h"
 
@@ -38,6 +41,8 @@ ZOptionDlg::ZOptionDlg(int counterType, QWidget* parent, CChartSettingsStore* st
     workingHours_ = new ZWorkingHourPage(tabs_);
     tabs_->addTab(fourLine_, Str(kStrChartPageTitle));
     tabs_->addTab(workingHours_, Str(kStrWorkingHourPageTitle));
+    closedDays_ = new ZClosedDaysPage(tabs_);
+    tabs_->addTab(closedDays_, Str(kStrClosedDaysTitle));
     tabs_->setCurrentIndex(kChartTab);
     buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons_->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("id1"));
@@ -82,6 +87,7 @@ void ZOptionDlg::LoadFromStore() {
     const OptionValues values = LoadOptionValues(settings_);
     fourLine_->LoadRecord(values.page);
     workingHours_->Load(values.synAdjust, values.weekStart, values.weekEnd);
+    closedDays_->Load(LoadClosedDays(store_->File()));
 }
 
 void ZOptionDlg::SaveToStore() {
@@ -115,7 +121,17 @@ void ZOptionDlg::OnTabChanged(int index) {
 void ZOptionDlg::accept() {
     // OK leaves the page that is shown; only the working-hour page has anything to check.
     if (tabs_->currentIndex() == kWorkingHourTab && !workingHours_->CheckOnLeave()) return;
+    // A closed date that is not a date keeps the dialog open on its page.
+    ClosedDays closed;
+    QString bad;
+    if (!closedDays_->Read(&closed, &bad)) {
+        tabs_->setCurrentWidget(closedDays_);
+        QMessageBox::warning(this, windowTitle(),
+                             Str(kStrClosedDateInvalid).replace(QStringLiteral("%1"), bad));
+        return;
+    }
     SaveToStore();
+    SaveClosedDays(store_->File(), closed);
     if (language_->currentText() != languageAtOpen_)
         zl::SaveLanguageFileName(store_->File(), language_->currentText().toStdString());
     QDialog::accept();

@@ -16,6 +16,7 @@ class QComboBox;
 class QDialogButtonBox;
 class QLabel;
 class QTabWidget;
+class ZClosedDaysPage;
 class ZFourLinePage;
 class ZWorkingHourPage;
 
@@ -38,6 +39,8 @@ class ZOptionDlg : public QDialog {
     QTabWidget* Tabs() const { return tabs_; }
     ZFourLinePage* FourLinePage() const { return fourLine_; }
     ZWorkingHourPage* WorkingHourPage() const { return workingHours_; }
+    // Closed days: loaded from and saved into the settings file's own section at once.
+    ZClosedDaysPage* ClosedDaysPage() const { return closedDays_; }
     QDialogButtonBox* Buttons() const { return buttons_; }
     // The language files of the LANG folder by name; the one of the settings file's
     // [LANGUAGE] TYPE is selected. OK writes the chosen name there (shown from the next start).
@@ -61,6 +64,7 @@ class ZOptionDlg : public QDialog {
     QTabWidget* tabs_;
     ZFourLinePage* fourLine_;
     ZWorkingHourPage* workingHours_;
+    ZClosedDaysPage* closedDays_;
     QDialogButtonBox* buttons_;
     QComboBox* language_;
     QLabel* languageNote_;

@@ -23,6 +23,7 @@
 #include "sites/SiteLogic.h"
 #include "store/ChartSettingsStore.h"
 #include "store/IString.h"
+#include "store/InsightStringIds.h"
 #include "store/SettingsFile.h"
 #include "store/SiteListStore.h"
 #include "store/StringIds.h"
@@ -49,6 +50,7 @@ constexpr std::pair<int, unsigned> kCaptions[] = {
     {kWindowTitle, kStrAppCaption},
     {kIdStartTimeLabel, kStrStartTimeLabel},
     {kIdRangeLabel, kStrRangeLabel},
+    {kIdCompareLabel, kStrCompareLabel},
     {kIdDirectionLabel, kStrDirectionLabel},
     {kIdHeightLabel, kStrHeightLabel},
     {kIdPeriodLabel, kStrPeriodLabel},
@@ -120,8 +122,9 @@ void CReportDlg::BuildControls() {
     tree_ = Add(kIdTree, new CDragDropTreeCtrl(this));
     tree_->SetTreeParent(this);
 
-    for (int id : {kIdCounterTypeLabel, kIdStartTimeLabel, kIdRangeLabel, kIdDirectionLabel,
-                   kIdHeightLabel, kIdRegionLabel, kIdPeriodLabel, kIdQueueTypeLabel}) {
+    for (int id :
+         {kIdCounterTypeLabel, kIdStartTimeLabel, kIdRangeLabel, kIdCompareLabel, kIdDirectionLabel,
+          kIdHeightLabel, kIdRegionLabel, kIdPeriodLabel, kIdQueueTypeLabel}) {
         AddLabel(id);
     }
     AddLabel(kIdHeightTo)->setText(QString::fromUtf8(kResHeightTo));
@@ -145,6 +148,7 @@ void CReportDlg::BuildControls() {
         edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 14);
     }
 
+    BuildInsightControls();
     const int rangeIds[3] = {kIdDay, kIdWeek, kIdMonth};
     for (int r = 0; r < 3; ++r) rangeButtons_[r] = Add(rangeIds[r], new QRadioButton(this));
 
@@ -244,6 +248,10 @@ void CReportDlg::BuildLayout() {
     // The view switch under the result area, in one line with the buttons under the tree.
     auto* views = new QHBoxLayout;
     for (QPushButton* b : viewButtons_) views->addWidget(b);
+    // The comparison beside the views: the query row has no room left at the least width.
+    views->addSpacing(16);
+    views->addWidget(label(kIdCompareLabel));
+    views->addWidget(compare_);
     views->addStretch(1);
 
     auto* right = new QVBoxLayout;
@@ -251,6 +259,7 @@ void CReportDlg::BuildLayout() {
     right->addLayout(row2);
     results_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     right->addWidget(results_, 1);
+    right->addWidget(insightLine_);
     right->addLayout(views);
 
     auto* main = new QHBoxLayout(this);
@@ -388,6 +397,7 @@ void CReportDlg::FillCombos() {
     heightHigh_->setText(QStringLiteral("150"));
     FillCombo(queueType_, QueueTypeStringIds());
     queueType_->setCurrentIndex(filters_.QueueType());
+    FillCompareCombo();
 }
 
 void CReportDlg::FillRegionList(RegionListKind kind) {

@@ -21,6 +21,7 @@
 #include "chart/HtmlChart.h"
 #include "export/ReportDocument.h"
 #include "sites/SiteLogic.h"
+#include "query/InsightRun.h"
 #include "ui/reportwin/FilterState.h"
 #include "ui/reportwin/ReportHeading.h"
 
@@ -41,6 +42,7 @@ class QTableWidget;
 class QTimer;
 class QTreeWidgetItem;
 class QueryRun;
+struct ReportTableText;
 class SiteConnDialogRunner;
 class SiteLogic;
 class SiteTreeAdapter;
@@ -92,6 +94,9 @@ class CReportDlg : public QWidget {
     // The hint the result area shows while there is no result (object name "resultHint").
     QLabel* Hint() const { return hint_; }
     const std::array<int, 10>& LineVisible() const { return lineVisible_; }
+    // The peak, coverage and compared period of the last query; the lines under the result.
+    const ReportInsights& Insights() const { return insights_; }
+    QLabel* InsightLine() const { return insightLine_; }
     // Outcome of the last query (QueryOutcome), and whether the user cancelled it.
     int LastOutcome() const { return lastOutcome_; }
     bool LastCancelled() const { return lastCancelled_; }
@@ -184,6 +189,16 @@ class CReportDlg : public QWidget {
     // The workbook (or, with `pdf`, the PDF report) of Document(); false when not written.
     bool ExportDocument(const std::string& file, bool pdf);
 
+    // Report insights (ReportDlgInsights.cpp): the Compare combo beside the views (its items
+    // follow the range), the compared series, gaps and peak on the chart, the no-data marks
+    // and compared columns in the table, the lines under the result.
+    void BuildInsightControls();
+    void FillCompareCombo();
+    int ChosenCompareMode() const;
+    void ApplyInsightsToChart();
+    void ApplyInsightsToTable(ReportTableText& text);
+    void ShowInsightLines();
+
     FilterState filters_;
     CHtmlChart chart_;
 
@@ -241,4 +256,9 @@ class CReportDlg : public QWidget {
     bool lastCancelled_ = false;
     bool lastReconnectCancelled_ = false;
     bool shutDown_ = false;
+
+    QComboBox* compare_ = nullptr;
+    QLabel* insightLine_ = nullptr;
+    ReportInsights insights_;
+    int reportValueColumns_ = 0;  // value columns of the report itself (export titles)
 };

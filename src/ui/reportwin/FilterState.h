@@ -40,6 +40,8 @@ enum ReportControlId : int {
     kIdSettings = 1045,
     kIdExport = 1046,
     kIdPrint = 1047,
+    kIdCompareLabel = 1050,
+    kIdCompare = 1051,
     kIdRegion = 1160,
     kIdCounterType = 1161,
     kIdPeriod = 1162,

@@ -124,6 +124,7 @@ void CReportDlg::SelectRange(int range) {
     if (range < 0 || range > 2) return;
     if (!rangeButtons_[range]->isChecked()) rangeButtons_[range]->setChecked(true);
     if (filters_.SelectRange(range)) ApplyFilterVisibility();
+    FillCompareCombo();
 }
 
 void CReportDlg::OnHeightChanged(int index) {

@@ -82,7 +82,9 @@ bool CReportDlg::ExportTo(const QString& path) {
     // The titles of the table's value columns as they stand; values by the same columns.
     std::vector<std::string> headers;
     const QStringList texts = HeaderTexts(table_);
-    for (int c = 2; c < texts.size(); ++c) headers.push_back(texts[c].toStdString());
+    // The compared columns of the table are not exported: the file keeps its layout.
+    for (int c = 2; c < texts.size() && c < 2 + reportValueColumns_; ++c)
+        headers.push_back(texts[c].toStdString());
     const std::vector<std::string> columns = ExportColumns(
         Str(kStrExportStartTime).toStdString(), Str(kStrExportEndTime).toStdString(), headers);
     const std::vector<CountRecord> rows = ShownValueRows(

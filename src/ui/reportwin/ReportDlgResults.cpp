@@ -18,14 +18,15 @@
 #include "query/QueryParams.h"
 #include "query/QueryRun.h"
 #include "query/QueryWorker.h"
+#include "query/ReportColumns.h"
 #include "sites/SiteLogic.h"
 #include "store/ChartSettingsStore.h"
 #include "store/IString.h"
 #include "store/SiteListStore.h"
 #include "store/StringIds.h"
 #include "ui/chartview/WebBrowserHost.h"
-#include "ui/reportwin/CReportDlg.h"
 #include "ui/datepicker/IDatePicker.h"
+#include "ui/reportwin/CReportDlg.h"
 #include "ui/reportwin/ProgressDlg.h"
 #include "ui/reportwin/QueryReadiness.h"
 #include "ui/reportwin/ResultTable.h"
@@ -86,14 +87,22 @@ void CReportDlg::RunQuery() {
 
     // The site whose query failed; the worker writes it before its run ends.
     auto failedSite = std::make_shared<std::string>();
+    // The compared period and the coverage belong to the same run (one progress, one cancel).
+    insights_ = ReportInsights();
+    insights_.mode = static_cast<CompareMode>(ChosenCompareMode());
+    insights_.hasCoverage = true;
+    insights_.closedDays = LoadClosedDays(CChartSettingsStore::Instance()->File());
+    std::vector<std::string> names;
+    for (const SiteRecord& site : sites) names.push_back(site.name);
     {
         QueryRun run;
         retryPrompt_->SetRun(&run);
         UiRetryPrompt* prompt = retryPrompt_;
-        run.Start([params, sites, prompt, failedSite](QueryRun& self) {
+        ReportInsights* insights = &insights_;
+        run.Start([params, sites, names, prompt, insights, failedSite](QueryRun& self) {
             QueryTables tables;
             tables.failedSite = failedSite.get();
-            return ::RunQuery(params, sites, &self, prompt, tables);
+            return RunReportWithInsights(params, sites, names, &self, prompt, insights, tables);
         });
         CProgressDlg progress(this);
         lastCancelled_ = progress.RunFor(run);
@@ -110,6 +119,8 @@ void CReportDlg::RunQuery() {
         box.setObjectName(QStringLiteral("siteFailedMessage"));
         box.exec();
     }
+    CompleteInsights(CReportTable::Instance()->Records(), params,
+                     ReportValueCount(params.counterType, params.heightClass), &insights_);
 
     ApplyChart();
     BuildColumnsAndTable();
@@ -121,6 +132,7 @@ void CReportDlg::RunQuery() {
     } else {
         ClearResult(lastOutcome_ == kQueryDone ? kStrHintNoRows : kStrHintStart);
     }
+    ShowInsightLines();
     emit queryFinished(lastOutcome_);
 }
 
@@ -143,6 +155,7 @@ void CReportDlg::ApplyChart() {
     selection.queueType = filters_.QueueType();
     selection.direction = directionIndex_;
     ApplyChartSettingsFromStore(chart_, selection, &lineVisible_);
+    ApplyInsightsToChart();
 }
 
 void CReportDlg::BuildColumnsAndTable() {
@@ -154,9 +167,11 @@ void CReportDlg::BuildColumnsAndTable() {
     selection.heightLow = heightLowValue_;
     selection.heightHigh = heightHighValue_;
     selection.queueType = filters_.QueueType();
-    const ReportTableText text =
+    ReportTableText text =
         BuildReportTableText(CReportTable::Instance()->Records(), settings.line, selection,
                              lineVisible_, IString::Instance()->LoadStringA(kStrTotalRow));
+    reportValueColumns_ = static_cast<int>(text.valueCaptions.size());
+    ApplyInsightsToTable(text);
     SetValueColumns(table_, text.valueCaptions);
     SetRows(table_, text.rows);
 }
