@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "recnet/SqliteStatement.h"
+
 namespace zl::recnet {
 
 namespace {
@@ -62,25 +64,23 @@ bool ScansInRowidOrder(sqlite3* db, const std::string& sql) {
                                       &notNull, &primaryKey, &autoIncrement) != SQLITE_OK ||
         primaryKey != 1)
         return false;
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db, ("EXPLAIN QUERY PLAN " + sql).c_str(), -1, &raw, nullptr) !=
-        SQLITE_OK)
-        return false;
-    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> stmt(raw, sqlite3_finalize);
+    Statement plan(db, "EXPLAIN QUERY PLAN " + sql);
+    if (!plan.Prepared()) return false;
     bool scanned = false;
-    int rc = SQLITE_ROW;
-    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-        const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 3));
+    bool plain = true;
+    const int rc = ForEachRow(plan, [&](const Statement& row) {
+        const char* text = row.Text(3);
         const std::string detail = text ? text : "";
         if (strcasecmp(detail.c_str(), ("SCAN " + table).c_str()) == 0 ||
             strcasecmp(detail.c_str(), ("SCAN TABLE " + table).c_str()) == 0) {
-            if (scanned) return false;
+            plain = plain && !scanned;
             scanned = true;
         } else if (detail != "USE TEMP B-TREE FOR DISTINCT") {
-            return false;
+            plain = false;
         }
-    }
-    return rc == SQLITE_DONE && scanned;
+        return plain;
+    });
+    return rc == SQLITE_DONE && plain && scanned;
 }
 
 bool MaxRowid(const TextRun& run, const std::string& table, int64_t* maxRowid) {
@@ -108,36 +108,34 @@ void NoteDiscoveryFacts(bool onlyIntegers, const TextRun& run, const std::string
 
 bool RunTypedDiscovery(sqlite3* db, const std::string& sql, DiscoveryAnswer* answer,
                        std::string* error) {
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr) != SQLITE_OK || !raw) {
-        *error = sqlite3_errmsg(db);
+    Statement statement(db, sql);
+    if (!statement.Prepared()) {
+        *error = statement.Error();
         return false;
     }
-    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> stmt(raw, sqlite3_finalize);
-    const int columns = sqlite3_column_count(raw);
+    const int columns = statement.Columns();
     answer->names.clear();
     answer->rows.clear();
     for (int i = 0; i < columns; ++i) {
-        const char* name = sqlite3_column_name(raw, i);
+        const char* name = statement.Name(i);
         answer->names.emplace_back(name ? name : "");
     }
     bool onlyIntegers = true;
-    int rc = SQLITE_ROW;
-    while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
-        auto& row = answer->rows.emplace_back();
+    const int rc = ForEachRow(statement, [&](const Statement& row) {
+        auto& values = answer->rows.emplace_back();
         for (int i = 0; i < columns; ++i) {
-            const int type = sqlite3_column_type(raw, i);
+            const int type = row.Type(i);
             onlyIntegers = onlyIntegers && (type == SQLITE_INTEGER || type == SQLITE_NULL);
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(raw, i));
+            const char* text = row.Text(i);
             if (text)
-                row.emplace_back(
-                    std::string(text, static_cast<size_t>(sqlite3_column_bytes(raw, i))));
+                values.emplace_back(std::string(text, static_cast<size_t>(row.Bytes(i))));
             else
-                row.emplace_back(std::nullopt);
+                values.emplace_back(std::nullopt);
         }
-    }
+        return true;
+    });
     if (rc != SQLITE_DONE) {
-        *error = sqlite3_errmsg(db);
+        *error = statement.Error();
         return false;
     }
     answer->typed = onlyIntegers;
