@@ -4,6 +4,10 @@
 #include <unistd.h>
 
 #include <climits>
+
+#ifndef ZL_REMOTE_MODULE_DIR
+#define ZL_REMOTE_MODULE_DIR "/usr/lib/zelkoreporter"
+#endif
 #include <mutex>
 #include <string>
 
@@ -29,7 +33,10 @@ std::string ProgramFolder() {
 const ZlRemoteModuleApi* Api() {
     std::lock_guard<std::mutex> lock(loadMutex);
     if (loaded || !loadProblem.empty()) return loaded;
-    const std::string file = ProgramFolder() + "/" + kZlRemoteModuleFile;
+    // Beside the program (a build tree, a portable copy), else where the package puts it.
+    std::string file = ProgramFolder() + "/" + kZlRemoteModuleFile;
+    if (::access(file.c_str(), F_OK) != 0)
+        file = std::string(ZL_REMOTE_MODULE_DIR) + "/" + kZlRemoteModuleFile;
     void* handle = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         const char* why = ::dlerror();
