@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "data/CounterTypes.h"
+#include "base/CounterTypes.h"
 #include "data/SqlBuilders.h"
 #include "store/SiteRecord.h"
 

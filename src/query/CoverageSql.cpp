@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "data/CounterTypes.h"
+#include "base/CounterTypes.h"
 #include "data/SqlText.h"
 #include "query/QueryParams.h"
 #include "store/SiteRecord.h"

@@ -1,6 +1,6 @@
 #include "query/Peak.h"
 
-#include "data/CounterTypes.h"
+#include "base/CounterTypes.h"
 
 namespace {
 
