@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "TempDir.h"
+#include "BaseTestKit.h"
 #include "base/ProgramFolder.h"
 
 namespace {
@@ -105,7 +105,7 @@ TEST(FileLocationFacts, ConfigHomeFollowsXdgThenHome) {
 }
 
 TEST(CopyMissingFiles, CopiesPrivatelyAndNeverReplaces) {
-    TempDir dir;
+    TempFolder dir;
     const std::string program = dir.File("program") + "/";
     const std::string user = dir.File("home/.config/zelkoReporter") + "/";
     std::filesystem::create_directories(program);
@@ -134,7 +134,7 @@ TEST(CopyMissingFiles, CopiesPrivatelyAndNeverReplaces) {
 }
 
 TEST(CopyMissingFiles, FolderThatCannotBeMadeIsAnError) {
-    TempDir dir;
+    TempFolder dir;
     WriteBytes(dir.File("file"), "x");
     std::string error;
     EXPECT_FALSE(zl::CopyMissingFiles(dir.Path(), dir.File("file/sub"), {"x"}, &error));
@@ -156,7 +156,7 @@ class ProcessLocations : public ::testing::Test {
     }
     std::string UserFolder() const { return dir_.File("cfg/zelkoReporter") + "/"; }
 
-    TempDir dir_;
+    TempFolder dir_;
     ScopedEnv xdg_;
     std::string program_;
 };

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "TempDir.h"
+#include "BaseTestKit.h"
 #include "base/Profile.h"
 #include "base/TextCodec.h"
 
@@ -96,7 +96,7 @@ const FormCase kForms[] = {
 }  // namespace
 
 TEST(ProfileEncoding, EachFormIsReadChangedAndWrittenBackToTheByte) {
-    TempDir dir;
+    TempFolder dir;
     for (const FormCase& c : kForms) {
         SCOPED_TRACE(c.name);
         CodePageScope page(c.codePage);
@@ -126,7 +126,7 @@ TEST(ProfileEncoding, EachFormIsReadChangedAndWrittenBackToTheByte) {
 }
 
 TEST(ProfileEncoding, CharacterTheCodePageCannotHoldSwitchesToUtf8WithBomAndSaysSo) {
-    TempDir dir;
+    TempFolder dir;
     CodePageScope page("1252");
     const std::string f = dir.File("s.ini");
     WriteBytes(f,
@@ -144,7 +144,7 @@ TEST(ProfileEncoding, CharacterTheCodePageCannotHoldSwitchesToUtf8WithBomAndSays
 }
 
 TEST(ProfileEncoding, UndecodableFilesAreReportedAndNeverWrittenOver) {
-    TempDir dir;
+    TempFolder dir;
     const std::string f = dir.File("bad.ini");
     struct Bad {
         const char* name;
@@ -183,7 +183,7 @@ TEST(ProfileEncoding, CodePageNamesAndUnknownOnes) {
 }
 
 TEST(ProfileRules, OnePairOfDoubleQuotesIsNotPartOfTheValue) {
-    TempDir dir;
+    TempFolder dir;
     const std::string f = dir.File("q.ini");
     WriteBytes(f,
                "[S]\r\nname=\"Quoted Shop\"\r\npw=\" secret \"\r\ntwo=\"\"x\"\"\r\n"
@@ -222,7 +222,7 @@ TEST(ProfileRules, OnePairOfDoubleQuotesIsNotPartOfTheValue) {
 }
 
 TEST(ProfileRules, CrLfAndLoneCrEachEndALineAndTheStyleIsKept) {
-    TempDir dir;
+    TempFolder dir;
     const std::string f = dir.File("cr.ini");
     WriteBytes(f, "[S]\ra=1\rb=2\r\n[T]\nc=3");
     char buf[16];
@@ -235,7 +235,7 @@ TEST(ProfileRules, CrLfAndLoneCrEachEndALineAndTheStyleIsKept) {
 }
 
 TEST(ProfileRules, DocumentedCallBehaviour) {
-    TempDir dir;
+    TempFolder dir;
     const std::string f = dir.File("d.ini");
     char buf[16];
     // Trailing blanks of the default are dropped; the count excludes the zero.
@@ -256,7 +256,7 @@ TEST(ProfileRules, DocumentedCallBehaviour) {
 }
 
 TEST(ProfileRules, OwnerOnlyFilesGetMode0600) {
-    TempDir dir;
+    TempFolder dir;
     const std::string f = dir.File("p.ini");
     WriteBytes(f, "[S]\r\n");
     ::chmod(f.c_str(), 0644);

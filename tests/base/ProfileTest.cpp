@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "TempDir.h"
+#include "BaseTestKit.h"
 #include "base/Profile.h"
 
 using zl::ProfileFile;
@@ -25,7 +25,7 @@ std::string ReadKey(const std::string& file, const char* section, const char* ke
 }  // namespace
 
 TEST(Profile, MissingFileSectionOrKeyGivesDefault) {
-    TempDir dir;
+    TempFolder dir;
     const std::string f = dir.File("none.ini");
     EXPECT_EQ(ReadKey(f, "S", "k"), "DEF");
     EXPECT_EQ(GetPrivateProfileIntA("S", "k", 42, f.c_str()), 42u);
@@ -36,7 +36,7 @@ TEST(Profile, MissingFileSectionOrKeyGivesDefault) {
 }
 
 TEST(Profile, NamesIgnoreCaseAndBlanks) {
-    TempDir dir;
+    TempFolder dir;
     const std::string f = dir.File("a.ini");
     WriteBytes(f, "  [ Section One ]  \n  Key Name  =   some value  \t\n");
     EXPECT_EQ(ReadKey(f, "section one", "KEY NAME"), "some value");
@@ -55,7 +55,7 @@ TEST(Profile, ReadsCrLfLfBomAndNoFinalNewline) {
         {"no final newline", "[S]\na=1\nb=two"},
         {"no final newline crlf", "[S]\r\na=1\r\nb=two"},
     };
-    TempDir dir;
+    TempFolder dir;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string f = dir.File("c.ini");
@@ -66,7 +66,7 @@ TEST(Profile, ReadsCrLfLfBomAndNoFinalNewline) {
 }
 
 TEST(Profile, WriteKeepsLineEndStyleAndBom) {
-    TempDir dir;
+    TempFolder dir;
     const std::string f = dir.File("w.ini");
     WriteBytes(f, "\xEF\xBB\xBF; top\r\n[S]\r\na=1\r\n");
     ASSERT_EQ(WritePrivateProfileStringA("S", "b", "2", f.c_str()), 1);
@@ -78,7 +78,7 @@ TEST(Profile, WriteKeepsLineEndStyleAndBom) {
 }
 
 TEST(Profile, WriteKeepsOtherLinesCommentsAndOrder) {
-    TempDir dir;
+    TempFolder dir;
     const std::string f = dir.File("keep.ini");
     WriteBytes(f,
                "; header comment\n"
@@ -110,7 +110,7 @@ TEST(Profile, WriteKeepsOtherLinesCommentsAndOrder) {
 }
 
 TEST(Profile, DuplicatesFirstOccurrenceIsReadAndUpdated) {
-    TempDir dir;
+    TempFolder dir;
     const std::string f = dir.File("dup.ini");
     WriteBytes(f, "[S]\nk=first\nk=second\n[s]\nk=third\nonly=x\n");
     EXPECT_EQ(ReadKey(f, "S", "k"), "first");
@@ -121,7 +121,7 @@ TEST(Profile, DuplicatesFirstOccurrenceIsReadAndUpdated) {
 }
 
 TEST(Profile, EmptyBinaryAndHugeFilesDoNotBreak) {
-    TempDir dir;
+    TempFolder dir;
     const std::string f = dir.File("odd.ini");
 
     WriteBytes(f, "");
@@ -151,7 +151,7 @@ TEST(Profile, EmptyBinaryAndHugeFilesDoNotBreak) {
 }
 
 TEST(Profile, BufferReceivesAtMostSizeMinusOne) {
-    TempDir dir;
+    TempFolder dir;
     const std::string f = dir.File("buf.ini");
     WriteBytes(f, "[S]\nk=abcdefgh\n");
     char buf[8];
@@ -183,7 +183,7 @@ TEST(Profile, IntReadsLeadingDecimalNumber) {
         {"99999999999", 2147483647},
         {"-99999999999", -2147483647 - 1},
     };
-    TempDir dir;
+    TempFolder dir;
     const std::string f = dir.File("int.ini");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);
@@ -194,7 +194,7 @@ TEST(Profile, IntReadsLeadingDecimalNumber) {
 }
 
 TEST(Profile, DeleteKeyAndSectionThroughNullArguments) {
-    TempDir dir;
+    TempFolder dir;
     const std::string f = dir.File("del.ini");
     WriteBytes(f, "[A]\nx=1\ny=2\n[B]\nz=3\n");
     ASSERT_EQ(WritePrivateProfileStringA("A", "x", nullptr, f.c_str()), 1);
@@ -203,7 +203,7 @@ TEST(Profile, DeleteKeyAndSectionThroughNullArguments) {
 }
 
 TEST(Profile, ListsSectionsAndKeys) {
-    TempDir dir;
+    TempFolder dir;
     const std::string f = dir.File("list.ini");
     WriteBytes(f, "[A]\nx=1\ny=2\n[B]\n[a]\nz=3\n");
     char buf[32];
@@ -214,7 +214,7 @@ TEST(Profile, ListsSectionsAndKeys) {
 }
 
 TEST(Profile, LineBreaksInValuesCannotForgeLines) {
-    TempDir dir;
+    TempFolder dir;
     const std::string f = dir.File("inj.ini");
     ASSERT_EQ(WritePrivateProfileStringA("S", "name", "evil\n[SITE_LIST]\nCOUNT=9", f.c_str()), 1);
     EXPECT_EQ(ReadKey(f, "SITE_LIST", "COUNT"), "DEF");
@@ -222,7 +222,7 @@ TEST(Profile, LineBreaksInValuesCannotForgeLines) {
 }
 
 TEST(Profile, BatchWritesOnceAndRoundTrips) {
-    TempDir dir;
+    TempFolder dir;
     ProfileFile p(dir.File("batch.ini"));
     ASSERT_TRUE(p.Load());
     for (int s = 0; s < 3; ++s) {
@@ -242,7 +242,7 @@ TEST(Profile, BatchWritesOnceAndRoundTrips) {
 
 // Root ignores folder permissions, so as root the save runs in a child that gives them up.
 TEST(Profile, SaveIntoReadOnlyFolderFailsAndKeepsOldFile) {
-    TempDir dir;
+    TempFolder dir;
     const std::string f = dir.File("ro.ini");
     WriteBytes(f, "[S]\nk=old\n");
     ASSERT_EQ(::chmod(f.c_str(), 0644), 0);
@@ -276,7 +276,7 @@ TEST(Profile, SaveIntoReadOnlyFolderFailsAndKeepsOldFile) {
 
 TEST(Profile, FailureAtEveryStepKeepsOldFileAndLeavesNoTemporary) {
     using Step = ProfileFile::SaveStep;
-    TempDir dir;
+    TempFolder dir;
     const std::string f = dir.File("fault.ini");
     WriteBytes(f, "[S]\nk=old\n");
     for (Step failAt : {Step::CreateTemp, Step::Write, Step::Sync, Step::Rename}) {
@@ -299,7 +299,7 @@ TEST(Profile, FailureAtEveryStepKeepsOldFileAndLeavesNoTemporary) {
 }
 
 TEST(Profile, UnreadableFileIsNotOverwritten) {
-    TempDir dir;
+    TempFolder dir;
     const std::string d = dir.File("adir.ini");
     std::filesystem::create_directory(d);
     ProfileFile p(d);
@@ -310,7 +310,7 @@ TEST(Profile, UnreadableFileIsNotOverwritten) {
 }
 
 TEST(Profile, SaveKeepsFileModeAndFollowsSymlink) {
-    TempDir dir;
+    TempFolder dir;
     const std::string f = dir.File("real.ini");
     const std::string link = dir.File("link.ini");
     WriteBytes(f, "[S]\nk=1\n");

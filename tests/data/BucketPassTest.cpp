@@ -192,7 +192,7 @@ class BucketRun : public ::testing::Test {
                                    "('2024-03-05 11:30:00',7,8,1),(NULL,9,9,1),"
                                    "('2024-03-05 11:59:59 ',3,3,1);"}));
     }
-    DataTempDir dir_;
+    TempFolder dir_;
     std::string path_;
 };
 
@@ -273,7 +273,7 @@ class LocalPass : public ::testing::Test {
         ASSERT_TRUE(local_->Open(path_.c_str()));
     }
     void TearDown() override { DestroyRecNetLocal(&local_); }
-    DataTempDir dir_;
+    TempFolder dir_;
     std::string path_;
     RecNetLocal* local_ = nullptr;
 };

@@ -175,7 +175,7 @@ class BothWays : public ::testing::Test {
         EXPECT_TRUE(anyValue) << what << ": the file gives this plan no value at all";
     }
 
-    DataTempDir dir_;
+    TempFolder dir_;
     std::string path_;
     RecNetLocal* local_ = nullptr;
     SiteRecord site_;

@@ -17,7 +17,7 @@
 #include "data/QueryHooks.h"
 #include "recnet/RecNet.h"
 
-using DataTempDir = zl::testsupport::TempFolder;
+using zl::testsupport::TempFolder;
 
 using zl::testsupport::MakeDb;
 

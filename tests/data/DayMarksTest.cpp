@@ -35,7 +35,7 @@ class DayMarks : public ::testing::Test {
         return s;
     }
 
-    DataTempDir dir_;
+    TempFolder dir_;
     std::vector<RecNetLocal*> opened_;
 };
 

@@ -229,7 +229,7 @@ class LocalRun : public QueryRun {
     }
     void TearDown() override { DestroyRecNetLocal(&local_); }
 
-    DataTempDir dir_;
+    TempFolder dir_;
     RecNetLocal* local_ = nullptr;
 };
 

@@ -69,7 +69,7 @@ class QueueSites : public ::testing::Test {
         return s;
     }
 
-    DataTempDir dir_;
+    TempFolder dir_;
 };
 
 TEST_F(QueueSites, ALocalFileIsSwappedForTheMeasuresFile) {

@@ -60,7 +60,7 @@ class RemotePass : public ::testing::Test {
         if (server_) server_->Stop();
     }
 
-    DataTempDir dir_;
+    TempFolder dir_;
     std::string root_, file_;
     std::unique_ptr<zl::recnetd::RecNetServer> server_;
     zl::recnet::RemoteClient client_;

@@ -72,7 +72,7 @@ class RemoteQuery : public ::testing::Test {
         return name;
     }
 
-    DataTempDir dir_;
+    TempFolder dir_;
     std::string root_;
     std::unique_ptr<zl::recnetd::RecNetServer> server_;
     SiteRecord site_;

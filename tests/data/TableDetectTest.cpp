@@ -40,7 +40,7 @@ struct CatalogueCase {
 class Catalogue : public ::testing::TestWithParam<CatalogueCase> {};
 
 TEST_P(Catalogue, LastRecordTableDecides) {
-    DataTempDir dir;
+    TempFolder dir;
     const std::string path = dir.File("t.db");
     ASSERT_TRUE(MakeDb(path, GetParam().schema));
     RecNetLocal* db = CreateRecNetLocal();

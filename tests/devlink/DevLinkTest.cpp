@@ -12,7 +12,7 @@
 #include "CountGen.h"
 #include "DevSim.h"
 #include "FakeDevice.h"
-#include "TestDir.h"
+#include "ToolsTestKit.h"
 #include "base/SysTime.h"
 #include "devlink/DevLink.h"
 
@@ -83,7 +83,7 @@ class DevLinkWithDevsim : public ::testing::Test {
         sqlite3_close(db);
     }
 
-    TestDir dir_;
+    TempFolder dir_;
     std::string dbPath_;
     DevSimConfig config_;
     DevSim sim_;

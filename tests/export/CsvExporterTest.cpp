@@ -16,7 +16,7 @@ class CsvExport : public ::testing::Test {
         zl::SetAtomicWriteFaultHook(nullptr);
     }
     CCsvExporter* csv_ = CCsvExporter::Instance();
-    ExportTempDir dir_;
+    TempFolder dir_;
 };
 
 TEST_F(CsvExport, DocumentedExampleByteForByte) {

@@ -19,7 +19,7 @@ void Write(const std::string& path, const std::string& text) {
 }
 
 TEST(ExportStylesheet, WrittenWhenAbsentOrOursAndAUsersOwnIsLeftAlone) {
-    ExportTempDir dir;
+    TempFolder dir;
     const std::string doc = dir.File("r.xml");
     const std::string xsl = dir.File("ParseCount.xsl");
     CXmlExporter xml;
@@ -39,7 +39,7 @@ TEST(ExportStylesheet, WrittenWhenAbsentOrOursAndAUsersOwnIsLeftAlone) {
 }
 
 TEST(ExportFailure, TextsComeFromTheLanguageFileWithTheSystemsReason) {
-    ExportTempDir dir;
+    TempFolder dir;
     const std::string lang = dir.File("lang.ini");
     // Traditional Chinese texts for the ids, with their "%s".
     Write(lang,

@@ -29,7 +29,7 @@ inline std::vector<CountRecord> ExampleRows() {
     return {ExportRow(8, 9, {12, 9}), ExportRow(9, 10, {3, 4})};
 }
 
-using ExportTempDir = zl::testsupport::TempFolder;
+using zl::testsupport::TempFolder;
 
 inline std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -60,7 +60,7 @@ bool ReaderInstalled() {
 
 TEST(XlsxReport, ReadBackByAnIndependentReader) {
     if (!ReaderInstalled()) GTEST_SKIP() << "python3-openpyxl is not installed";
-    ExportTempDir dir;
+    TempFolder dir;
     const std::string path = dir.File("report.xlsx");
     std::string error;
     ASSERT_TRUE(WriteXlsxReport(path, Document(), &error)) << error;
@@ -105,7 +105,7 @@ TEST(XlsxReport, ReadBackByAnIndependentReader) {
 
 TEST(XlsxReport, EmptyReportHasZeroTotalsAndNoChart) {
     if (!ReaderInstalled()) GTEST_SKIP() << "python3-openpyxl is not installed";
-    ExportTempDir dir;
+    TempFolder dir;
     ReportDocument d = Document();
     d.rows.clear();
     d.barChart = false;
@@ -121,7 +121,7 @@ TEST(XlsxReport, EmptyReportHasZeroTotalsAndNoChart) {
 
 TEST(XlsxReport, LineChartWhenTheLineViewIsShown) {
     if (!ReaderInstalled()) GTEST_SKIP() << "python3-openpyxl is not installed";
-    ExportTempDir dir;
+    TempFolder dir;
     ReportDocument d = Document();
     d.barChart = false;
     ASSERT_TRUE(WriteXlsxReport(dir.File("line.xlsx"), d));
@@ -133,7 +133,7 @@ TEST(XlsxReport, LineChartWhenTheLineViewIsShown) {
 // Failing writes leave neither a part of a workbook nor a temporary file, and a workbook
 // that replaces another does so whole.
 TEST(XlsxReport, WrittenWholeOrNotAtAll) {
-    ExportTempDir dir;
+    TempFolder dir;
     std::string error;
     EXPECT_FALSE(WriteXlsxReport(dir.File("missing/report.xlsx"), Document(), &error));
     EXPECT_FALSE(error.empty());

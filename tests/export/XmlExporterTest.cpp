@@ -17,7 +17,7 @@ class XmlExport : public ::testing::Test {
     void SetUp() override { xml_->SetReportTime("2024-05-01 09:15:00"); }
     void TearDown() override { xml_->SetReportTime(""); }
     CXmlExporter* xml_ = CXmlExporter::Instance();
-    ExportTempDir dir_;
+    TempFolder dir_;
 };
 
 bool WellFormed(const std::string& text) {

@@ -22,10 +22,10 @@
 #include <sstream>
 
 #include "CountGen.h"
+#include "HardeningTestKit.h"
 #include "RecNetServer.h"
 #include "RecNetTestKit.h"
 #include "ReporterCli.h"
-#include "TestFolder.h"
 #include "base/CounterTypes.h"
 #include "data/DayMarks.h"
 #include "data/SqlText.h"
@@ -220,7 +220,7 @@ class CorruptDatabases : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         ASSERT_GE(sodium_init(), 0);
-        dir_ = new TestFolder;
+        dir_ = new TempFolder;
         CountGenOptions o;
         o.root = *dir_ / "intact";
         o.days = 3;
@@ -310,11 +310,11 @@ class CorruptDatabases : public ::testing::Test {
         return code;
     }
 
-    static TestFolder* dir_;
+    static TempFolder* dir_;
     static recnetd::RecNetServer* server_;
 };
 
-TestFolder* CorruptDatabases::dir_ = nullptr;
+TempFolder* CorruptDatabases::dir_ = nullptr;
 recnetd::RecNetServer* CorruptDatabases::server_ = nullptr;
 
 TEST_F(CorruptDatabases, EveryRunEndsWithRowsOrAClearFailureAndNothingChanges) {

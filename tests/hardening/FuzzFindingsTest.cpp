@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "TestFolder.h"
+#include "HardeningTestKit.h"
 #include "base/Profile.h"
 
 namespace zl::hardening {
@@ -16,7 +16,7 @@ namespace {
 // When the names so far filled the buffer up to its last byte, the next name was copied past
 // the end (the room left was computed as a negative size).
 TEST(FuzzFindings, NameListsNeverWritePastTheBuffer) {
-    TestFolder dir;
+    TempFolder dir;
     const std::string file = dir / "list.ini";
     WriteBytes(file, "[ab]\nk=1\nkey2=2\n[cd]\n[efghij]\n[x]\n");
     constexpr unsigned kGuard = 32;

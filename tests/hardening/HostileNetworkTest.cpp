@@ -34,9 +34,9 @@
 #include "Await.h"
 #include "CountGen.h"
 #include "FakeDevice.h"
+#include "HardeningTestKit.h"
 #include "RecNetTestKit.h"
 #include "ReporterCli.h"
-#include "TestFolder.h"
 #include "query/SiteConnect.h"
 #include "recnet/Wire.h"
 #include "recnet/proto/recnet.grpc.pb.h"
@@ -287,7 +287,7 @@ class HostileNetwork : public ::testing::Test {
         return MillisSince(start);
     }
 
-    TestFolder dir_;
+    TempFolder dir_;
     std::string served_;
     std::map<std::string, std::string> before_;
     Recnetd server_;

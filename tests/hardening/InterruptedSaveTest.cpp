@@ -16,7 +16,7 @@
 #include <functional>
 #include <thread>
 
-#include "TestFolder.h"
+#include "HardeningTestKit.h"
 #include "base/Profile.h"
 #include "store/ChartSettingsStore.h"
 #include "store/SiteListStore.h"
@@ -154,7 +154,7 @@ class InterruptedSave : public ::testing::TestWithParam<int> {
         return version;
     }
 
-    TestFolder dir_{true};
+    TempFolder dir_{true};
     const Subject* subject_ = nullptr;
     std::string file_;
     std::string bytes_[3];

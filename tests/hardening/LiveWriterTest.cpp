@@ -21,9 +21,9 @@
 #include <sstream>
 
 #include "CountGen.h"
+#include "HardeningTestKit.h"
 #include "RecNetServer.h"
 #include "ReporterCli.h"
-#include "TestFolder.h"
 
 extern char** environ;
 
@@ -119,7 +119,7 @@ class LiveWriter : public ::testing::TestWithParam<const char*> {};
 TEST_P(LiveWriter, ReportsRunWhileADeviceWrites) {
     ASSERT_GE(sodium_init(), 0);
     const std::string mode = GetParam();
-    TestFolder dir;
+    TempFolder dir;
     CountGenOptions o;
     o.root = dir / "data";
     o.types = {1};

@@ -379,7 +379,7 @@ int Iterations() {
 class BucketPassProperty : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        dir_ = new QueryTempDir();
+        dir_ = new TempFolder();
         root_ = dir_->File("data");
         std::filesystem::create_directories(root_);
         zl::recnetd::ServerConfig config;
@@ -444,13 +444,13 @@ class BucketPassProperty : public ::testing::Test {
         return s;
     }
 
-    static QueryTempDir* dir_;
+    static TempFolder* dir_;
     static std::string root_;
     static zl::recnetd::RecNetServer* server_;
     static RecNetClient* client_;
 };
 
-QueryTempDir* BucketPassProperty::dir_ = nullptr;
+TempFolder* BucketPassProperty::dir_ = nullptr;
 std::string BucketPassProperty::root_;
 zl::recnetd::RecNetServer* BucketPassProperty::server_ = nullptr;
 RecNetClient* BucketPassProperty::client_ = nullptr;

@@ -203,7 +203,7 @@ class InsightsDb : public ::testing::Test {
                 }
             }
         sql.push_back("COMMIT;");
-        ASSERT_TRUE(MakeSqliteDb(dir_.File("p.db"), sql));
+        ASSERT_TRUE(MakeDb(dir_.File("p.db"), sql));
         ASSERT_EQ(RecNetCreateLocal(&site_.localDb), 1);
         ASSERT_EQ(site_.localDb->Open(dir_.File("p.db").c_str()), 1);
         site_.connectionType = kConnLocal;
@@ -217,7 +217,7 @@ class InsightsDb : public ::testing::Test {
     }
     void TearDown() override { DestroyRecNetLocal(&site_.localDb); }
 
-    QueryTempDir dir_;
+    TempFolder dir_;
     SiteRecord site_;
     QueryParams params_;
 };
@@ -314,7 +314,7 @@ TEST_F(InsightsDb, AFailingSourceLeavesTheSiteUnmeasured) {
     SiteRecord broken = site_;
     RecNetLocal* other = nullptr;
     ASSERT_EQ(RecNetCreateLocal(&other), 1);
-    ASSERT_TRUE(MakeSqliteDb(dir_.File("b.db"), {"CREATE TABLE Other(x INT);"}));
+    ASSERT_TRUE(MakeDb(dir_.File("b.db"), {"CREATE TABLE Other(x INT);"}));
     ASSERT_EQ(other->Open(dir_.File("b.db").c_str()), 1);
     broken.localDb = other;
     ReportCoverage cov;
@@ -346,9 +346,9 @@ TEST(ClosedDays, ParsedSavedAndAppliedToWeekAndMonthRows) {
     EXPECT_FALSE(ParseClosedDates("2024-1-05", &dates, &bad));
     EXPECT_EQ(bad, "2024-1-05");
 
-    QueryTempDir dir;
+    TempFolder dir;
     const std::string file = dir.File("Setting .ini");
-    ASSERT_TRUE(MakeSqliteDb(dir.File("x.db"), {}));  // the folder exists
+    ASSERT_TRUE(MakeDb(dir.File("x.db"), {}));  // the folder exists
     ClosedDays days;
     days.weekdays = {0};
     days.dates = {20240320};

@@ -81,7 +81,7 @@ class MixedReport : public ::testing::Test {
         return report.Records();
     }
 
-    QueryTempDir dir_;
+    TempFolder dir_;
     DevSim sim_;
     SiteRecord local_, device_;
 };

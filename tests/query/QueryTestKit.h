@@ -18,7 +18,7 @@
 #include "devlink/DevLink.h"
 #include "recnet/RecNet.h"
 
-using QueryTempDir = zl::testsupport::TempFolder;
+using zl::testsupport::TempFolder;
 
 using zl::testsupport::MakeDb;
 

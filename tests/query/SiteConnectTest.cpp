@@ -25,14 +25,14 @@ class SiteConnect : public ::testing::Test {
             if (s.cameras[k].used) out.push_back(k + 1);
         return out;
     }
-    QueryTempDir dir_;
+    TempFolder dir_;
 };
 
 TEST_F(SiteConnect, LocalFolderFindsTheCamerasOfThe2DTable) {
     ASSERT_TRUE(MakeDb(dir_.File("PeopleCounterData/PeopleCounter.db"),
-                             {k2DTable,
-                              "INSERT INTO Records VALUES(3,'',0,0),(1,'',0,0),(7,'',0,0),"
-                              "(0,'',0,0),(-2,'',0,0),('abc','',0,0),(70,'',0,0),(3,'',0,0);"}));
+                       {k2DTable,
+                        "INSERT INTO Records VALUES(3,'',0,0),(1,'',0,0),(7,'',0,0),"
+                        "(0,'',0,0),(-2,'',0,0),('abc','',0,0),(70,'',0,0),(3,'',0,0);"}));
     SiteRecord s = Local(dir_.Path(), 1);
     s.cameras[10].used = 1;  // left over from an earlier connection
     s.cameras[10].checked = 1;
@@ -52,8 +52,8 @@ TEST_F(SiteConnect, LocalFolderFindsTheCamerasOfThe2DTable) {
 TEST_F(SiteConnect, Local3DFileMarksThreeDCameras) {
     const std::string file = dir_.File("PeopleCounterData/3DPeopleCounter.db");
     ASSERT_TRUE(MakeDb(file, {"CREATE TABLE _3DRecords(Camera INT, Time TEXT, InOut INT, "
-                                    "Height INT);",
-                                    "INSERT INTO _3DRecords VALUES(2,'',1,1500);"}));
+                              "Height INT);",
+                              "INSERT INTO _3DRecords VALUES(2,'',1,1500);"}));
     SiteRecord s = Local(file, 2);
     const SiteConnectResult r = ReconnectSite(s, 2, 0);
     EXPECT_EQ(r.cameras, 1);
@@ -91,11 +91,10 @@ TEST_F(SiteConnect, MissingDatabaseAndMissingTableGive113) {
 TEST_F(SiteConnect, QueueSiteIsPointedAtTheMeasuresFile) {
     for (const char* name :
          {"QueueLengthMonitoring", "QueueLengthMonitoringWaiting", "QueueLengthMonitoringServed"}) {
-        ASSERT_TRUE(
-            MakeDb(dir_.File(std::string("QueueLengthData/") + name + ".db"),
-                         {"CREATE TABLE records(Camera INT, StartTime TEXT);",
-                          "INSERT INTO records VALUES(4,'');", "CREATE TABLE marker(name TEXT);",
-                          std::string("INSERT INTO marker VALUES('") + name + "');"}));
+        ASSERT_TRUE(MakeDb(dir_.File(std::string("QueueLengthData/") + name + ".db"),
+                           {"CREATE TABLE records(Camera INT, StartTime TEXT);",
+                            "INSERT INTO records VALUES(4,'');", "CREATE TABLE marker(name TEXT);",
+                            std::string("INSERT INTO marker VALUES('") + name + "');"}));
     }
     SiteRecord s = Local(dir_.Path(), 7);
     ASSERT_EQ(ReconnectSite(s, 7, 2).cameras, 1);

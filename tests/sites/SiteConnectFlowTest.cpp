@@ -70,7 +70,7 @@ int Add(SiteHarness& h, int counterType) {
 class SiteConnectFlow : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        all_ = new SitesTempDir;
+        all_ = new TempFolder;
         Generate(all_->Path(), {1, 2, 3, 4, 5, 6, 7});
     }
     static void TearDownTestSuite() {
@@ -79,10 +79,10 @@ class SiteConnectFlow : public ::testing::Test {
     }
     static std::string Root() { return all_->Path(); }
     static std::string RootName() { return std::filesystem::path(Root()).filename().string(); }
-    static SitesTempDir* all_;
-    SitesTempDir dir_;
+    static TempFolder* all_;
+    TempFolder dir_;
 };
-SitesTempDir* SiteConnectFlow::all_ = nullptr;
+TempFolder* SiteConnectFlow::all_ = nullptr;
 
 // --- Local sites --------------------------------------------------------------------------------
 

@@ -23,12 +23,12 @@
 #include "sites/SiteLogic.h"
 #include "store/IString.h"
 
-using SitesTempDir = zl::testsupport::TempFolder;
+using zl::testsupport::TempFolder;
 
 // Points the language strings at a small file, once per process (texts are cached forever).
 inline void UseTestStrings() {
-    static SitesTempDir* dir = [] {
-        auto* d = new SitesTempDir;
+    static TempFolder* dir = [] {
+        auto* d = new TempFolder;
         std::ofstream(*d / "lang.ini") << "[STRING]\n0=Reporter\n34=Unnamed\n56=Local\n"
                                           "500=Delete this site?\n501=Delete %1 sites?\n"
                                           "520=Site \"%1\": %2\n521=no answer\n522=refused\n"

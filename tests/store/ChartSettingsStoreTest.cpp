@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "StoreTestDir.h"
+#include "StoreTestKit.h"
 #include "base/Profile.h"
 #include "store/ChartSettingsStore.h"
 #include "store/SettingsFile.h"
@@ -23,7 +23,7 @@ class ChartSettingsStoreTest : public ::testing::Test {
         return f.GetString(section, key, "<missing>");
     }
 
-    StoreTestDir dir;
+    TempFolder dir;
     std::string file = dir.File("Setting .ini");
     CChartSettingsStore store;
 };

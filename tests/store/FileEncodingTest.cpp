@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "StoreTestDir.h"
+#include "StoreTestKit.h"
 #include "base/TextCodec.h"
 #include "store/ChartSettingsStore.h"
 #include "store/SettingsFile.h"
@@ -89,7 +89,7 @@ std::vector<SiteCase> SiteCases() {
 }
 
 TEST(FileEncoding, SiteListInEveryFormLoadsSavesInItsFormAndKeepsMode0600) {
-    StoreTestDir dir;
+    TempFolder dir;
     const std::string file = dir.File("SiteList.ini");
     for (const SiteCase& c : SiteCases()) {
         SCOPED_TRACE(c.name);
@@ -120,7 +120,7 @@ TEST(FileEncoding, SiteListInEveryFormLoadsSavesInItsFormAndKeepsMode0600) {
 }
 
 TEST(FileEncoding, NewSiteListIsCreatedWithMode0600) {
-    StoreTestDir dir;
+    TempFolder dir;
     CSiteListStore store;
     store.SetFile(dir.File("SiteList.ini"));
     ASSERT_TRUE(store.Load());
@@ -132,7 +132,7 @@ TEST(FileEncoding, NewSiteListIsCreatedWithMode0600) {
 }
 
 TEST(FileEncoding, SettingsChooseTheCodePageAndKeepTitlesThroughASave) {
-    StoreTestDir dir;
+    TempFolder dir;
     const std::string settings = dir.File("Setting .ini");
     CodePageScope restore("950");
     // A title in code page 1252, chosen by the settings file itself.
@@ -169,7 +169,7 @@ TEST(FileEncoding, SettingsChooseTheCodePageAndKeepTitlesThroughASave) {
 }
 
 TEST(FileEncoding, CounterTypeOutsideOneToSevenIsNoChoice) {
-    StoreTestDir dir;
+    TempFolder dir;
     const std::string settings = dir.File("Setting .ini");
     for (auto [text, type] : {std::pair{"9", 1}, {"0", 1}, {"-3", 1}, {"7", 7}, {"\"4\"", 4}}) {
         WriteBytes(settings, std::string("[P_Count_Setting]\r\nCounterType=") + text + "\r\n");
@@ -178,7 +178,7 @@ TEST(FileEncoding, CounterTypeOutsideOneToSevenIsNoChoice) {
 }
 
 TEST(FileEncoding, LanguageFileNameIsReadAndWritten) {
-    StoreTestDir dir;
+    TempFolder dir;
     const std::string settings = dir.File("Setting .ini");
     EXPECT_EQ(zl::LoadLanguageFileName(settings), zl::kDefaultLanguageFile);
     WriteBytes(settings, "[LANGUAGE]\r\nTYPE=\"zelkoReporter_CHT.ini\"\r\n");

@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "StoreTestDir.h"
+#include "StoreTestKit.h"
 #include "base/ProgramFolder.h"
 #include "store/IString.h"
 
@@ -22,7 +22,7 @@ class IStringTest : public ::testing::Test {
         WriteBytes(dir.File("LANG/" + name), text);
     }
 
-    StoreTestDir dir;
+    TempFolder dir;
 };
 
 TEST_F(IStringTest, NoSettingsAndNoLanguageFolderGiveNull) {

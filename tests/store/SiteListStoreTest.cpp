@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "StoreTestDir.h"
+#include "StoreTestKit.h"
 #include "base/Profile.h"
 #include "store/SiteListStore.h"
 
@@ -21,7 +21,7 @@ class SiteListStoreTest : public ::testing::Test {
         return other;
     }
 
-    StoreTestDir dir;
+    TempFolder dir;
     std::string file = dir.File("SiteList.ini");
     CSiteListStore store;
 };

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "StoreTestDir.h"
+#include "StoreTestKit.h"
 #include "base/Profile.h"
 #include "base/ProgramFolder.h"
 #include "base/TextCodec.h"

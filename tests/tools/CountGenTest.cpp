@@ -11,7 +11,7 @@
 #include "Calendar.h"
 #include "CountGen.h"
 #include "CountGenOptions.h"
-#include "TestDir.h"
+#include "ToolsTestKit.h"
 
 namespace {
 
@@ -135,7 +135,7 @@ std::string Dump(const std::string& path, const std::string& table) {
 class CountGenAllTypes : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        dir_ = new TestDir;
+        dir_ = new TempFolder;
         std::string error;
         ASSERT_EQ(GenerateDatabases(SmallOptions(dir_->Path()), &files_, &error), 1) << error;
     }
@@ -145,10 +145,10 @@ class CountGenAllTypes : public ::testing::Test {
     }
     static std::string PathOf(const ExpectedFile& f) { return dir_->Path() + "/" + f.path; }
 
-    static TestDir* dir_;
+    static TempFolder* dir_;
     static std::vector<GeneratedFile> files_;
 };
-TestDir* CountGenAllTypes::dir_ = nullptr;
+TempFolder* CountGenAllTypes::dir_ = nullptr;
 std::vector<GeneratedFile> CountGenAllTypes::files_;
 
 TEST_F(CountGenAllTypes, TablesAndColumnsAreExact) {
@@ -294,7 +294,7 @@ TEST_F(CountGenAllTypes, DataLookLikeACountingDay) {
 }
 
 TEST(CountGen, SameSeedSameRowsOtherSeedOtherRows) {
-    TestDir a, b, c;
+    TempFolder a, b, c;
     CountGenOptions o = SmallOptions(a.Path());
     o.days = 3;
     std::string error;
@@ -313,7 +313,7 @@ TEST(CountGen, SameSeedSameRowsOtherSeedOtherRows) {
 }
 
 TEST(CountGen, IndexOnTheTimeColumnOnlyWhenAsked) {
-    TestDir with, without;
+    TempFolder with, without;
     CountGenOptions o = SmallOptions(with.Path());
     o.days = 1;
     o.index = true;
@@ -337,7 +337,7 @@ TEST(CountGen, IndexOnTheTimeColumnOnlyWhenAsked) {
 }
 
 TEST(CountGen, ExistingDatabasesAreKeptUnlessReplacing) {
-    TestDir dir;
+    TempFolder dir;
     CountGenOptions o = SmallOptions(dir.Path());
     o.days = 1;
     o.types = {1};
@@ -361,7 +361,7 @@ TEST(CountGen, ExistingDatabasesAreKeptUnlessReplacing) {
 }
 
 TEST(CountGen, OneMinuteIntervalAndRootWithTrailingSlash) {
-    TestDir dir;
+    TempFolder dir;
     CountGenOptions o = SmallOptions(dir.Path() + "/");
     o.days = 2;
     o.cameras = 2;

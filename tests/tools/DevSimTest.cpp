@@ -11,11 +11,11 @@
 #include "CountGen.h"
 #include "DevSim.h"
 #include "DevSimOptions.h"
-#include "TestDir.h"
+#include "ToolsTestKit.h"
 
 namespace {
 
-std::string MakePeopleDb(const TestDir& dir, int cameras) {
+std::string MakePeopleDb(const TempFolder& dir, int cameras) {
     CountGenOptions o;
     o.root = dir.Path();
     o.types = {1};
@@ -30,7 +30,7 @@ std::string MakePeopleDb(const TestDir& dir, int cameras) {
 }
 
 TEST(DevSimOptions, CommandLine) {
-    TestDir dir;
+    TempFolder dir;
     {
         std::ofstream(dir / "pw") << "top secret\r\nsecond line\n";
         std::ofstream(dir / "empty") << "";
@@ -92,7 +92,7 @@ TEST(DevSimOptions, CommandLine) {
 }
 
 TEST(DevSim, StartFailuresAreExplained) {
-    TestDir dir;
+    TempFolder dir;
     const std::string db = MakePeopleDb(dir, 2);
     {
         sqlite3* other = nullptr;
@@ -133,7 +133,7 @@ TEST(DevSim, StartFailuresAreExplained) {
 }
 
 TEST(DevSim, AnswersOverHttp) {
-    TestDir dir;
+    TempFolder dir;
     DevSimConfig config;
     config.dbPath = MakePeopleDb(dir, 2);
     config.user = "admin";

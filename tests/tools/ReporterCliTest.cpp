@@ -22,7 +22,7 @@
 #include "DevSim.h"
 #include "RecNetServer.h"
 #include "ReporterCli.h"
-#include "TestDir.h"
+#include "ToolsTestKit.h"
 #include "UserStore.h"
 #include "base/TextCodec.h"
 
@@ -218,7 +218,7 @@ struct CliResult {
 class ReporterCli : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        dir_ = new TestDir();
+        dir_ = new TempFolder();
         root_ = *dir_ / "data";
         CountGenOptions o;
         o.root = root_;
@@ -302,13 +302,13 @@ class ReporterCli : public ::testing::Test {
         EXPECT_EQ(doc["columns"].size(), totals.size());
     }
 
-    static TestDir* dir_;
+    static TempFolder* dir_;
     static std::string root_;
     static zl::recnetd::RecNetServer* server_;
     static DevSim* devsim_;
 };
 
-TestDir* ReporterCli::dir_ = nullptr;
+TempFolder* ReporterCli::dir_ = nullptr;
 std::string ReporterCli::root_;
 zl::recnetd::RecNetServer* ReporterCli::server_ = nullptr;
 DevSim* ReporterCli::devsim_ = nullptr;

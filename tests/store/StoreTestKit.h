@@ -16,8 +16,8 @@
 #include "Bytes.h"
 #include "TempFolder.h"
 
-using StoreTestDir = zl::testsupport::TempFolder;
 using zl::testsupport::ReadBytes;
+using zl::testsupport::TempFolder;
 using zl::testsupport::WriteBytes;
 
 // New profile files end their lines with CR LF; expected texts are written with "\n".

@@ -8,4 +8,4 @@
 
 #include "TempFolder.h"
 
-using TestDir = zl::testsupport::TempFolder;
+using zl::testsupport::TempFolder;

@@ -16,8 +16,8 @@
 
 namespace zl::hardening {
 
-using TestFolder = zl::testsupport::TempFolder;
 using zl::testsupport::ReadBytes;
+using zl::testsupport::TempFolder;
 using zl::testsupport::WriteBytes;
 
 // The names in a folder (not below it), each with its size; "/" marks a folder.

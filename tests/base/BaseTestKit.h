@@ -4,6 +4,6 @@
 #include "Bytes.h"
 #include "TempFolder.h"
 
-using TempDir = zl::testsupport::TempFolder;
 using zl::testsupport::ReadBytes;
+using zl::testsupport::TempFolder;
 using zl::testsupport::WriteBytes;
