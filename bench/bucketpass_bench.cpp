@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchKit.h"
 #include "CountGen.h"
 #include "RecNetServer.h"
 #include "UserStore.h"
@@ -49,34 +50,14 @@ double Ms(Clock::duration d) {
 const SYSTEMTIME kDate = MakeSysTime(2024, 3, 10);
 
 bool Generate(const std::string& root, int type, bool index) {
-    CountGenOptions o;
-    o.root = root;
-    o.types = {type};
-    o.days = 365;
-    o.endYear = 2024;
-    o.endMonth = 3;
-    o.endDay = 10;
-    o.cameras = 16;
-    o.intervalMinutes = 1;
-    o.index = index;
-    std::string error;
-    std::vector<GeneratedFile> files;
-    if (GenerateDatabases(o, &files, &error) != 1) {
-        std::fprintf(stderr, "countgen: %s\n", error.c_str());
-        return false;
-    }
-    for (const GeneratedFile& f : files)
-        std::printf("  %s: %lld rows\n", f.path.c_str(), static_cast<long long>(f.rows));
-    return true;
+    zl::bench::BenchData d;
+    d.types = {type};
+    d.index = index;
+    return zl::bench::WriteBenchData(root, d, true);
 }
 
 WorkingHourTable ShopHours() {
-    WorkingHourTable h;
-    for (int k = 0; k < 7; ++k) {
-        h.start[k] = MakeSysTime(2000, 1, 1, 7, 30);
-        h.end[k] = MakeSysTime(2000, 1, 1, 21, 15);
-    }
-    return h;
+    return zl::bench::DailyHours(7, 30, 21, 15);
 }
 
 struct Report {
@@ -330,13 +311,8 @@ int main(int argc, char** argv) {
     }
     std::filesystem::create_directories(dir);
     std::printf("data in %s\n", dir.c_str());
-    std::string error;
     const std::string users = dir + "/users";
-    if (!std::filesystem::exists(users) &&
-        !zl::recnetd::UserStore::AddUser(users, "bench", "bench", &error)) {
-        std::fprintf(stderr, "users: %s\n", error.c_str());
-        return 1;
-    }
+    if (!zl::bench::EnsureBenchUser(users)) return 1;
 
     std::vector<std::string> summary;
     long worstRss = 0;
@@ -370,18 +346,8 @@ int main(int argc, char** argv) {
             Release(&sites);
             if (sitesOnly) continue;
         }
-        zl::recnetd::ServerConfig config;
-        config.address = "127.0.0.1";
-        config.port = 0;
-        config.dataRoots = {root};
-        config.usersFile = users;
-        config.logLevel = zl::recnetd::LogLevel::Error;
-        config.limits.statementTimeoutMs = 600000;  // the per-bucket runs without an index
-        zl::recnetd::RecNetServer server(config);
-        if (!server.Start(&error)) {
-            std::fprintf(stderr, "recnetd: %s\n", error.c_str());
-            return 1;
-        }
+        const auto server = zl::bench::StartBenchServer({root}, users);
+        if (!server) return 1;
         std::printf("\n%s index on the time column: wall/processor milliseconds, best of %d\n",
                     index ? "WITH an" : "WITHOUT an", repeat);
         std::printf("%-9s %11s %11s %11s %11s %11s %11s | %9s %9s %9s %9s %9s\n", "report", "1pass",
@@ -389,7 +355,7 @@ int main(int argc, char** argv) {
                     "srv/loc", "srv-s/loc", "1p/pb");
         for (const Report& r : kReports) {
             Sites sites;
-            if (!Connect(&sites, root, r.type, server.Port())) {
+            if (!Connect(&sites, root, r.type, server->Port())) {
                 std::fprintf(stderr, "cannot connect the sites of type %d\n", r.type);
                 return 1;
             }
@@ -432,7 +398,7 @@ int main(int argc, char** argv) {
             }
             Release(&sites);
         }
-        server.Stop();
+        server->Stop();
 
         // Peak resident size of reporter-cli (its camera discovery included).
         for (const Report& r : kReports) {

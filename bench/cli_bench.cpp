@@ -29,6 +29,7 @@
 #include <thread>
 #include <vector>
 
+#include "BenchKit.h"
 #include "CountGen.h"
 #include "RecNetServer.h"
 #include "UserStore.h"
@@ -127,23 +128,11 @@ Run Best(const std::vector<std::string>& args, int repeat) {
 }
 
 bool Generate(const std::string& root, int days, bool index) {
-    CountGenOptions o;
-    o.root = root;
-    o.types = {1, 5};
-    o.days = days;
-    o.endYear = 2024;
-    o.endMonth = 3;
-    o.endDay = 10;
-    o.cameras = 16;
-    o.intervalMinutes = 1;
-    o.index = index;
-    std::string error;
-    std::vector<GeneratedFile> files;
-    if (GenerateDatabases(o, &files, &error) != 1) {
-        std::fprintf(stderr, "countgen: %s\n", error.c_str());
-        return false;
-    }
-    return true;
+    zl::bench::BenchData d;
+    d.types = {1, 5};
+    d.days = days;
+    d.index = index;
+    return zl::bench::WriteBenchData(root, d);
 }
 
 bool DropCaches() {
@@ -229,19 +218,8 @@ struct Server {
 };
 
 bool StartServer(Server* s, const std::vector<std::string>& roots, const std::string& users) {
-    zl::recnetd::ServerConfig config;
-    config.address = "127.0.0.1";
-    config.port = 0;
-    config.dataRoots = roots;
-    config.usersFile = users;
-    config.logLevel = zl::recnetd::LogLevel::Error;
-    s->server = std::make_unique<zl::recnetd::RecNetServer>(config);
-    std::string error;
-    if (!s->server->Start(&error)) {
-        std::fprintf(stderr, "recnetd: %s\n", error.c_str());
-        return false;
-    }
-    return true;
+    s->server = zl::bench::StartBenchServer(roots, users);
+    return s->server != nullptr;
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <string>
 
+#include "BenchKit.h"
 #include "CountGen.h"
 #include "RecNetServer.h"
 #include "UserStore.h"
@@ -25,24 +26,16 @@ using Clock = std::chrono::steady_clock;
 
 bool EnsureData(const std::string& root, bool index) {
     if (std::filesystem::exists(root + "/TrafficCounterData/TrafficCounter.db")) return true;
-    CountGenOptions o;
-    o.root = root;
-    o.types = {6};
-    o.days = 400;
-    o.endYear = 2024;
-    o.endMonth = 3;
-    o.endDay = 20;
-    o.cameras = 8;
-    o.intervalMinutes = 5;
-    o.index = index;
-    std::string error;
     std::printf("writing %s ...\n", root.c_str());
     std::fflush(stdout);
-    if (GenerateDatabases(o, nullptr, &error) != 1) {
-        std::fprintf(stderr, "countgen: %s\n", error.c_str());
-        return false;
-    }
-    return true;
+    zl::bench::BenchData d;
+    d.types = {6};
+    d.days = 400;
+    d.endDay = 20;
+    d.cameras = 8;
+    d.intervalMinutes = 5;
+    d.index = index;
+    return zl::bench::WriteBenchData(root, d);
 }
 
 // Best of `repeat` runs, in milliseconds; negative when a run failed.
@@ -83,25 +76,9 @@ int main(int argc, char** argv) {
     for (bool index : {false, true}) {
         const std::string root = cache + (index ? "/indexed" : "/plain");
         if (!EnsureData(root, index)) return 1;
-        zl::recnetd::ServerConfig config;
-        config.address = "127.0.0.1";
-        config.port = 0;
-        config.serverName = "bench";
-        config.dataRoots = {root};
-        config.usersFile = cache + "/users";
-        config.logLevel = zl::recnetd::LogLevel::Error;
-        config.limits.statementTimeoutMs = 600000;
-        std::string error;
-        if (!std::filesystem::exists(config.usersFile) &&
-            !zl::recnetd::UserStore::AddUser(config.usersFile, "bench", "bench", &error)) {
-            std::fprintf(stderr, "users: %s\n", error.c_str());
-            return 1;
-        }
-        zl::recnetd::RecNetServer server(config);
-        if (!server.Start(&error)) {
-            std::fprintf(stderr, "recnetd: %s\n", error.c_str());
-            return 1;
-        }
+        if (!zl::bench::EnsureBenchUser(cache + "/users")) return 1;
+        const auto server = zl::bench::StartBenchServer({root}, cache + "/users", "bench");
+        if (!server) return 1;
         SiteRecord local;
         local.connectionType = kConnLocal;
         local.localDB = root;
@@ -109,7 +86,7 @@ int main(int argc, char** argv) {
         SiteRecord remote;
         remote.connectionType = kConnServer;
         remote.ipAddress = "127.0.0.1";
-        remote.port = std::to_string(server.Port());
+        remote.port = std::to_string(server->Port());
         remote.userName = remote.password = "bench";
         remote.counterType = 6;
         if (!ReconnectSite(local, 6, 0).cameras || !ReconnectSite(remote, 6, 0).cameras) {
@@ -146,7 +123,7 @@ int main(int argc, char** argv) {
         }
         ReleaseSiteHandles(local);
         ReleaseSiteHandles(remote);
-        server.Stop();
+        server->Stop();
     }
     std::printf("goals: compare <= 2.20x the plain report, coverage <= +20 %%\n");
     return 0;

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchKit.h"
 #include "CountGen.h"
 #include "RecNetServer.h"
 #include "UserStore.h"
@@ -32,33 +33,16 @@ double Ms(Clock::duration d) {
 
 bool EnsureData(const std::string& root, bool index) {
     if (std::filesystem::exists(root + "/PeopleCounterData/PeopleCounter.db")) return true;
-    CountGenOptions o;
-    o.root = root;
-    o.types = {1};
-    o.days = 365;
-    o.endYear = 2024;
-    o.endMonth = 3;
-    o.endDay = 10;
-    o.cameras = 16;
-    o.intervalMinutes = 1;
-    o.index = index;
-    std::string error;
     std::printf("writing %s ...\n", root.c_str());
     std::fflush(stdout);
-    if (GenerateDatabases(o, nullptr, &error) != 1) {
-        std::fprintf(stderr, "countgen: %s\n", error.c_str());
-        return false;
-    }
-    return true;
+    zl::bench::BenchData d;
+    d.types = {1};
+    d.index = index;
+    return zl::bench::WriteBenchData(root, d);
 }
 
 WorkingHourTable AllDay() {
-    WorkingHourTable h;
-    for (int k = 0; k < 7; ++k) {
-        h.start[k] = MakeSysTime(2000, 1, 1, 0, 0);
-        h.end[k] = MakeSysTime(2000, 1, 1, 23, 59);
-    }
-    return h;
+    return zl::bench::DailyHours(0, 0, 23, 59);
 }
 
 // Best of `repeat` runs of one report on a connected site, in milliseconds.
@@ -119,24 +103,9 @@ int main(int argc, char** argv) {
         if (!EnsureData(root, index)) return 1;
         const std::string db = root + "/PeopleCounterData/PeopleCounter.db";
 
-        zl::recnetd::ServerConfig config;
-        config.address = "127.0.0.1";
-        config.port = 0;
-        config.dataRoots = {root};
-        config.usersFile = cache + "/users";
-        config.logLevel = zl::recnetd::LogLevel::Error;
-        config.limits.statementTimeoutMs = 600000;
-        std::string error;
-        if (!std::filesystem::exists(config.usersFile) &&
-            !zl::recnetd::UserStore::AddUser(config.usersFile, "bench", "bench", &error)) {
-            std::fprintf(stderr, "users: %s\n", error.c_str());
-            return 1;
-        }
-        zl::recnetd::RecNetServer server(config);
-        if (!server.Start(&error)) {
-            std::fprintf(stderr, "recnetd: %s\n", error.c_str());
-            return 1;
-        }
+        if (!zl::bench::EnsureBenchUser(cache + "/users")) return 1;
+        const auto server = zl::bench::StartBenchServer({root}, cache + "/users");
+        if (!server) return 1;
 
         SiteRecord local;
         local.connectionType = kConnLocal;
@@ -145,7 +114,7 @@ int main(int argc, char** argv) {
         SiteRecord remote;
         remote.connectionType = kConnServer;
         remote.ipAddress = "127.0.0.1";
-        remote.port = std::to_string(server.Port());
+        remote.port = std::to_string(server->Port());
         remote.userName = remote.password = "bench";
         if (!ReconnectSite(local, 1, 0).cameras || !ReconnectSite(remote, 1, 0).cameras) {
             std::fprintf(stderr, "cannot connect the bench sites\n");
@@ -180,7 +149,7 @@ int main(int argc, char** argv) {
         }
         ReleaseSiteHandles(local);
         ReleaseSiteHandles(remote);
-        server.Stop();
+        server->Stop();
     }
     return 0;
 }
