@@ -6,6 +6,7 @@
 #include <array>
 
 #include "store/GuideStringIds.h"
+#include "store/InsightStringIds.h"
 
 // --- Every window and message box -------------------------------------------------------------
 constexpr unsigned kStrAppCaption = 0;  // main window title; caption of every message box
@@ -300,4 +301,30 @@ inline constexpr std::array kAllStringIds{
     kStrHeadingRange,
     kStrHeadingFilters,
     kStrHeadingPrinted,
+    // The report insights of store/InsightStringIds.h.
+    kStrCompareLabel,
+    kStrCompareNone,
+    kStrComparePrevious,
+    kStrComparePreviousWeekday,
+    kStrCompareLastYear,
+    kStrCompareColumn,
+    kStrChangeColumn,
+    kStrComparedPeriod,
+    kStrPeakBucket,
+    kStrPeakVolume,
+    kStrPeakHour,
+    kStrPeakMarker,
+    kStrEmptyBuckets,
+    kStrSitePartial,
+    kStrSiteNoData,
+    kStrNoDataMark,
+    kStrCoverageRecords,
+    kStrCoverageExpected,
+    kStrClosedDaysTitle,
+    kStrClosedWeekdays,
+    kStrClosedDates,
+    kStrClosedMark,
+    kStrClosedDaysCount,
+    kStrClosedDateInvalid,
+    kStrOpenDayAverage,
 };

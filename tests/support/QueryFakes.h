@@ -22,7 +22,7 @@ class CountingProgress : public IQueryProgress {
     bool aborted = false;
     int closed = 0;
     bool Step(const char*) override {
-        if (aborted || closed) return false;
+        if (aborted) return false;
         ++steps;
         if (stopAt && steps >= stopAt) {
             aborted = true;

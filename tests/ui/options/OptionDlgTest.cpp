@@ -132,9 +132,10 @@ TEST_F(OptionDlg, LanguageChoiceListsTheFolderAndWritesTheSettingsKey) {
 TEST_F(OptionDlg, OpensOnTheChartPageWithItsCaptions) {
     auto dlg = Open(1);
     EXPECT_EQ(dlg->windowTitle(), Str(kStrSettingsCaption));
-    EXPECT_EQ(dlg->Tabs()->count(), 2);
+    EXPECT_EQ(dlg->Tabs()->count(), 3);
     EXPECT_EQ(dlg->Tabs()->tabText(0), Str(kStrChartPageTitle));
     EXPECT_EQ(dlg->Tabs()->tabText(1), Str(kStrWorkingHourPageTitle));
+    EXPECT_EQ(dlg->Tabs()->tabText(2), Str(kStrClosedDaysTitle));
     EXPECT_EQ(dlg->Tabs()->currentIndex(), 0);
     EXPECT_EQ(Control<QCheckBox>(dlg.get(), kIdSynchronized)->text(), Str(kStrSynchronizedAdjust));
     EXPECT_EQ(Control<QCheckBox>(dlg.get(), kIdSynchronized)->text(),
