@@ -88,7 +88,9 @@ int64_t Statement::Int64(int column) const {
     return sqlite3_column_int64(stmt_, column);
 }
 
-int Statement::Type(int column) const { return sqlite3_column_type(stmt_, column); }
+int Statement::Type(int column) const {
+    return sqlite3_column_type(stmt_, column);
+}
 
 const char* Statement::Name(int column) const {
     return sqlite3_column_name(stmt_, column);

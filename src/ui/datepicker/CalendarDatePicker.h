@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "ui/datepicker/DayMarksRequester.h"
-#include "ui/datepicker/ZPickCalendar.h"
 #include "ui/datepicker/IDatePicker.h"
+#include "ui/datepicker/ZPickCalendar.h"
 
 class CalendarDatePicker : public IDatePicker {
   public:

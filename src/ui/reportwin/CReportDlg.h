@@ -20,8 +20,8 @@
 
 #include "chart/HtmlChart.h"
 #include "export/ReportDocument.h"
-#include "sites/SiteLogic.h"
 #include "query/InsightRun.h"
+#include "sites/SiteLogic.h"
 #include "ui/reportwin/FilterState.h"
 #include "ui/reportwin/ReportHeading.h"
 

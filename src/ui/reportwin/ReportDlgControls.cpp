@@ -16,9 +16,9 @@
 #include "store/IString.h"
 #include "store/SiteListStore.h"
 #include "store/StringIds.h"
-#include "ui/reportwin/CReportDlg.h"
 #include "ui/datepicker/IDatePicker.h"
 #include "ui/options/ISettingsDialog.h"
+#include "ui/reportwin/CReportDlg.h"
 #include "ui/reportwin/ProgressDlg.h"
 #include "ui/sitetree/CDragDropTreeCtrl.h"
 

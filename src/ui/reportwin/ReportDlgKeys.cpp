@@ -9,8 +9,8 @@
 #include <QShortcut>
 #include <QTableWidget>
 
-#include "ui/reportwin/CReportDlg.h"
 #include "ui/datepicker/IDatePicker.h"
+#include "ui/reportwin/CReportDlg.h"
 #include "ui/sitetree/CDragDropTreeCtrl.h"
 
 void CReportDlg::BuildShortcuts() {
