@@ -13,25 +13,16 @@
 #include <cstdio>
 
 #include "ReportTestKit.h"
+#include "ScreenshotKit.h"
 #include "ui/chartview/WebBrowserHost.h"
 #include "ui/reportwin/CReportDlg.h"
 #include "ui/sitetree/CDragDropTreeCtrl.h"
 
 namespace {
 
-bool Save(QWidget* w, const QString& path) {
-    QApplication::processEvents();
-    const QRect r = w->frameGeometry();
-    const QPixmap shot = w->screen()->grabWindow(0, r.x(), r.y(), r.width(), r.height());
-    const bool ok = shot.save(path);
-    std::fprintf(stderr, "%s %s\n", ok ? "wrote" : "FAILED", qPrintable(path));
-    return ok;
-}
-
-void WaitForPage(CReportDlg& w) {
-    for (int waited = 0; !w.Host()->Navigated() && waited < 30000; waited += 50) QTest::qWait(50);
-    QTest::qWait(800);
-}
+using screenshots::Save;
+using screenshots::WaitForPage;
+using screenshots::WaitForSteadyPicture;
 
 }  // namespace
 
@@ -68,12 +59,12 @@ int main(int argc, char** argv) {
     w.SelectRange(1);
     auto* compare = qobject_cast<QComboBox*>(w.Control(kIdCompare));
     compare->setCurrentIndex(1);
-    QTest::qWait(200);
+    WaitForSteadyPicture(&w);
     w.RunQuery();
     WaitForPage(w);
     int failures = !Save(&w, out + "/insights-window-chart.png");
     w.SwitchView(kViewTable);
-    QTest::qWait(300);
+    WaitForSteadyPicture(&w);
     failures += !Save(&w, out + "/insights-window-table.png");
     return failures == 0 ? 0 : 1;
 }

@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "ReportTestKit.h"
+#include "ScreenshotKit.h"
 #include "query/QueryRun.h"
 #include "store/ChartSettingsStore.h"
 #include "ui/chartview/WebBrowserHost.h"
@@ -28,20 +29,9 @@
 
 namespace {
 
-bool Save(QWidget* w, const QString& path) {
-    QApplication::processEvents();
-    const QRect r = w->frameGeometry();
-    QPixmap shot = w->screen()->grabWindow(0, r.x(), r.y(), r.width(), r.height());
-    const bool ok = shot.save(path);
-    std::fprintf(stderr, "%s %s (%dx%d)\n", ok ? "wrote" : "FAILED", qPrintable(path), shot.width(),
-                 shot.height());
-    return ok;
-}
-
-void WaitForPage(CReportDlg& w) {
-    for (int waited = 0; !w.Host()->Navigated() && waited < 30000; waited += 50) QTest::qWait(50);
-    QTest::qWait(800);
-}
+using screenshots::Save;
+using screenshots::WaitForPage;
+using screenshots::WaitForSteadyPicture;
 
 }  // namespace
 
@@ -68,7 +58,7 @@ int main(int argc, char** argv) {
     w.move(0, 0);
     if (!QTest::qWaitForWindowExposed(&w)) std::fprintf(stderr, "the window was not exposed\n");
     int failures = 0;
-    QTest::qWait(300);
+    WaitForSteadyPicture(&w);
     failures += !Save(&w, out + "/guide-start.png");
     auto* counter = qobject_cast<QComboBox*>(w.Control(kIdCounterType));
     counter->setCurrentIndex(0);
@@ -76,7 +66,7 @@ int main(int argc, char** argv) {
     QTreeWidgetItem* item = w.Tree()->topLevelItem(0);
     item->setCheckState(0, Qt::Checked);
     emit w.Tree()->treeLeftClicked(item, QPoint());
-    QTest::qWait(200);
+    WaitForSteadyPicture(&w);
 
     w.RunQuery();
     WaitForPage(w);
@@ -91,7 +81,7 @@ int main(int argc, char** argv) {
         CChartSettingsStore::Instance()->SetSettings(settings, 1);
         w.SwitchView(kViewChart);
         WaitForPage(w);
-        QTest::qWait(300);
+        WaitForSteadyPicture(&w);
         failures += !Save(&w, out + "/guide-values.png");
         CChartSettingsStore::Instance()->SetSettings(kept, 1);
         w.SwitchView(kViewChart);
@@ -101,7 +91,7 @@ int main(int argc, char** argv) {
     WaitForPage(w);
     failures += !Save(&w, out + "/report-bar.png");
     w.SwitchView(kViewTable);
-    QTest::qWait(300);
+    WaitForSteadyPicture(&w);
     failures += !Save(&w, out + "/report-table.png");
 
     // A 3D people counter in three height classes: two-line column captions.
@@ -115,7 +105,7 @@ int main(int argc, char** argv) {
     emit height->activated(1);
     w.RunQuery();
     w.SwitchView(kViewTable);
-    QTest::qWait(300);
+    WaitForSteadyPicture(&w);
     failures += !Save(&w, out + "/report-table-3d.png");
     w.SwitchView(kViewChart);
     WaitForPage(w);
