@@ -184,13 +184,16 @@ class BucketRun : public ::testing::Test {
   protected:
     void SetUp() override {
         path_ = dir_.File("t.db");
-        ASSERT_TRUE(MakeDb(path_, {"CREATE TABLE Records(EnterTime TEXT, Inward INT, Outward INT, "
-                                   "Camera INT);",
-                                   "INSERT INTO Records VALUES('2024-03-05 09:00:00',1,2,1),"
-                                   "('2024-03-05 09:59:59',10,20,1),('2024-03-05 09:59:59.5',"
-                                   "100,200,1),('2024-03-05 10:00:00',5,5,2),"
-                                   "('2024-03-05 11:30:00',7,8,1),(NULL,9,9,1),"
-                                   "('2024-03-05 11:59:59 ',3,3,1);"}));
+        ASSERT_TRUE(CountingDb(path_)
+                        .People2D()
+                        .Records({{1, "2024-03-05 09:00:00", {1, 2}},
+                                  {1, "2024-03-05 09:59:59", {10, 20}},
+                                  {1, "2024-03-05 09:59:59.5", {100, 200}},
+                                  {2, "2024-03-05 10:00:00", {5, 5}},
+                                  {1, "2024-03-05 11:30:00", {7, 8}},
+                                  {1, nullptr, {9, 9}},
+                                  {1, "2024-03-05 11:59:59 ", {3, 3}}})
+                        .Write());
     }
     TempFolder dir_;
     std::string path_;
@@ -263,12 +266,13 @@ class LocalPass : public ::testing::Test {
   protected:
     void SetUp() override {
         path_ = dir_.File("big.db");
-        ASSERT_TRUE(MakeDb(path_, {"CREATE TABLE records(StartTime TEXT, AverageCount INT, "
-                                   "Camera INT);",
-                                   "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n "
-                                   "WHERE i < 49999) INSERT INTO records SELECT "
-                                   "strftime('%Y-%m-%d %H:%M:%S', '2024-03-05', (i % 1440) || "
-                                   "' minutes'), i % 7, 1 + i % 3 FROM n;"}));
+        ASSERT_TRUE(CountingDb(path_)
+                        .Zone()
+                        .Sql("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n "
+                             "WHERE i < 49999) INSERT INTO records SELECT "
+                             "strftime('%Y-%m-%d %H:%M:%S', '2024-03-05', (i % 1440) || "
+                             "' minutes'), i % 7, 1 + i % 3 FROM n;")
+                        .Write());
         local_ = CreateRecNetLocal();
         ASSERT_TRUE(local_->Open(path_.c_str()));
     }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "CountingDb.h"
 #include "QueryFakes.h"
 #include "SqliteFiles.h"
 #include "TempFolder.h"
@@ -19,6 +20,8 @@
 
 using zl::testsupport::TempFolder;
 
+using zl::testsupport::CountingDb;
+using zl::testsupport::DbValue;
 using zl::testsupport::MakeDb;
 
 // A server client that answers from a script and logs every call.

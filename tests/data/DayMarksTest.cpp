@@ -17,9 +17,9 @@ std::vector<int> Marked(const uint8_t* flags) {
 
 class DayMarks : public ::testing::Test {
   protected:
-    RecNetLocal* OpenDb(const std::string& name, const std::vector<std::string>& schema) {
+    RecNetLocal* OpenDb(const std::string& name, CountingDb file) {
         const std::string path = dir_.File(name);
-        EXPECT_TRUE(MakeDb(path, schema));
+        EXPECT_TRUE(file.Write(path)) << file.Error();
         RecNetLocal* db = CreateRecNetLocal();
         EXPECT_EQ(db->Open(path.c_str()), 1);
         opened_.push_back(db);
@@ -54,14 +54,14 @@ TEST_F(DayMarks, SourcesByModeTypeAndKind) {
 }
 
 TEST_F(DayMarks, MergedOverSitesAndOnlyForSitesWithCameras) {
-    RecNetLocal* a = OpenDb("a.db", {"CREATE TABLE Records(Camera INT, EnterTime TEXT);",
-                                     "INSERT INTO Records VALUES(1,'2024-02-26 08:00:00'),"
-                                     "(1,'2024-03-05 23:59:59'),(1,'2024-04-07 00:00:00'),"
-                                     "(1,'2024-04-08 00:00:00');"});
-    RecNetLocal* b = OpenDb("b.db", {"CREATE TABLE _3DRecords(Camera INT, Time TEXT);",
-                                     "INSERT INTO _3DRecords VALUES(1,'2024-03-01 12:00:00');"});
-    RecNetLocal* c = OpenDb("c.db", {"CREATE TABLE Records(Camera INT, EnterTime TEXT);",
-                                     "INSERT INTO Records VALUES(1,'2024-03-10 12:00:00');"});
+    RecNetLocal* a = OpenDb("a.db", CountingDb()
+                                        .People2D()
+                                        .Record("2024-02-26 08:00:00")
+                                        .Record("2024-03-05 23:59:59")
+                                        .Record("2024-04-07 00:00:00")
+                                        .Record("2024-04-08 00:00:00"));
+    RecNetLocal* b = OpenDb("b.db", CountingDb().People3D().Record("2024-03-01 12:00:00"));
+    RecNetLocal* c = OpenDb("c.db", CountingDb().People2D().Record("2024-03-10 12:00:00"));
     // The grid starts on Monday 2024-02-26: day 0; 2024-04-07 is day 41, 04-08 is outside.
     const SYSTEMTIME first = Day(2024, 2, 26);
     std::vector<SiteRecord> sites{SiteWith(a), SiteWith(c)};
@@ -77,10 +77,12 @@ TEST_F(DayMarks, MergedOverSitesAndOnlyForSitesWithCameras) {
 }
 
 TEST_F(DayMarks, OtherTypesAskTheRecordsTableWithTheTypesTimeColumn) {
-    RecNetLocal* flow = OpenDb("f.db", {"CREATE TABLE records(Camera INT, CountingTime TEXT, "
-                                        "StartTime TEXT);",
-                                        "INSERT INTO records VALUES(1,'2024-03-02 10:00:00',"
-                                        "'2024-03-03 10:00:00');"});
+    // The time columns of two types in one table: each type reads its own.
+    RecNetLocal* flow = OpenDb(
+        "f.db", CountingDb()
+                    .Table("records",
+                           {{"CountingTime", "TEXT"}, {"StartTime", "TEXT"}, {"Camera", "INTEGER"}})
+                    .Record("2024-03-02 10:00:00", {"2024-03-03 10:00:00"}));
     std::vector<SiteRecord> sites{SiteWith(flow)};
     uint8_t flags[kDayMarkCount];
     GetDayMarks(sites, Day(2024, 3, 1), false, 5, 0, flags);

@@ -21,7 +21,7 @@ std::string Failure(const std::string& address) {
     return address + " " + s->LoadStringA(110) + " " + s->LoadStringA(401);
 }
 
-class QueryRun : public ::testing::Test {
+class QueryExec : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         IString::Instance()->SetFile(ZL_SOURCE_DIR "/src/res/LANG/zelkoReporter_ENG.ini");
@@ -50,7 +50,7 @@ class QueryRun : public ::testing::Test {
 
 // --- which handle, reconnection --------------------------------------------------------------
 
-TEST_F(QueryRun, EachFamilyUsesItsClientElseTheLocalObjectElseNothing) {
+TEST_F(QueryExec, EachFamilyUsesItsClientElseTheLocalObjectElseNothing) {
     ScriptClient c2, c3, other;
     site_.client2D = &c2;
     site_.client3D = &c3;
@@ -69,7 +69,7 @@ TEST_F(QueryRun, EachFamilyUsesItsClientElseTheLocalObjectElseNothing) {
     EXPECT_TRUE(rows.empty());
 }
 
-TEST_F(QueryRun, ALostSessionIsReopenedBeforeTheQuery) {
+TEST_F(QueryExec, ALostSessionIsReopenedBeforeTheQuery) {
     site_.client2D = &client_;
     client_.alive = false;
     std::vector<SqlRow> rows;
@@ -86,7 +86,7 @@ TEST_F(QueryRun, ALostSessionIsReopenedBeforeTheQuery) {
     EXPECT_EQ(client_.calls, (std::vector<std::string>{"GetServerName", "Exec"}));
 }
 
-TEST_F(QueryRun, ARefusedLoginClosesAndFails) {
+TEST_F(QueryExec, ARefusedLoginClosesAndFails) {
     site_.clientOther = &client_;
     client_.alive = false;
     client_.loginResult = 0;
@@ -96,7 +96,7 @@ TEST_F(QueryRun, ARefusedLoginClosesAndFails) {
               (std::vector<std::string>{"GetServerName", "Close", "Connect", "Login", "Close"}));
 }
 
-TEST_F(QueryRun, ColumnTextsReadAsInts) {
+TEST_F(QueryExec, ColumnTextsReadAsInts) {
     EXPECT_EQ(SqlColumnToInt(nullptr), 0);
     EXPECT_EQ(SqlColumnToInt(""), 0);
     EXPECT_EQ(SqlColumnToInt("42"), 42);
@@ -107,7 +107,7 @@ TEST_F(QueryRun, ColumnTextsReadAsInts) {
 
 // --- retry and the question --------------------------------------------------------------------
 
-TEST_F(QueryRun, TheQuestionComesAfterFourFailedAttemptsAndYesTriesOnceMore) {
+TEST_F(QueryExec, TheQuestionComesAfterFourFailedAttemptsAndYesTriesOnceMore) {
     site_.client2D = &client_;
     client_.execResults.assign(20, 0);
     prompt_.answers = {true, true, false};
@@ -121,7 +121,7 @@ TEST_F(QueryRun, TheQuestionComesAfterFourFailedAttemptsAndYesTriesOnceMore) {
     EXPECT_EQ(prompt_.messages.at(0), Failure("10.0.0.5"));
 }
 
-TEST_F(QueryRun, YesThenSuccessGoesOn) {
+TEST_F(QueryExec, YesThenSuccessGoesOn) {
     site_.client2D = &client_;
     client_.execResults = {0, 0, 0, 0, 0, 1};
     client_.rows = {{"3", "4"}};
@@ -132,7 +132,7 @@ TEST_F(QueryRun, YesThenSuccessGoesOn) {
     EXPECT_FALSE(progress_.aborted);
 }
 
-TEST_F(QueryRun, ASilentRetrySucceedsWithoutAQuestion) {
+TEST_F(QueryExec, ASilentRetrySucceedsWithoutAQuestion) {
     site_.client2D = &client_;
     client_.execResults = {0, 0, 1};
     client_.rows = {{"3", "4"}};
@@ -143,7 +143,7 @@ TEST_F(QueryRun, ASilentRetrySucceedsWithoutAQuestion) {
     EXPECT_EQ(lastSql_, "Q");
 }
 
-TEST_F(QueryRun, WithoutAPromptTheFailureEndsTheRun) {
+TEST_F(QueryExec, WithoutAPromptTheFailureEndsTheRun) {
     site_.client2D = &client_;
     client_.execResults.assign(10, 0);
     hooks_.prompt = nullptr;
@@ -153,7 +153,7 @@ TEST_F(QueryRun, WithoutAPromptTheFailureEndsTheRun) {
     EXPECT_TRUE(progress_.aborted);
 }
 
-TEST_F(QueryRun, FailureMessageNamesTheSite) {
+TEST_F(QueryExec, FailureMessageNamesTheSite) {
     ScriptClient c;
     SiteRecord s;
     s.ipAddress = "10.1.1.1";
@@ -168,7 +168,7 @@ TEST_F(QueryRun, FailureMessageNamesTheSite) {
 
 // --- progress, cancel, row rules --------------------------------------------------------------
 
-TEST_F(QueryRun, CancelStopsAtTheNextStep) {
+TEST_F(QueryExec, CancelStopsAtTheNextStep) {
     site_.client2D = &client_;
     client_.rows = {{"1", "2"}};
     progress_.stopAt = 3;
@@ -178,7 +178,7 @@ TEST_F(QueryRun, CancelStopsAtTheNextStep) {
     EXPECT_TRUE(prompt_.execCountAtAsk.empty());
 }
 
-TEST_F(QueryRun, NullSumsGiveZerosAndNegativeFirstValuesNoRow) {
+TEST_F(QueryExec, NullSumsGiveZerosAndNegativeFirstValuesNoRow) {
     site_.client2D = &client_;
     client_.rows = {{nullptr, ""}};
     ASSERT_EQ(Query2D(site_, "Camera= 1", kReportMonth, Day(2024, 3, 31), {}, hooks_), 1);
@@ -193,7 +193,7 @@ TEST_F(QueryRun, NullSumsGiveZerosAndNegativeFirstValuesNoRow) {
     EXPECT_TRUE(sink_.rows.empty());
 }
 
-TEST_F(QueryRun, ThreeDGroupsMakeOneRowPerBucket) {
+TEST_F(QueryExec, ThreeDGroupsMakeOneRowPerBucket) {
     site_.client3D = &client_;
     client_.rows = {{"5"}};
     ASSERT_EQ(Query3D(site_, "Camera= 1", kReportDay, kDate, 1200, 1600, 1, {}, hooks_), 1);
@@ -209,7 +209,7 @@ TEST_F(QueryRun, ThreeDGroupsMakeOneRowPerBucket) {
     EXPECT_TRUE(sink_.rows.empty());
 }
 
-TEST_F(QueryRun, ASiteWithoutHandlesGivesNoRowsAndNoQuestion) {
+TEST_F(QueryExec, ASiteWithoutHandlesGivesNoRowsAndNoQuestion) {
     ASSERT_EQ(Query3D(site_, "Camera= 1", kReportWeek, kDate, 1, 2, 0, {}, hooks_), 1);
     ASSERT_EQ(Query2D(site_, "Camera= 1", kReportWeek, kDate, {}, hooks_), 1);
     EXPECT_TRUE(sink_.rows.empty());
@@ -219,7 +219,7 @@ TEST_F(QueryRun, ASiteWithoutHandlesGivesNoRowsAndNoQuestion) {
 
 // --- real SQLite files ----------------------------------------------------------------------
 
-class LocalRun : public QueryRun {
+class LocalRun : public QueryExec {
   protected:
     void Open(const std::string& path) {
         local_ = CreateRecNetLocal();
@@ -235,12 +235,15 @@ class LocalRun : public QueryRun {
 
 TEST_F(LocalRun, TwoDDaySumsTheFilteredCamerasPerHour) {
     const std::string path = dir_.File("PeopleCounterData/PeopleCounter.db");
-    ASSERT_TRUE(MakeDb(path, {"CREATE TABLE Records(Camera INT, EnterTime TEXT, Inward INT, "
-                              "Outward INT);",
-                              "INSERT INTO Records VALUES(1,'2024-03-05 00:10:00',3,1),"
-                              "(1,'2024-03-05 00:59:59',2,2),(1,'2024-03-05 01:00:00',1,0),"
-                              "(2,'2024-03-05 00:20:00',10,10),(3,'2024-03-05 00:30:00',100,100),"
-                              "(1,'2024-03-04 23:59:59',50,50);"}));
+    ASSERT_TRUE(CountingDb(path)
+                    .People2D()
+                    .Records({{1, "2024-03-05 00:10:00", {3, 1}},
+                              {1, "2024-03-05 00:59:59", {2, 2}},
+                              {1, "2024-03-05 01:00:00", {1, 0}},
+                              {2, "2024-03-05 00:20:00", {10, 10}},
+                              {3, "2024-03-05 00:30:00", {100, 100}},
+                              {1, "2024-03-04 23:59:59", {50, 50}}})
+                    .Write());
     Open(path);
     ASSERT_EQ(Query2D(site_, CameraFilter({1, 2}), kReportDay, kDate, {}, hooks_), 1);
     ASSERT_EQ(sink_.rows.size(), 24u);
@@ -255,13 +258,15 @@ TEST_F(LocalRun, TwoDDaySumsTheFilteredCamerasPerHour) {
 
 TEST_F(LocalRun, ThreeDHeightClasses) {
     const std::string path = dir_.File("3D.db");
-    ASSERT_TRUE(MakeDb(path, {"CREATE TABLE _3DRecords(Camera INT, Time TEXT, InOut INT, "
-                              "Height INT);",
-                              "INSERT INTO _3DRecords VALUES(1,'2024-03-05 00:01:00',1,1000),"
-                              "(1,'2024-03-05 00:02:00',1,1200),(1,'2024-03-05 00:03:00',1,1400),"
-                              "(1,'2024-03-05 00:04:00',1,1600),(1,'2024-03-05 00:05:00',1,1700),"
-                              "(1,'2024-03-05 00:06:00',2,1100),(1,'2024-03-05 00:07:00',2,1650),"
-                              "(2,'2024-03-05 00:08:00',1,1000);"}));
+    // Camera 1 from 00:01 every minute: five in at 1000-1700, two out; camera 2 one in.
+    const std::vector<std::vector<DbValue>> records{{1, 1000}, {1, 1200}, {1, 1400}, {1, 1600},
+                                                    {1, 1700}, {2, 1100}, {2, 1650}};
+    ASSERT_TRUE(CountingDb(path)
+                    .People3D()
+                    .Run("2024-03-05 00:01:00", 7, 60, [&](int i) { return records[i]; })
+                    .Camera(2)
+                    .Record("2024-03-05 00:08:00", {1, 1000})
+                    .Write());
     Open(path);
     ASSERT_EQ(Query3D(site_, "Camera= 1", kReportDay, kDate, 1200, 1600, 1, {}, hooks_), 1);
     ASSERT_EQ(sink_.rows.size(), 24u);
@@ -278,7 +283,7 @@ TEST_F(LocalRun, ThreeDHeightClasses) {
 
 struct GenericCase {
     const char* name;
-    std::vector<std::string> schema;
+    CountingDb db;
     int type;
     int measure;
     std::vector<int> regions;
@@ -290,7 +295,8 @@ class GenericLocal : public LocalRun, public ::testing::WithParamInterface<Gener
 TEST_P(GenericLocal, EveryCounterTypeAndMeasure) {
     const GenericCase& c = GetParam();
     const std::string path = dir_.File("g.db");
-    ASSERT_TRUE(MakeDb(path, c.schema));
+    CountingDb db = c.db;
+    ASSERT_TRUE(db.Write(path)) << db.Error();
     Open(path);
     GenericRunParams p;
     p.counterType = c.type;
@@ -313,87 +319,78 @@ INSTANTIATE_TEST_SUITE_P(
     Types, GenericLocal,
     ::testing::Values(
         GenericCase{"access",
-                    {"CREATE TABLE records(Camera INT, StartTime TEXT, Count1 INT, Count2 INT, "
-                     "Count3 INT, Count4 INT, Count5 INT, Count6 INT, Count7 INT, Count8 INT, "
-                     "Count9 INT, Count10 INT);",
-                     "INSERT INTO records VALUES(1,'2024-03-05 00:10:00',1,2,3,4,5,6,7,8,9,10),"
-                     "(2,'2024-03-05 00:20:00',10,20,30,0,0,0,0,0,0,0),"
-                     "(3,'2024-03-05 00:20:00',100,0,100,0,0,0,0,0,0,0);"},
+                    CountingDb().Access().Records(
+                        {{1, "2024-03-05 00:10:00", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
+                         {2, "2024-03-05 00:20:00", {10, 20, 30, 0, 0, 0, 0, 0, 0, 0}},
+                         {3, "2024-03-05 00:20:00", {100, 0, 100, 0, 0, 0, 0, 0, 0, 0}}}),
                     3,
                     0,
                     {1, 3},
                     {44}},
         GenericCase{"zone",
-                    {"CREATE TABLE records(Camera INT, StartTime TEXT, AverageCount INT);",
-                     "INSERT INTO records VALUES(1,'2024-03-05 00:10:00',3),"
-                     "(2,'2024-03-05 00:20:00',4),(3,'2024-03-05 00:20:00',90);"},
+                    CountingDb().Zone().Records({{1, "2024-03-05 00:10:00", {3}},
+                                                 {2, "2024-03-05 00:20:00", {4}},
+                                                 {3, "2024-03-05 00:20:00", {90}}}),
                     4,
                     0,
                     {},
                     {3}},
         GenericCase{"flow",
-                    {"CREATE TABLE records(Camera INT, CountingTime TEXT, Line1_In INT, "
-                     "Line1_Out INT, Line2_In INT, Line2_Out INT);",
-                     "INSERT INTO records VALUES(1,'2024-03-05 00:10:00',1,2,3,4),"
-                     "(2,'2024-03-05 00:50:00',10,20,30,40);"},
+                    CountingDb().Flow().Records({{1, "2024-03-05 00:10:00", {1, 2, 3, 4}},
+                                                 {2, "2024-03-05 00:50:00", {10, 20, 30, 40}}}),
                     5,
                     0,
                     {},
                     {11, 22, 33, 44}},
-        GenericCase{"traffic",
-                    {"CREATE TABLE records(Camera INT, EnterTime TEXT, LargeIn INT, LargeOut INT, "
-                     "MediumIn INT, MediumOut INT, SmallIn INT, SmallOut INT, PedestrianIn INT, "
-                     "PedestrianOut INT);",
-                     "INSERT INTO records VALUES(1,'2024-03-05 00:10:00',1,2,3,4,5,6,7,8),"
-                     "(2,'2024-03-05 00:11:00',1,1,1,1,1,1,1,1);"},
-                    6,
-                    0,
-                    {},
-                    {2, 3, 4, 5, 6, 7, 8, 9}},
+        GenericCase{
+            "traffic",
+            CountingDb().Traffic().Records({{1, "2024-03-05 00:10:00", {1, 2, 3, 4, 5, 6, 7, 8}},
+                                            {2, "2024-03-05 00:11:00", {1, 1, 1, 1, 1, 1, 1, 1}}}),
+            6,
+            0,
+            {},
+            {2, 3, 4, 5, 6, 7, 8, 9}},
         // Waiting events of regions 1 and 3 on both cameras.
         GenericCase{
             "queue_events",
-            {"CREATE TABLE records(Camera INT, StartTime TEXT, WaitingTime TEXT, "
-             "Queue INT);",
-             "INSERT INTO records VALUES(1,'2024-03-05 00:10:00','00:01:00',1),"
-             "(2,'2024-03-05 00:11:00','00:01:00',3),(1,'2024-03-05 00:12:00','00:01:00',2),"
-             "(2,'2024-03-05 00:13:00','00:01:00',1),(3,'2024-03-05 00:14:00','00:01:00',1);"},
+            CountingDb().QueueWaiting().Records({{1, "2024-03-05 00:10:00", {"00:01:00", 1}},
+                                                 {2, "2024-03-05 00:11:00", {"00:01:00", 3}},
+                                                 {1, "2024-03-05 00:12:00", {"00:01:00", 2}},
+                                                 {2, "2024-03-05 00:13:00", {"00:01:00", 1}},
+                                                 {3, "2024-03-05 00:14:00", {"00:01:00", 1}}}),
             7,
             0,
             {1, 3},
             {3}},
-        GenericCase{
-            "queue_length",
-            {"CREATE TABLE records(Camera INT, StartTime TEXT, AverageCount INT, Queue INT);",
-             "INSERT INTO records VALUES(1,'2024-03-05 00:10:00',4,2),"
-             "(2,'2024-03-05 00:11:00',8,2),(1,'2024-03-05 00:12:00',100,1);"},
-            7,
-            1,
-            {2},
-            {6}},
+        GenericCase{"queue_length",
+                    CountingDb().QueueLength().Records({{1, "2024-03-05 00:10:00", {4, 2}},
+                                                        {2, "2024-03-05 00:11:00", {8, 2}},
+                                                        {1, "2024-03-05 00:12:00", {100, 1}}}),
+                    7,
+                    1,
+                    {2},
+                    {6}},
         // Served 5:33 and 2:00 average to 226 s, not to the average of the seconds digits.
         GenericCase{
             "queue_served",
-            {"CREATE TABLE records(Camera INT, StartTime TEXT, ServedTime TEXT, "
-             "Counter INT);",
-             "INSERT INTO records VALUES(1,'2024-03-05 00:10:00','00:05:33',1),"
-             "(2,'2024-03-05 00:11:00','00:02:00',1),(1,'2024-03-05 00:12:00','01:00:00',2);"},
+            CountingDb().QueueServed().Records({{1, "2024-03-05 00:10:00", {"00:05:33", 1}},
+                                                {2, "2024-03-05 00:11:00", {"00:02:00", 1}},
+                                                {1, "2024-03-05 00:12:00", {"01:00:00", 2}}}),
             7,
             2,
             {1},
             {226}},
-        GenericCase{"queue_waiting",
-                    {"CREATE TABLE records(Camera INT, StartTime TEXT, WaitingTime TEXT, "
-                     "Queue INT);",
-                     "INSERT INTO records VALUES(1,'2024-03-05 00:10:00','01:00:10',1),"
-                     "(2,'2024-03-05 00:11:00','00:00:20',1);"},
-                    7,
-                    3,
-                    {1},
-                    {1815}}),
+        GenericCase{
+            "queue_waiting",
+            CountingDb().QueueWaiting().Records({{1, "2024-03-05 00:10:00", {"01:00:10", 1}},
+                                                 {2, "2024-03-05 00:11:00", {"00:00:20", 1}}}),
+            7,
+            3,
+            {1},
+            {1815}}),
     [](const ::testing::TestParamInfo<GenericCase>& param) { return param.param.name; });
 
-TEST_F(QueryRun, AGenericRunWithNothingToSelectSendsNothing) {
+TEST_F(QueryExec, AGenericRunWithNothingToSelectSendsNothing) {
     site_.clientOther = &client_;
     site_.cameras[0].checked = 1;
     GenericRunParams p;
@@ -409,9 +406,12 @@ TEST_F(QueryRun, AGenericRunWithNothingToSelectSendsNothing) {
 
 TEST_F(LocalRun, GenericWeekAndPeriodsOnAFile) {
     const std::string path = dir_.File("zone.db");
-    ASSERT_TRUE(MakeDb(path, {"CREATE TABLE records(Camera INT, StartTime TEXT, AverageCount INT);",
-                              "INSERT INTO records VALUES(1,'2024-03-05 10:14:59',5),"
-                              "(1,'2024-03-05 10:15:00',7),(1,'2024-03-05 07:59:00',9);"}));
+    ASSERT_TRUE(CountingDb(path)
+                    .Zone()
+                    .Record("2024-03-05 10:14:59", {5})
+                    .Record("2024-03-05 10:15:00", {7})
+                    .Record("2024-03-05 07:59:00", {9})
+                    .Write());
     Open(path);
     site_.cameras[0].checked = 1;
     GenericRunParams p;

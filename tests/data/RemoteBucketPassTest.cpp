@@ -35,11 +35,13 @@ class RemotePass : public ::testing::Test {
     void SetUp() override {
         root_ = dir_.File("data");
         file_ = root_ + "/ZoneCounterData/ZoneCounter.db";
-        ASSERT_TRUE(MakeDb(file_, {"CREATE TABLE records(StartTime TEXT, AverageCount INT, "
-                                   "Camera INT);",
-                                   "INSERT INTO records VALUES('2024-03-05 10:00:00',4,1),"
-                                   "('2024-03-05 10:59:59',7,1),('2024-03-05 10:59:59.5',9,1),"
-                                   "('2024-03-05 11:00:00',1,2);"}));
+        ASSERT_TRUE(CountingDb(file_)
+                        .Zone()
+                        .Records({{1, "2024-03-05 10:00:00", {4}},
+                                  {1, "2024-03-05 10:59:59", {7}},
+                                  {1, "2024-03-05 10:59:59.5", {9}},
+                                  {2, "2024-03-05 11:00:00", {1}}})
+                        .Write());
         zl::recnetd::ServerConfig config;
         config.address = "127.0.0.1";
         config.port = 0;

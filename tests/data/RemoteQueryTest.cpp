@@ -19,11 +19,12 @@ class RemoteQuery : public ::testing::Test {
   protected:
     void SetUp() override {
         root_ = dir_.File("data");
-        ASSERT_TRUE(MakeDb(root_ + "/PeopleCounterData/PeopleCounter.db",
-                           {"CREATE TABLE Records(Camera INT, EnterTime TEXT, Inward INT, "
-                            "Outward INT);",
-                            "INSERT INTO Records VALUES(1,'2024-03-05 00:10:00',3,1),"
-                            "(2,'2024-03-05 05:20:00',10,20),(3,'2024-03-05 05:30:00',7,7);"}));
+        ASSERT_TRUE(CountingDb(root_ + "/PeopleCounterData/PeopleCounter.db")
+                        .People2D()
+                        .Records({{1, "2024-03-05 00:10:00", {3, 1}},
+                                  {2, "2024-03-05 05:20:00", {10, 20}},
+                                  {3, "2024-03-05 05:30:00", {7, 7}}})
+                        .Write());
         for (const char* name : {"QueueLengthMonitoring", "QueueLengthMonitoringWaiting",
                                  "QueueLengthMonitoringServed"}) {
             ASSERT_TRUE(MakeDb(

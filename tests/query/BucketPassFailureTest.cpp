@@ -31,14 +31,6 @@ class ScriptedPass : public FakeLocal, public RecNetBucketPass {
     }
 };
 
-class Rows : public IRowSink {
-  public:
-    int count = 0;
-    void AddRow(const SYSTEMTIME&, const SYSTEMTIME&, const uint32_t*, int, int) override {
-        ++count;
-    }
-};
-
 struct Outcome {
     int result;
     int asked;
@@ -54,11 +46,12 @@ Outcome RunDay(ScriptedPass& db, int yes) {
     site.localDB = "/data/counts.db";
     CountingProgress progress;
     ScriptedPrompt prompt(yes);
-    Rows rows;
+    zl::testsupport::RowCollector rows;
     QueryHooks hooks{&progress, &prompt, &rows, nullptr, true};
     const int result =
         Query2D(site, "(Camera= 1)", 0, MakeSysTime(2024, 3, 5), QueryParams().hours, hooks);
-    return {result, prompt.Asked(), db.sql.size(), rows.count, progress.aborted};
+    return {result, prompt.Asked(), db.sql.size(), static_cast<int>(rows.rows.size()),
+            progress.aborted};
 }
 
 TEST(BucketPassFailure, FailedPassAsksAndNeverFallsBackToBucketStatements) {

@@ -163,35 +163,14 @@ TEST(Compare, AlignmentSkipsLeftOutRowsAndChangeNeedsABase) {
     EXPECT_DOUBLE_EQ(pct, -100.0);
 }
 
-// Counts steps and closes; cancels after a number of steps when asked.
-class CountingProgress : public IQueryProgress {
-  public:
-    int steps = 0, closes = 0, cancelAfter = -1;
-    bool aborted = false;
-    bool Step(const char*) override {
-        ++steps;
-        if (cancelAfter >= 0 && steps > cancelAfter) aborted = true;
-        return !aborted;
-    }
-    void Abort() override { aborted = true; }
-    bool Aborted() const override { return aborted; }
-    void Close() override { ++closes; }
-};
-
-std::string Insert2D(const std::string& time, int in, int out, int camera) {
-    return "INSERT INTO Records VALUES('" + time + "'," + std::to_string(in) + "," +
-           std::to_string(out) + "," + std::to_string(camera) + ");";
-}
-
 // A 2D people-counter file: cameras 1 and 2 every 15 minutes, 08:00-19:45, 18-20 March 2024
 // with holes: camera 2 offline 10:00-12:59 on the 20th, nothing at all on the 19th, and the
 // data ends on the 20th at 16:45.
 class InsightsDb : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::vector<std::string> sql{
-            "CREATE TABLE Records(EnterTime TEXT, Inward INT, Outward INT, Camera INT);"};
-        sql.push_back("BEGIN;");
+        CountingDb db(dir_.File("p.db"));
+        db.People2D();
         for (int day : {18, 20})
             for (int m = 8 * 60; m < 20 * 60; m += 15) {
                 if (day == 20 && m > 16 * 60 + 45) break;
@@ -199,11 +178,10 @@ class InsightsDb : public ::testing::Test {
                 std::snprintf(t, sizeof t, "2024-03-%02d %02d:%02d:00", day, m / 60, m % 60);
                 for (int camera : {1, 2}) {
                     if (day == 20 && camera == 2 && m >= 10 * 60 && m < 13 * 60) continue;
-                    sql.push_back(Insert2D(t, day == 18 ? 2 : 1, 1, camera));
+                    db.Camera(camera).Record(t, {day == 18 ? 2 : 1, 1});
                 }
             }
-        sql.push_back("COMMIT;");
-        ASSERT_TRUE(MakeDb(dir_.File("p.db"), sql));
+        ASSERT_TRUE(db.Write());
         ASSERT_EQ(RecNetCreateLocal(&site_.localDb), 1);
         ASSERT_EQ(site_.localDb->Open(dir_.File("p.db").c_str()), 1);
         site_.connectionType = kConnLocal;
@@ -231,7 +209,7 @@ TEST_F(InsightsDb, ComparisonRunsInOneProgressAndCancelLeavesNoReport) {
     ASSERT_EQ(RunComparedQuery(params_, kComparePreviousWeekday, {site_}, &progress, nullptr,
                                {&people, &threeD, &report}, {&people2, &threeD2, &report2}),
               kQueryDone);
-    EXPECT_EQ(progress.closes, 1);
+    EXPECT_EQ(progress.closed, 1);
     EXPECT_EQ(progress.steps, 48);  // 24 hours of each day
     ASSERT_EQ(report.Size(), 24u);
     ASSERT_EQ(report2.Size(), 24u);
@@ -241,12 +219,12 @@ TEST_F(InsightsDb, ComparisonRunsInOneProgressAndCancelLeavesNoReport) {
 
     CReportTable again;
     CountingProgress cancel;
-    cancel.cancelAfter = 30;  // within the compared day
+    cancel.stopAt = 31;  // within the compared day
     EXPECT_EQ(RunComparedQuery(params_, kComparePrevious, {site_}, &cancel, nullptr,
                                {&people, &threeD, &again}, {&people2, &threeD2, &report2}),
               kQueryFailed);
     EXPECT_EQ(again.Size(), 0u);
-    EXPECT_EQ(cancel.closes, 1);
+    EXPECT_EQ(cancel.closed, 1);
 }
 
 TEST_F(InsightsDb, CoverageOfADayWithACameraOfflineAndDataEnding) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "CountingDb.h"
 #include "QueryFakes.h"
 #include "SqliteFiles.h"
 #include "TempFolder.h"
@@ -20,6 +21,8 @@
 
 using zl::testsupport::TempFolder;
 
+using zl::testsupport::CountingDb;
+using zl::testsupport::DbValue;
 using zl::testsupport::MakeDb;
 
 // A local database object that answers every query with one row of fixed column texts, or

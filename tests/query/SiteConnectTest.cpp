@@ -7,9 +7,6 @@
 
 namespace {
 
-const std::string k2DTable =
-    "CREATE TABLE Records(Camera INT, EnterTime TEXT, Inward INT, Outward INT);";
-
 class SiteConnect : public ::testing::Test {
   protected:
     SiteRecord Local(const std::string& path, int type) {
@@ -29,10 +26,11 @@ class SiteConnect : public ::testing::Test {
 };
 
 TEST_F(SiteConnect, LocalFolderFindsTheCamerasOfThe2DTable) {
-    ASSERT_TRUE(MakeDb(dir_.File("PeopleCounterData/PeopleCounter.db"),
-                       {k2DTable,
-                        "INSERT INTO Records VALUES(3,'',0,0),(1,'',0,0),(7,'',0,0),"
-                        "(0,'',0,0),(-2,'',0,0),('abc','',0,0),(70,'',0,0),(3,'',0,0);"}));
+    CountingDb db(dir_.File("PeopleCounterData/PeopleCounter.db"));
+    db.People2D();
+    for (const DbValue& camera : std::initializer_list<DbValue>{3, 1, 7, 0, -2, "abc", 70, 3})
+        db.Camera(camera).Record("", {0, 0});
+    ASSERT_TRUE(db.Write());
     SiteRecord s = Local(dir_.Path(), 1);
     s.cameras[10].used = 1;  // left over from an earlier connection
     s.cameras[10].checked = 1;
@@ -51,9 +49,7 @@ TEST_F(SiteConnect, LocalFolderFindsTheCamerasOfThe2DTable) {
 
 TEST_F(SiteConnect, Local3DFileMarksThreeDCameras) {
     const std::string file = dir_.File("PeopleCounterData/3DPeopleCounter.db");
-    ASSERT_TRUE(MakeDb(file, {"CREATE TABLE _3DRecords(Camera INT, Time TEXT, InOut INT, "
-                              "Height INT);",
-                              "INSERT INTO _3DRecords VALUES(2,'',1,1500);"}));
+    ASSERT_TRUE(CountingDb(file).People3D().Camera(2).Record("", {1, 1500}).Write());
     SiteRecord s = Local(file, 2);
     const SiteConnectResult r = ReconnectSite(s, 2, 0);
     EXPECT_EQ(r.cameras, 1);
@@ -64,7 +60,7 @@ TEST_F(SiteConnect, Local3DFileMarksThreeDCameras) {
 
 TEST_F(SiteConnect, DatabaseFileOfAnotherCounterTypeStaysUnconnected) {
     const std::string file = dir_.File("PeopleCounterData/PeopleCounter.db");
-    ASSERT_TRUE(MakeDb(file, {k2DTable, "INSERT INTO Records VALUES(1,'',0,0);"}));
+    ASSERT_TRUE(CountingDb(file).People2D().Camera(1).Record("", {0, 0}).Write());
     SiteRecord s = Local(file, 1);
     const SiteConnectResult r = ReconnectSite(s, 5, 0);
     EXPECT_EQ(r.connected, 0);

@@ -14,19 +14,13 @@
 
 namespace {
 
-struct Added {
-    int site;
-    uint32_t value;
-};
+using zl::testsupport::RecordedRow;
+using zl::testsupport::RowCollector;
 
-class OrderSink : public IRowSink {
-  public:
-    std::vector<Added> rows;
-    void AddRow(const SYSTEMTIME&, const SYSTEMTIME& to, const uint32_t* values, int,
-                int) override {
-        rows.push_back({to.wDay, values[0]});
-    }
-};
+// Site i adds rows ending on day i + 1 (AddRows).
+int SiteOf(const RecordedRow& row) {
+    return row.to.wDay;
+}
 
 std::vector<SiteRecord> Sites(int n) {
     std::vector<SiteRecord> sites(n);
@@ -46,7 +40,7 @@ void AddRows(const SiteRecord& site, const SiteSinks& sinks, int count) {
 
 TEST(SiteRunner, RowsReachTheSinksInSiteOrderWhateverOrderTheSitesEnd) {
     for (bool atOnce : {false, true}) {
-        OrderSink people, threeD;
+        RowCollector people, threeD;
         CountingProgress progress;
         std::atomic<int> running{0}, most{0};
         const bool ok = RunSites(
@@ -73,9 +67,9 @@ TEST(SiteRunner, RowsReachTheSinksInSiteOrderWhateverOrderTheSitesEnd) {
         ASSERT_EQ(people.rows.size(), 15u);
         ASSERT_EQ(threeD.rows.size(), 15u);
         for (size_t k = 0; k < 15; ++k) {
-            EXPECT_EQ(people.rows[k].site, static_cast<int>(k / 3) + 1);
-            EXPECT_EQ(people.rows[k].value, (k / 3) * 100 + k % 3);
-            EXPECT_EQ(threeD.rows[k].value, people.rows[k].value);
+            EXPECT_EQ(SiteOf(people.rows[k]), static_cast<int>(k / 3) + 1);
+            EXPECT_EQ(people.rows[k].values[0], (k / 3) * 100 + k % 3);
+            EXPECT_EQ(threeD.rows[k].values[0], people.rows[k].values[0]);
         }
         EXPECT_EQ(progress.steps, 5);
         EXPECT_EQ(most.load() > 1, atOnce);
@@ -84,7 +78,7 @@ TEST(SiteRunner, RowsReachTheSinksInSiteOrderWhateverOrderTheSitesEnd) {
 }
 
 TEST(SiteRunner, AFailedSiteEndsTheRunWithItsRowsAndNoLaterSite) {
-    OrderSink people;
+    RowCollector people;
     std::atomic<int> started{0};
     zl::testsupport::Flag failedSiteDone;
     std::string failedSite;
@@ -108,12 +102,12 @@ TEST(SiteRunner, AFailedSiteEndsTheRunWithItsRowsAndNoLaterSite) {
     // and the run noting the failure; such a site's rows are never handed on.
     EXPECT_GE(started.load(), 2);
     ASSERT_EQ(people.rows.size(), 4u);  // site 0 whole, then the failed site's rows
-    EXPECT_EQ(people.rows[3].site, 2);
+    EXPECT_EQ(SiteOf(people.rows[3]), 2);
 }
 
 TEST(SiteRunner, TheFailedSiteIsNamedOneAfterAnotherAndAtOnce) {
     for (bool atOnce : {false, true}) {
-        OrderSink people;
+        RowCollector people;
         std::string failedSite;
         const bool ok = RunSites(
             Sites(5), atOnce, 2, nullptr, nullptr, SiteSinks{&people, nullptr},

@@ -2,13 +2,13 @@
 // (authentication, bad requests) — the device link tests cover the good answers.
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <sqlite3.h>
 
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "CountGen.h"
+#include "CountingDb.h"
 #include "DevSim.h"
 #include "DevSimOptions.h"
 #include "ToolsTestKit.h"
@@ -94,13 +94,9 @@ TEST(DevSimOptions, CommandLine) {
 TEST(DevSim, StartFailuresAreExplained) {
     TempFolder dir;
     const std::string db = MakePeopleDb(dir, 2);
-    {
-        sqlite3* other = nullptr;
-        sqlite3_open((dir / "other.db").c_str(), &other);
-        sqlite3_exec(other, "CREATE TABLE records (StartTime TEXT, Camera INTEGER);", nullptr,
-                     nullptr, nullptr);
-        sqlite3_close(other);
-    }
+    ASSERT_TRUE(zl::testsupport::CountingDb(dir / "other.db")
+                    .Table("records", {{"StartTime", "TEXT"}, {"Camera", "INTEGER"}})
+                    .Write());
     struct Case {
         const char* what;
         DevSimConfig config;

@@ -19,6 +19,7 @@
 #include "Await.h"
 #include "CliChart.h"
 #include "CountGen.h"
+#include "CountingDb.h"
 #include "DevSim.h"
 #include "RecNetServer.h"
 #include "ReporterCli.h"
@@ -32,6 +33,7 @@ using nlohmann::json;
 using std::chrono::days;
 using std::chrono::sys_days;
 using std::chrono::year_month_day;
+using zl::testsupport::CountingDb;
 
 constexpr int kYear = 2024, kMonth = 3, kDay = 5;
 
@@ -520,15 +522,11 @@ class Failing : public ReporterCli {
   protected:
     void SetUp() override {
         broken_ = *dir_ / "broken";
-        const std::string file = broken_ + "/PeopleCounterData/PeopleCounter.db";
-        std::filesystem::create_directories(broken_ + "/PeopleCounterData");
-        sqlite3* db = nullptr;
-        sqlite3_open(file.c_str(), &db);
-        sqlite3_exec(db,
-                     "CREATE TABLE Records(Camera INT, EnterTime TEXT);"
-                     "INSERT INTO Records VALUES(1,'2024-03-05 10:00:00');",
-                     nullptr, nullptr, nullptr);
-        sqlite3_close(db);
+        ASSERT_TRUE(CountingDb(broken_ + "/PeopleCounterData/PeopleCounter.db")
+                        .Table("Records", {{"EnterTime", "TEXT"}, {"Camera", "INTEGER"}})
+                        .Camera(1)
+                        .Record("2024-03-05 10:00:00")
+                        .Write());
     }
     std::string broken_;
 };
