@@ -77,6 +77,7 @@ BucketPlan Plan3D(const std::string& cameraFilter, int range, const SYSTEMTIME& 
     if (plan.fixedCount == 0) return plan;  // a mode that sends nothing
     plan.pieces = Pieces3D(cameraFilter, heightMode, t1, t2, range == kReportDay);
     plan.buckets = Skeleton(range, date, 60, hours);
+    plan.recordCondition = "(" + cameraFilter + ")";
     return plan;
 }
 

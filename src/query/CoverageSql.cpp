@@ -1,5 +1,6 @@
 #include "query/CoverageSql.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -79,25 +80,28 @@ std::string CoverageStatement(const CoverageSource& source,
     if (buckets.empty()) return {};
     const long long base = EpochSeconds(buckets.front().start);
     const std::string& t = source.timeColumn;
-    std::string sql = "WITH r AS MATERIALIZED (SELECT Camera AS c, " + PeriodSeconds(t, buckets) +
-                      " AS s FROM " + source.table + " WHERE (" + source.condition + ") AND " + t +
-                      " BETWEEN '" + SqlTimeText(buckets.front().start) + "' AND '" +
-                      SqlTimeText(buckets.back().end) + "')";
-    if (source.intervals)
-        sql +=
-            // The spacings of each camera's first day of records in the period: enough to
-            // find its interval, and a month's records need not be sorted.
-            ", g AS (SELECT c, s-LAG(s) OVER (PARTITION BY c ORDER BY s) AS d FROM r JOIN "
-            "(SELECT c AS k, MIN(s) AS f FROM r GROUP BY c) ON c=k WHERE s<f+86400) "
-            "SELECT 0, c, d, COUNT(*), 0 FROM g WHERE d>0 GROUP BY c, d UNION ALL";
-    sql += " SELECT 1, c, b, COUNT(*), MAX(s) FROM (SELECT c, s, " +
-           BucketExpression(buckets, base) +
-           " AS b FROM r) WHERE b IS NOT NULL GROUP BY c, b"
-           " UNION ALL SELECT 2, 0, COUNT(*), MAX(s), 0 FROM r;";
-    return sql;
+    return "SELECT b, COUNT(*), MIN(i) FROM (SELECT i, " + BucketExpression(buckets, base) +
+           " AS b FROM (SELECT rowid AS i, " + PeriodSeconds(t, buckets) + " AS s FROM " +
+           source.table + " WHERE (" + source.condition + ") AND " + t + " BETWEEN '" +
+           SqlTimeText(buckets.front().start) + "' AND '" + SqlTimeText(buckets.back().end) +
+           "')) WHERE b IS NOT NULL GROUP BY b;";
 }
 
-std::string LastRecordStatement(const CoverageSource& source, const SYSTEMTIME& base) {
-    return "SELECT " + Seconds(source.timeColumn, EpochSeconds(base)) + " FROM " + source.table +
-           " WHERE (" + source.condition + ") ORDER BY rowid DESC LIMIT 1;";
+std::string SampleStatement(const CoverageSource& source,
+                            const std::vector<tagDSSYSTIMEPERIOD>& buckets, long long firstRowid) {
+    if (buckets.empty()) return {};
+    const long long base = EpochSeconds(buckets.front().start);
+    const std::string s = Seconds(source.timeColumn, base);
+    const std::string where = " WHERE (" + source.condition + ")";
+    std::string sql;
+    if (source.intervals && firstRowid >= 0) {
+        // In table order from the first record: bounded however far the table goes on.
+        const size_t limit = kIntervalSamplePerCamera * std::max<size_t>(1, source.cameras.size());
+        sql = "SELECT 0, c, s FROM (SELECT Camera AS c, " + s + " AS s FROM " + source.table +
+              where + " AND rowid>=" + std::to_string(firstRowid) + " ORDER BY rowid LIMIT " +
+              std::to_string(limit) + ") WHERE s BETWEEN 0 AND " +
+              std::to_string(EpochSeconds(buckets.back().end) - base) + " UNION ALL ";
+    }
+    return sql + "SELECT 1, 0, s FROM (SELECT " + s + " AS s FROM " + source.table + where +
+           " ORDER BY rowid DESC LIMIT 1);";
 }
