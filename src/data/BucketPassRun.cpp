@@ -68,15 +68,10 @@ BucketPassResult RunPlanBucketPass(const SiteRecord& site, const BucketPlan& pla
     for (size_t b = 0; b < plan.buckets.size(); ++b) {
         SqlRow row = SqlRowOf(rows[b]);
         if (counting) {
-            // The added cells go to the counts; the values are those of the plain pass.
-            const size_t extra = CountingCells(plan);
-            if (row.size() <= extra) return BucketPassResult::kFailed;
-            const size_t at = row.size() - extra;
-            counts.records[b] = row[at] > 0 ? static_cast<uint64_t>(row[at]) : 0;
-            if (extra == 2 && !rows[b][at + 1].null &&
-                (counts.firstRowid < 0 || row[at + 1] < counts.firstRowid))
-                counts.firstRowid = row[at + 1];
-            row.resize(at);
+            // The added cell goes to the counts; the values are those of the plain pass.
+            if (row.size() < 2) return BucketPassResult::kFailed;
+            counts.records[b] = row.back() > 0 ? static_cast<uint64_t>(row.back()) : 0;
+            row.pop_back();
         }
         DeliverRow(plan, plan.buckets[b], row, hooks.sink);
         if (plan.buckets[b].stepAfter && progress && !progress->Step())

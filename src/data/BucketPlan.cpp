@@ -38,20 +38,15 @@ bool BucketPassOf(const BucketPlan& plan, zl::recnet::BucketPass* pass) {
 
 bool CountingBucketPassOf(const BucketPlan& plan, zl::recnet::BucketPass* pass) {
     if (!BucketPassOf(plan, pass)) return false;
-    const std::string count = "COUNT(" + plan.pieces.timeColumn + ")";
     if (pass->parts.size() == 1) {
-        pass->parts[0].select += ", " + count + ", MIN(rowid)";
+        pass->parts[0].select += ", COUNT(*)";
     } else {
         if (plan.recordCondition.empty() ||
             pass->parts.size() >= static_cast<size_t>(zl::recnet::kMaxBucketParts))
             return false;
-        pass->parts.push_back({count, plan.recordCondition});
+        pass->parts.push_back({"COUNT(" + plan.pieces.timeColumn + ")", plan.recordCondition});
     }
     return zl::recnet::CheckBucketPass(*pass, nullptr);
-}
-
-size_t CountingCells(const BucketPlan& plan) {
-    return plan.pieces.parts.size() == 1 ? 2 : 1;
 }
 
 bool ValuesOfRow(const BucketPlan& plan, const SqlRow& row, RowValues* out) {

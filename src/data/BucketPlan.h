@@ -50,13 +50,11 @@ std::vector<std::string> BucketTexts(const BucketPlan& plan, const PlannedBucket
 // (CheckBucketPass) must accept it too.
 bool BucketPassOf(const BucketPlan& plan, zl::recnet::BucketPass* pass);
 
-// The pass with the record count of each bucket beside the plan's values: one part gets
-// "COUNT(<time>), MIN(rowid)" after its select list, several parts one more part
-// "COUNT(<time>)" under the record condition. False where BucketPassOf is, or for several
-// parts without a record condition or room for one more part.
+// The pass with the record count of each bucket as the last cell of its answer row: one part
+// gets "COUNT(*)" after its select list, several parts one more part "COUNT(<time>)" under
+// the record condition. False where BucketPassOf is, or for several parts without a record
+// condition or room for one more part.
 bool CountingBucketPassOf(const BucketPlan& plan, zl::recnet::BucketPass* pass);
-// The cells the counting pass adds to an answer row (2 for one part, 1 for several).
-size_t CountingCells(const BucketPlan& plan);
 
 constexpr int kMaxRowValues = 10;
 

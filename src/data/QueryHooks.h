@@ -43,13 +43,12 @@ class IRowSink {
 };
 
 // What a bucket pass counted besides the report's values: the records of every bucket (those
-// the plan's record condition selects) and, for a plan of one part, the smallest rowid among
-// them (-1: none or not asked). The data coverage reads it instead of a pass of its own.
+// the plan's record condition selects). The data coverage reads it instead of a pass of its
+// own.
 struct PassRecordCounts {
     int family = 0;  // the plan's QueryFamily
     std::vector<tagDSSYSTIMEPERIOD> buckets;
     std::vector<uint64_t> records;  // per bucket
-    long long firstRowid = -1;
 };
 
 // Receives the counts of each bucket pass of a site's run (a plan run per bucket gives none).

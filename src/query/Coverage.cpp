@@ -81,8 +81,7 @@ int ReportCoverage::BucketAt(const SYSTEMTIME& from) const {
 
 bool CountsFromPass(const std::vector<tagDSSYSTIMEPERIOD>& buckets, const PassRecordCounts& pass,
                     SourceCounts* out) {
-    *out = SourceCounts();
-    out->records.assign(buckets.size(), 0);
+    out->assign(buckets.size(), 0);
     // Where each coverage bucket is covered up to (the next second expected), -1 nothing yet.
     std::vector<long long> reach(buckets.size(), -1);
     size_t j = 0;
@@ -94,23 +93,18 @@ bool CountsFromPass(const std::vector<tagDSSYSTIMEPERIOD>& buckets, const PassRe
         const long long next = reach[j] < 0 ? EpochSeconds(buckets[j].start) : reach[j];
         if (from != next) return false;
         reach[j] = to + 1;
-        out->records[j] += pass.records[p];
+        (*out)[j] += pass.records[p];
     }
     for (size_t i = 0; i < buckets.size(); ++i)
         if (reach[i] != EpochSeconds(buckets[i].end) + 1) return false;
-    out->firstRowid = pass.firstRowid;
     return true;
 }
 
 SourceCounts CountsFromRows(size_t buckets, const std::vector<SqlRow>& rows) {
-    SourceCounts out;
-    out.records.assign(buckets, 0);
-    for (const SqlRow& row : rows) {
-        if (row.size() < 3 || row[0] < 0 || static_cast<size_t>(row[0]) >= buckets || row[1] <= 0)
-            continue;
-        out.records[static_cast<size_t>(row[0])] += static_cast<uint64_t>(row[1]);
-        if (out.firstRowid < 0 || row[2] < out.firstRowid) out.firstRowid = row[2];
-    }
+    SourceCounts out(buckets, 0);
+    for (const SqlRow& row : rows)
+        if (row.size() >= 2 && row[0] >= 0 && static_cast<size_t>(row[0]) < buckets && row[1] > 0)
+            out[static_cast<size_t>(row[0])] += static_cast<uint64_t>(row[1]);
     return out;
 }
 
@@ -150,7 +144,7 @@ void FoldCoverage(const CoverageSource& source, const std::vector<tagDSSYSTIMEPE
     if (source.intervals && siteInterval > 0) site->intervalSeconds = siteInterval;
     for (size_t i = 0; i < buckets.size(); ++i) {
         BucketCoverage found;
-        const uint64_t n = i < counts.records.size() ? counts.records[i] : 0;
+        const uint64_t n = i < counts.size() ? counts[i] : 0;
         found.any = n > 0;
         site->records += n;
         if (source.intervals) {
@@ -215,9 +209,8 @@ bool MeasureCoverage(const QueryParams& params, const std::vector<SiteRecord>& s
                 found = CountsFromRows(out->buckets.size(), rows);
             }
             std::vector<SqlRow> sample;
-            if (!ExecuteWithRetry(site, source.family,
-                                  SampleStatement(source, out->buckets, found.firstRowid), sample,
-                                  hooks)) {
+            if (!ExecuteWithRetry(site, source.family, SampleStatement(source, out->buckets),
+                                  sample, hooks)) {
                 failed = true;
                 break;
             }

@@ -46,11 +46,8 @@ struct ReportCoverage {
     int BucketAt(const SYSTEMTIME& from) const;
 };
 
-// The records of one source per coverage bucket and the smallest rowid among them (-1 none).
-struct SourceCounts {
-    std::vector<uint64_t> records;
-    long long firstRowid = -1;
-};
+// The records of one source per coverage bucket.
+using SourceCounts = std::vector<uint64_t>;
 
 // The counts of a report's bucket pass folded into the coverage buckets (finer report buckets
 // add up into the bucket that holds them). False unless the pass buckets cover every coverage

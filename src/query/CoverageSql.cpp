@@ -80,28 +80,37 @@ std::string CoverageStatement(const CoverageSource& source,
     if (buckets.empty()) return {};
     const long long base = EpochSeconds(buckets.front().start);
     const std::string& t = source.timeColumn;
-    return "SELECT b, COUNT(*), MIN(i) FROM (SELECT i, " + BucketExpression(buckets, base) +
-           " AS b FROM (SELECT rowid AS i, " + PeriodSeconds(t, buckets) + " AS s FROM " +
-           source.table + " WHERE (" + source.condition + ") AND " + t + " BETWEEN '" +
+    return "SELECT b, COUNT(*) FROM (SELECT " + BucketExpression(buckets, base) +
+           " AS b FROM (SELECT " + PeriodSeconds(t, buckets) + " AS s FROM " + source.table +
+           " WHERE (" + source.condition + ") AND " + t + " BETWEEN '" +
            SqlTimeText(buckets.front().start) + "' AND '" + SqlTimeText(buckets.back().end) +
            "')) WHERE b IS NOT NULL GROUP BY b;";
 }
 
 std::string SampleStatement(const CoverageSource& source,
-                            const std::vector<tagDSSYSTIMEPERIOD>& buckets, long long firstRowid) {
+                            const std::vector<tagDSSYSTIMEPERIOD>& buckets) {
     if (buckets.empty()) return {};
-    const long long base = EpochSeconds(buckets.front().start);
-    const std::string s = Seconds(source.timeColumn, base);
+    const std::string& table = source.table;
+    const std::string& t = source.timeColumn;
     const std::string where = " WHERE (" + source.condition + ")";
-    std::string sql;
-    if (source.intervals && firstRowid >= 0) {
-        // In table order from the first record: bounded however far the table goes on.
-        const size_t limit = kIntervalSamplePerCamera * std::max<size_t>(1, source.cameras.size());
-        sql = "SELECT 0, c, s FROM (SELECT Camera AS c, " + s + " AS s FROM " + source.table +
-              where + " AND rowid>=" + std::to_string(firstRowid) + " ORDER BY rowid LIMIT " +
-              std::to_string(limit) + ") WHERE s BETWEEN 0 AND " +
-              std::to_string(EpochSeconds(buckets.back().end) - base) + " UNION ALL ";
-    }
-    return sql + "SELECT 1, 0, s FROM (SELECT " + s + " AS s FROM " + source.table + where +
-           " ORDER BY rowid DESC LIMIT 1);";
+    const std::string last = "SELECT 1, 0, s FROM (SELECT " +
+                             Seconds(t, EpochSeconds(buckets.front().start)) + " AS s FROM " +
+                             table + where + " ORDER BY rowid DESC LIMIT 1);";
+    if (!source.intervals) return last;
+    // h(lo, hi): the rowids below lo lie before the start; the answer is at most hi.
+    const std::string start = "'" + SqlTimeText(buckets.front().start) + "'";
+    const std::string before = "(SELECT " + t + " FROM " + table +
+                               " WHERE rowid>=(lo+hi)/2 ORDER BY rowid LIMIT 1)<" + start;
+    const std::string search =
+        "WITH RECURSIVE h(lo, hi) AS (SELECT IFNULL((SELECT MIN(rowid) FROM " + table +
+        "), 0), IFNULL((SELECT MAX(rowid) FROM " + table + "), 0)+1 UNION ALL SELECT CASE WHEN " +
+        before + " THEN (lo+hi)/2+1 ELSE lo END, CASE WHEN " + before +
+        " THEN hi ELSE (lo+hi)/2 END FROM h WHERE lo<hi) ";
+    const size_t limit = kIntervalSamplePerCamera * std::max<size_t>(1, source.cameras.size());
+    return search + "SELECT 0, c, s FROM (SELECT Camera AS c, " + PeriodSeconds(t, buckets) +
+           " AS s FROM " + table + where +
+           " AND rowid>=(SELECT MAX(lo) FROM h) ORDER BY rowid LIMIT " + std::to_string(limit) +
+           ") WHERE s BETWEEN 0 AND " +
+           std::to_string(EpochSeconds(buckets.back().end) - EpochSeconds(buckets.front().start)) +
+           " UNION ALL " + last;
 }

@@ -34,19 +34,22 @@ long long EpochSeconds(const SYSTEMTIME& t);
 
 // The records of one source per bucket when the report's own pass did not count them (rows
 // only for buckets with records), all integers:
-//   bucket index, records, smallest rowid
+//   bucket index, records
 std::string CoverageStatement(const CoverageSource& source,
                               const std::vector<tagDSSYSTIMEPERIOD>& buckets);
 
 // Records per checked camera the interval is read from.
-constexpr int kIntervalSamplePerCamera = 64;
+constexpr int kIntervalSamplePerCamera = 16;
 
-// The records the interval is read from and the last record, in one bounded statement. Its
-// rows, with s = seconds since the first bucket's start:
+// The records the interval is read from and the last record, in one bounded statement (a
+// few row look-ups, never a scan of the period). Its rows, with s = seconds since the first
+// bucket's start:
 //   0, camera, s   the first kIntervalSamplePerCamera x cameras records of the source in table
-//                  order from `firstRowid` (the smallest rowid of its records in the buckets;
-//                  none when negative or the source has no interval), those within the period
-//   1, 0, s        the last record of the source in the table (the table is written in time
-//                  order, so the last row is read); none for an empty table
+//                  order from where the period begins, those within the period (the table is
+//                  written in time order: the beginning is found by a binary search over the
+//                  rowids, the first rowid whose time is not before the period's start); none
+//                  for a source without an interval
+//   1, 0, s        the last record of the source in the table (its last row); none for an
+//                  empty table
 std::string SampleStatement(const CoverageSource& source,
-                            const std::vector<tagDSSYSTIMEPERIOD>& buckets, long long firstRowid);
+                            const std::vector<tagDSSYSTIMEPERIOD>& buckets);

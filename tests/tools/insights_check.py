@@ -129,15 +129,17 @@ def site_coverage(db, ctype, buckets):
                        (col, table, col, cond), (first.strftime(FMT), last.strftime(FMT))).fetchall()
     cameras = [c for (c,) in con.execute("SELECT DISTINCT Camera FROM %s" % table)]
     latest = con.execute("SELECT MAX(%s) FROM %s WHERE 1%s" % (col, table, cond)).fetchone()[0]
-    # The interval: the first 64 records per camera in table order from the smallest rowid of
-    # the records in the buckets, those within the period.
-    starts = [con.execute("SELECT MIN(rowid) FROM %s WHERE %s BETWEEN ? AND ?%s" % (table, col, cond),
-                          (b0.strftime(FMT), b1.strftime(FMT))).fetchone()[0] for b0, b1 in buckets]
-    starts = [r for r in starts if r is not None]
+    # The interval: the first 16 records per camera in table order from the first rowid whose
+    # time is not before the period's start (the files are written in time order), those
+    # within the period.
+    check(con.execute("SELECT COUNT(*) FROM %s a JOIN %s b ON b.rowid=a.rowid+1 WHERE b.%s<a.%s" %
+                      (table, table, col, col)).fetchone()[0] == 0, db + ": written in time order")
+    start = con.execute("SELECT MIN(rowid) FROM %s WHERE %s>=?" % (table, col),
+                        (first.strftime(FMT),)).fetchone()[0]
     sample = []
-    if starts:
+    if start is not None:
         sample = con.execute("SELECT Camera, %s FROM %s WHERE rowid>=?%s ORDER BY rowid LIMIT ?" %
-                             (col, table, cond), (min(starts), 64 * len(cameras))).fetchall()
+                             (col, table, cond), (start, 16 * len(cameras))).fetchall()
     con.close()
     times = collections.defaultdict(list)
     for cam, t in rows:
