@@ -139,7 +139,7 @@ int RunGenericSite(SiteRecord site, const GenericRunParams& params, const QueryH
         SelectExpression(params.counterType, params.regions, params.queueMeasure);
     if (cameras.empty() || select.empty()) return 1;
 
-    const bool ownClient = site.clientOther != nullptr;
+    const bool ownClient = site.clientOther != nullptr && !params.ownClientReady;
     if (ownClient) ConnectOwnClient(&site.clientOther, site);
     const std::string filter =
         GenericFilter(cameras, params.counterType, params.queueMeasure, params.regions);

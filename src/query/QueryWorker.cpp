@@ -121,9 +121,10 @@ int RunPeopleQuery(const QueryParams& params, const std::vector<SiteRecord>& sit
                            nullptr,      params.bucketPass, countSink};
         // A client of the run's own in the handle of this copy; the site list's stays as it
         // is. Without a client the site's local object is used.
-        RecNetClient** own = site.client2D   ? &site.client2D
-                             : site.client3D ? &site.client3D
-                                             : nullptr;
+        RecNetClient** own = params.ownClientsReady ? nullptr
+                             : site.client2D        ? &site.client2D
+                             : site.client3D        ? &site.client3D
+                                                    : nullptr;
         if (own) ConnectOwnClient(own, site);
 
         bool ok = true;
@@ -164,6 +165,7 @@ int RunGeneralQuery(const QueryParams& params, const std::vector<SiteRecord>& si
     run.regions = RegionsFromFlags(params.regionVisible.data(), 10);
     run.queueMeasure = params.queueType;
     run.hours = params.hours;
+    run.ownClientReady = params.ownClientsReady;
 
     const SiteJob job = [&](const SiteRecord& site, IQueryProgress* siteProgress,
                             IRetryPrompt* sitePrompt, const SiteSinks& sinks) {
