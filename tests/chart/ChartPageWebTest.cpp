@@ -16,6 +16,7 @@
 #include "ChartTestKit.h"
 #include "chart/ChartConfig.h"
 #include "chart/ChartFill.h"
+#include "chart/ChartInsights.h"
 #include "chart/HtmlChart.h"
 #include "ui/chartview/ChartRenderer.h"
 #include "ui/chartview/WebBrowserHost.h"
@@ -289,6 +290,46 @@ TEST_F(ChartPageTest, ShowValueDrawsEveryValue) {
             })())")
                             .toBool());
         }
+        ExpectNoScriptErrors();
+    }
+}
+
+// A bucket without data: the line breaks and the bar chart has no bar there (neither a bar of
+// 0 nor its value); the peak's marker stands over its bucket on both.
+TEST_F(ChartPageTest, GapsAndPeakMarkerOnTheLineAndTheBarChart) {
+    for (int view : {0, 1}) {
+        ChartSelection sel;
+        sel.view = view;
+        ChartSettings s = DefaultSettings(1);
+        s.line.gridNote = 0;
+        std::vector<CountRecord> records = DayRecords();
+        records[1].values[0] = records[1].values[1] = 0;
+        FillChart(*chart, records, sel.counterType, sel.heightClass, sel.range);
+        ApplyChartSettings(*chart, s, sel, "Seconds", nullptr);
+        ChartInsightData data;
+        data.noData = {false, true, false, false};
+        data.peakRow = 2;
+        data.peakText = "Peak 21";
+        ApplyChartInsights(*chart, 2, data);
+        ASSERT_TRUE(chart->WritePage());
+        ASSERT_TRUE(WaitLoaded());
+        const QString probe = R"((function () {
+          var c = zlxPage.chart, ctx = c.chart.ctx, at = [], fillText = ctx.fillText;
+          c.options.scaleShowValue = true;
+          ctx.fillText = function (t, x, y) { at.push([String(t), x, y]); return fillText.apply(this, arguments); };
+          c.draw();
+          ctx.fillText = fillText;
+          var items = c.name === 'Bar' ? c.datasets[0].bars : c.datasets[0].points;
+          var x = c.scale.calculateX(2);
+          return {name: c.name, gap: items[1].value === null && !items[1].hasValue(),
+                  zeros: at.filter(function (a) { return a[0] === '0'; }).length,
+                  marker: at.some(function (a) { return a[0] === 'Peak 21' && Math.abs(a[1] - x) <= 9; })};
+        })())";
+        const QVariantMap drawn = Js(probe).toMap();
+        EXPECT_EQ(drawn["name"].toString(), view == 0 ? "Line" : "Bar");
+        EXPECT_TRUE(drawn["gap"].toBool()) << "view " << view;
+        EXPECT_EQ(drawn["zeros"].toInt(), 0) << "view " << view;  // no value 0 at the gap
+        EXPECT_TRUE(drawn["marker"].toBool()) << "view " << view;
         ExpectNoScriptErrors();
     }
 }
