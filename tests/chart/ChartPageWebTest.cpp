@@ -57,11 +57,13 @@ class ChartPageTest : public ::testing::Test {
         host.reset();
     }
 
-    // Fills the chart like the window after a query and waits for the page to be drawn.
+    // Fills the chart like the window after a query (with the report's insights when given)
+    // and waits for the page to be drawn.
     void Show(const std::vector<CountRecord>& records, const ChartSelection& sel,
-              const ChartSettings& settings) {
+              const ChartSettings& settings, const ChartInsightData* insights = nullptr) {
         FillChart(*chart, records, sel.counterType, sel.heightClass, sel.range);
         ApplyChartSettings(*chart, settings, sel, "Seconds", nullptr);
+        if (insights) ApplyChartInsights(*chart, 2, *insights);
         ASSERT_TRUE(chart->WritePage());
         ASSERT_TRUE(WaitLoaded());
     }
@@ -302,17 +304,13 @@ TEST_F(ChartPageTest, GapsAndPeakMarkerOnTheLineAndTheBarChart) {
         sel.view = view;
         ChartSettings s = DefaultSettings(1);
         s.line.gridNote = 0;
-        std::vector<CountRecord> records = DayRecords();
-        records[1].values[0] = records[1].values[1] = 0;
-        FillChart(*chart, records, sel.counterType, sel.heightClass, sel.range);
-        ApplyChartSettings(*chart, s, sel, "Seconds", nullptr);
         ChartInsightData data;
         data.noData = {false, true, false, false};
         data.peakRow = 2;
         data.peakText = "Peak 21";
-        ApplyChartInsights(*chart, 2, data);
-        ASSERT_TRUE(chart->WritePage());
-        ASSERT_TRUE(WaitLoaded());
+        std::vector<CountRecord> records = DayRecords();
+        records[1].values[0] = records[1].values[1] = 0;
+        Show(records, sel, s, &data);
         // Drawn with and without the values: the value texts are the difference.
         const QString probe = R"((function () {
           var c = zlxPage.chart, ctx = c.chart.ctx, fillText = ctx.fillText;
