@@ -1,4 +1,4 @@
-// The report window's insights: the Compare combo beside the view buttons, the compared period, the
+// The report window's insights: the Compare combo beside the range, the compared period, the
 // data gaps and the peak on the chart, the no-data marks and compared columns in the table and the
 // lines under the result (peak, peak hour, buckets without data, sites whose data ends early).
 #include <QComboBox>
