@@ -3,7 +3,7 @@
 // most 20 % more), for Day (15-minute periods of a traffic counter), Week and Month reports,
 // without and with a time index, from the file and through recnetd on 127.0.0.1.
 //
-// usage: bench_insights [--cache DIR] [--repeat N]
+// usage: bench_insights [--cache DIR] [--repeat N] [--index yes|no] [--site file|server]
 // The databases (a year, 8 cameras, 5-minute records) are written into DIR once (default
 // /tmp/zl-insights-bench) and reused.
 #include <chrono>
@@ -66,14 +66,18 @@ double Time(const SiteRecord& site, const QueryParams& params, CompareMode mode,
 int main(int argc, char** argv) {
     std::string cache = "/tmp/zl-insights-bench";
     int repeat = 5;
+    std::string onlyIndex, onlySite;  // empty: both
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string name = argv[i];
         if (name == "--cache") cache = argv[i + 1];
         if (name == "--repeat") repeat = std::max(1, std::atoi(argv[i + 1]));
+        if (name == "--index") onlyIndex = argv[i + 1];
+        if (name == "--site") onlySite = argv[i + 1];
     }
     std::printf("%-6s %-6s %-7s %10s %10s %7s %10s %7s\n", "index", "site", "range", "plain ms",
                 "compare", "ratio", "coverage", "extra");
     for (bool index : {false, true}) {
+        if (!onlyIndex.empty() && onlyIndex != (index ? "yes" : "no")) continue;
         const std::string root = cache + (index ? "/indexed" : "/plain");
         if (!EnsureData(root, index)) return 1;
         if (!zl::bench::EnsureBenchUser(cache + "/users")) return 1;
@@ -108,6 +112,7 @@ int main(int argc, char** argv) {
                 params.hours.end[k] = MakeSysTime(2000, 1, 1, 23, 59);
             }
             for (const SiteRecord* site : {&local, &remote}) {
+                if (!onlySite.empty() && onlySite != (site == &local ? "file" : "server")) continue;
                 const double plain = Time(*site, params, kCompareNone, false, repeat);
                 const double compare = Time(*site, params, kCompareLastYear, false, repeat);
                 const double coverage = Time(*site, params, kCompareNone, true, repeat);

@@ -8,12 +8,11 @@
 #include "store/InsightStringIds.h"
 
 void ApplyChartInsights(CHtmlChart& chart, int series, const ChartInsightData& data) {
-    const bool line = chart.Series(0).type == 1;
     const size_t rows = chart.Series(0).points.size();
-    if (line)
-        for (size_t k = 0; k < rows && k < data.noData.size(); ++k)
-            if (data.noData[k])
-                for (int s = 0; s < series; ++s) chart.SetPointGap(s, k);
+    // A line breaks there, a bar chart has no bar there (not a bar of 0).
+    for (size_t k = 0; k < rows && k < data.noData.size(); ++k)
+        if (data.noData[k])
+            for (int s = 0; s < series; ++s) chart.SetPointGap(s, k);
 
     // Drawn again after every change of the chart settings: the compared series start empty.
     if (!data.compared.empty() && 2 * series <= kChartSeriesCount) {
@@ -34,7 +33,7 @@ void ApplyChartInsights(CHtmlChart& chart, int series, const ChartInsightData& d
                            : 0.0;
                 chart.AddPoint(j, v);
                 yMax = std::max(yMax, v);
-                if (c < 0 && line) chart.SetPointGap(j, k);
+                if (c < 0) chart.SetPointGap(j, k);
             }
         }
         chart.SetYMax(yMax);

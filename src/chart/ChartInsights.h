@@ -19,8 +19,8 @@ struct ChartInsightData {
 };
 
 // After FillChart and the chart settings: `series` is the number of series the report fills
-// (ChartSeriesOfType). Gaps only on a line chart; compared series take the indexes after the
-// report's own, with their colours, widths and enabled flags; the y maximum grows to hold them.
+// (ChartSeriesOfType). Gaps on a line or bar chart alike; compared series take the indexes after
+// the report's own, with their colours, widths and enabled flags; the y maximum grows to hold them.
 void ApplyChartInsights(CHtmlChart& chart, int series, const ChartInsightData& data);
 
 // What the chart shows of a report's insights: gaps where no site has data, the compared rows

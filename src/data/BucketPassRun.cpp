@@ -33,7 +33,9 @@ BucketPassResult RunPlanBucketPass(const SiteRecord& site, const BucketPlan& pla
     RecNetBucketPass* handle = BucketPassHandle(site, plan.family);
     if (!handle) return BucketPassResult::kUnusable;
     BucketPass pass;
-    if (!BucketPassOf(plan, &pass)) return BucketPassResult::kUnusable;
+    // The coverage's record counts ride along when asked for and the pass can hold them.
+    const bool counting = hooks.counts != nullptr && CountingBucketPassOf(plan, &pass);
+    if (!counting && !BucketPassOf(plan, &pass)) return BucketPassResult::kUnusable;
     IQueryProgress* progress = hooks.progress;
     const std::function<bool()> cancelled = [progress] {
         return progress != nullptr && progress->Aborted();
@@ -57,10 +59,24 @@ BucketPassResult RunPlanBucketPass(const SiteRecord& site, const BucketPlan& pla
     if (ran != 1) return BucketPassResult::kFailed;
     if (result != BucketPassResult::kDone) return result;
     if (hooks.lastSql) *hooks.lastSql = statement;
+    PassRecordCounts counts;
+    if (counting) {
+        counts.family = plan.family;
+        counts.records.assign(plan.buckets.size(), 0);
+        for (const PlannedBucket& b : plan.buckets) counts.buckets.push_back({b.from, b.to});
+    }
     for (size_t b = 0; b < plan.buckets.size(); ++b) {
-        DeliverRow(plan, plan.buckets[b], SqlRowOf(rows[b]), hooks.sink);
+        SqlRow row = SqlRowOf(rows[b]);
+        if (counting) {
+            // The added cell goes to the counts; the values are those of the plain pass.
+            if (row.size() < 2) return BucketPassResult::kFailed;
+            counts.records[b] = row.back() > 0 ? static_cast<uint64_t>(row.back()) : 0;
+            row.pop_back();
+        }
+        DeliverRow(plan, plan.buckets[b], row, hooks.sink);
         if (plan.buckets[b].stepAfter && progress && !progress->Step())
             return BucketPassResult::kFailed;
     }
+    if (counting) hooks.counts->AddCounts(std::move(counts));
     return BucketPassResult::kDone;
 }

@@ -36,6 +36,19 @@ bool BucketPassOf(const BucketPlan& plan, zl::recnet::BucketPass* pass) {
     return zl::recnet::CheckBucketPass(*pass, nullptr);
 }
 
+bool CountingBucketPassOf(const BucketPlan& plan, zl::recnet::BucketPass* pass) {
+    if (!BucketPassOf(plan, pass)) return false;
+    if (pass->parts.size() == 1) {
+        pass->parts[0].select += ", COUNT(*)";
+    } else {
+        if (plan.recordCondition.empty() ||
+            pass->parts.size() >= static_cast<size_t>(zl::recnet::kMaxBucketParts))
+            return false;
+        pass->parts.push_back({"COUNT(" + plan.pieces.timeColumn + ")", plan.recordCondition});
+    }
+    return zl::recnet::CheckBucketPass(*pass, nullptr);
+}
+
 bool ValuesOfRow(const BucketPlan& plan, const SqlRow& row, RowValues* out) {
     *out = RowValues();
     const int columns = static_cast<int>(std::min(row.size(), static_cast<size_t>(kMaxRowValues)));

@@ -36,6 +36,9 @@ struct BucketPlan {
     int fixedCount = 0;  // values per row; 0 = the number of columns returned
     StatementPieces pieces;
     std::vector<PlannedBucket> buckets;
+    // The records a plan of several parts counts for the coverage (its parts select subsets):
+    // a condition in parentheses; empty: the records are not counted.
+    std::string recordCondition;
 };
 
 // The texts of one bucket, in part order (at most 10 parts are run).
@@ -46,6 +49,12 @@ std::vector<std::string> BucketTexts(const BucketPlan& plan, const PlannedBucket
 // its meaning inside the parentheses the pass puts around it; the pass's own check
 // (CheckBucketPass) must accept it too.
 bool BucketPassOf(const BucketPlan& plan, zl::recnet::BucketPass* pass);
+
+// The pass with the record count of each bucket as the last cell of its answer row: one part
+// gets "COUNT(*)" after its select list, several parts one more part "COUNT(<time>)" under
+// the record condition. False where BucketPassOf is, or for several parts without a record
+// condition or room for one more part.
+bool CountingBucketPassOf(const BucketPlan& plan, zl::recnet::BucketPass* pass);
 
 constexpr int kMaxRowValues = 10;
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/SysTime.h"
 
@@ -41,6 +42,22 @@ class IRowSink {
                         int count, int kind) = 0;
 };
 
+// What a bucket pass counted besides the report's values: the records of every bucket (those
+// the plan's record condition selects). The data coverage reads it instead of a pass of its
+// own.
+struct PassRecordCounts {
+    int family = 0;  // the plan's QueryFamily
+    std::vector<tagDSSYSTIMEPERIOD> buckets;
+    std::vector<uint64_t> records;  // per bucket
+};
+
+// Receives the counts of each bucket pass of a site's run (a plan run per bucket gives none).
+class IRecordCountSink {
+  public:
+    virtual ~IRecordCountSink() = default;
+    virtual void AddCounts(PassRecordCounts counts) = 0;
+};
+
 // The host objects one run uses. Any may be null: no progress means the run is never
 // cancelled from outside, no prompt answers No, no sink drops the rows, no lastSql keeps
 // nothing.
@@ -52,4 +69,6 @@ struct QueryHooks {
     // Ask for all buckets of a site in a bucket pass when its handle can (data/BucketPassRun.h);
     // the per-bucket statements remain the way only when it cannot; a failed pass is a failure.
     bool bucketPass = false;
+    // When set, the bucket pass also counts the records of each bucket and hands them here.
+    IRecordCountSink* counts = nullptr;
 };

@@ -77,6 +77,7 @@ BucketPlan Plan3D(const std::string& cameraFilter, int range, const SYSTEMTIME& 
     if (plan.fixedCount == 0) return plan;  // a mode that sends nothing
     plan.pieces = Pieces3D(cameraFilter, heightMode, t1, t2, range == kReportDay);
     plan.buckets = Skeleton(range, date, 60, hours);
+    plan.recordCondition = "(" + cameraFilter + ")";
     return plan;
 }
 
@@ -138,7 +139,7 @@ int RunGenericSite(SiteRecord site, const GenericRunParams& params, const QueryH
         SelectExpression(params.counterType, params.regions, params.queueMeasure);
     if (cameras.empty() || select.empty()) return 1;
 
-    const bool ownClient = site.clientOther != nullptr;
+    const bool ownClient = site.clientOther != nullptr && !params.ownClientReady;
     if (ownClient) ConnectOwnClient(&site.clientOther, site);
     const std::string filter =
         GenericFilter(cameras, params.counterType, params.queueMeasure, params.regions);

@@ -75,6 +75,8 @@ struct GenericRunParams {
     std::vector<int> regions;  // selected regions 1..10 (types 3 and 7)
     int queueMeasure = 0;      // type 7
     WorkingHourTable hours;
+    // The site's clientOther is already a connected client of the run's own: used as it is.
+    bool ownClientReady = false;
 };
 
 // One site of a generic run: a server site gets a client of the run's own (connected, logged

@@ -1,10 +1,42 @@
 #include "query/Compare.h"
 
+#include "base/CounterTypes.h"
+#include "data/QueryExec.h"
 #include "data/SqlBuilders.h"
+#include "query/SiteRunner.h"
 
 namespace {
 
 constexpr double kDay = 1.0;
+
+// Clients of the run's own for both periods, in the handles a worker would put its own into
+// (people counters: client2D, else client3D; other types: clientOther), connected at once as
+// the sites run, closed on every way out.
+class SharedRunClients {
+  public:
+    SharedRunClients(std::vector<SiteRecord>* sites, bool people, int threads) : sites_(sites) {
+        for (SiteRecord& site : *sites_) {
+            RecNetClient** handle = people ? (site.client2D   ? &site.client2D
+                                              : site.client3D ? &site.client3D
+                                                              : nullptr)
+                                           : (site.clientOther ? &site.clientOther : nullptr);
+            handles_.push_back(handle);
+        }
+        ForEachAtOnce(handles_.size(), threads, [this](size_t i) {
+            if (handles_[i]) ConnectOwnClient(handles_[i], (*sites_)[i]);
+        });
+    }
+    ~SharedRunClients() {
+        for (RecNetClient** handle : handles_)
+            if (handle) ReleaseOwnClient(handle);
+    }
+    SharedRunClients(const SharedRunClients&) = delete;
+    SharedRunClients& operator=(const SharedRunClients&) = delete;
+
+  private:
+    std::vector<SiteRecord>* sites_;
+    std::vector<RecNetClient**> handles_;
+};
 
 SYSTEMTIME DaysBefore(const SYSTEMTIME& date, int days) {
     const SYSTEMTIME day = MakeSysTime(date.wYear, date.wMonth, date.wDay);
@@ -81,11 +113,18 @@ int RunComparedQuery(const QueryParams& params, CompareMode mode,
                      const QueryTables& compared) {
     if (mode == kCompareNone) return RunQuery(params, sites, progress, prompt, current);
     HeldProgress keepOpen(progress);
-    int outcome = RunQuery(params, sites, &keepOpen, prompt, current);
+    // Both periods on one connection per server site: a second connect and login would cost
+    // about as much as a report.
+    std::vector<SiteRecord> own = sites;
+    const SharedRunClients clients(&own, IsPeopleCounterType(params.counterType),
+                                   params.siteThreads);
+    QueryParams now = params;
+    now.ownClientsReady = true;
+    int outcome = RunQuery(now, own, &keepOpen, prompt, current);
     if (outcome == kQueryDone) {
-        QueryParams earlier = params;
+        QueryParams earlier = now;
         earlier.startDate = ComparedDate(params.range, params.startDate, mode);
-        outcome = RunQuery(earlier, sites, &keepOpen, prompt, compared);
+        outcome = RunQuery(earlier, own, &keepOpen, prompt, compared);
         // A failed compared run leaves no half report behind.
         if (outcome != kQueryDone && current.report) current.report->Clear();
     }

@@ -1,5 +1,6 @@
 #include "query/Coverage.h"
 
+#include <algorithm>
 #include <map>
 
 #include "base/CounterTypes.h"
@@ -43,6 +44,15 @@ class MeasuringProgress : public IQueryProgress {
     bool failed_ = false;
 };
 
+// The counts of the site's pass of `family` in the run, folded into the coverage buckets.
+bool PassCountsOf(const RunRecordCounts* counts, size_t site, int family,
+                  const std::vector<tagDSSYSTIMEPERIOD>& buckets, SourceCounts* out) {
+    if (!counts || site >= counts->sites.size()) return false;
+    for (const PassRecordCounts& pass : counts->sites[site])
+        if (pass.family == family) return CountsFromPass(buckets, pass, out);
+    return false;
+}
+
 }  // namespace
 
 double BucketCoverage::Ratio() const {
@@ -69,53 +79,86 @@ int ReportCoverage::BucketAt(const SYSTEMTIME& from) const {
     return -1;
 }
 
-void FoldCoverageRows(const CoverageSource& source, const std::vector<tagDSSYSTIMEPERIOD>& buckets,
-                      const std::vector<SqlRow>& rows, const std::vector<SqlRow>& lastRows,
-                      SiteCoverage* site) {
+bool CountsFromPass(const std::vector<tagDSSYSTIMEPERIOD>& buckets, const PassRecordCounts& pass,
+                    SourceCounts* out) {
+    out->assign(buckets.size(), 0);
+    // Where each coverage bucket is covered up to (the next second expected), -1 nothing yet.
+    std::vector<long long> reach(buckets.size(), -1);
+    size_t j = 0;
+    for (size_t p = 0; p < pass.buckets.size() && p < pass.records.size(); ++p) {
+        const long long from = EpochSeconds(pass.buckets[p].start);
+        const long long to = EpochSeconds(pass.buckets[p].end);
+        while (j < buckets.size() && EpochSeconds(buckets[j].end) < from) ++j;
+        if (j == buckets.size() || to > EpochSeconds(buckets[j].end)) return false;
+        const long long next = reach[j] < 0 ? EpochSeconds(buckets[j].start) : reach[j];
+        if (from != next) return false;
+        reach[j] = to + 1;
+        (*out)[j] += pass.records[p];
+    }
+    for (size_t i = 0; i < buckets.size(); ++i)
+        if (reach[i] != EpochSeconds(buckets[i].end) + 1) return false;
+    return true;
+}
+
+SourceCounts CountsFromRows(size_t buckets, const std::vector<SqlRow>& rows) {
+    SourceCounts out(buckets, 0);
+    for (const SqlRow& row : rows)
+        if (row.size() >= 2 && row[0] >= 0 && static_cast<size_t>(row[0]) < buckets && row[1] > 0)
+            out[static_cast<size_t>(row[0])] += static_cast<uint64_t>(row[1]);
+    return out;
+}
+
+void FoldCoverage(const CoverageSource& source, const std::vector<tagDSSYSTIMEPERIOD>& buckets,
+                  const SourceCounts& counts, const std::vector<SqlRow>& sampleRows,
+                  SiteCoverage* site) {
     if (buckets.empty()) return;
     site->buckets.resize(buckets.size());
     const SYSTEMTIME& base = buckets.front().start;
 
-    // Spacings per camera, and over the whole site for cameras with too few records.
-    std::map<int, std::map<int, uint64_t>> spacings;
-    std::map<int, uint64_t> siteSpacings;
-    std::vector<BucketCoverage> found(buckets.size());
-    long long last = -1;
+    // The sampled times per camera; the spacings per camera, and over the whole site for
+    // cameras with too few records.
+    std::map<int, std::vector<int>> times;
+    long long last = 0;
     bool hasLast = false;
-    for (const SqlRow& row : rows) {
-        if (row.size() < 5) continue;
-        if (row[0] == 0 && row[2] > 0 && row[3] > 0) {
-            spacings[row[1]][row[2]] += static_cast<uint64_t>(row[3]);
-            siteSpacings[row[2]] += static_cast<uint64_t>(row[3]);
-        } else if (row[0] == 1 && row[2] >= 0 && static_cast<size_t>(row[2]) < buckets.size()) {
-            BucketCoverage& b = found[static_cast<size_t>(row[2])];
-            b.any = b.any || row[3] > 0;
-            if (source.intervals) b.present += static_cast<uint32_t>(row[3]);
-        } else if (row[0] == 2 && row[2] > 0) {
-            site->records += static_cast<uint64_t>(row[2]);
-            last = row[3];
+    for (const SqlRow& row : sampleRows) {
+        if (row.size() < 3) continue;
+        if (row[0] == 0) {
+            times[row[1]].push_back(row[2]);
+        } else if (row[0] == 1) {
+            last = row[2];
             hasLast = true;
         }
     }
-    if (!lastRows.empty() && !lastRows.front().empty()) {
-        last = hasLast && lastRows.front()[0] < last ? last : lastRows.front()[0];
-        hasLast = true;
+    std::map<int, std::map<int, uint64_t>> spacings;
+    std::map<int, uint64_t> siteSpacings;
+    for (auto& [camera, ts] : times) {
+        std::sort(ts.begin(), ts.end());
+        for (size_t k = 1; k < ts.size(); ++k)
+            if (ts[k] > ts[k - 1]) {
+                ++spacings[camera][ts[k] - ts[k - 1]];
+                ++siteSpacings[ts[k] - ts[k - 1]];
+            }
     }
 
     const int siteInterval = MostCommon(siteSpacings);
     if (source.intervals && siteInterval > 0) site->intervalSeconds = siteInterval;
     for (size_t i = 0; i < buckets.size(); ++i) {
+        BucketCoverage found;
+        const uint64_t n = i < counts.size() ? counts[i] : 0;
+        found.any = n > 0;
+        site->records += n;
         if (source.intervals) {
+            found.present = static_cast<uint32_t>(n);
             const long long length =
                 EpochSeconds(buckets[i].end) - EpochSeconds(buckets[i].start) + 1;
             for (int camera : source.cameras) {
                 const auto own = spacings.find(camera);
                 const int interval = own != spacings.end() ? MostCommon(own->second) : siteInterval;
                 if (interval > 0)
-                    found[i].expected += static_cast<uint32_t>((length + interval - 1) / interval);
+                    found.expected += static_cast<uint32_t>((length + interval - 1) / interval);
             }
         }
-        site->buckets[i].Add(found[i]);
+        site->buckets[i].Add(found);
     }
     site->measured = true;
 
@@ -137,7 +180,7 @@ void FoldCoverageRows(const CoverageSource& source, const std::vector<tagDSSYSTI
 
 bool MeasureCoverage(const QueryParams& params, const std::vector<SiteRecord>& sites,
                      const std::vector<std::string>& names, IQueryProgress* progress, IRetryPrompt*,
-                     ReportCoverage* out) {
+                     ReportCoverage* out, const RunRecordCounts* counts) {
     MeasuringProgress measuring(progress);
     const int period = IsPeopleCounterType(params.counterType) ? 60 : params.periodMinutes;
     out->buckets =
@@ -155,18 +198,23 @@ bool MeasureCoverage(const QueryParams& params, const std::vector<SiteRecord>& s
             // No question: a site whose coverage cannot be read stays unmeasured.
             measuring.Reset();
             QueryHooks hooks{&measuring, nullptr, nullptr, nullptr, false};
-            std::vector<SqlRow> rows, lastRows;
-            const bool ok =
-                ExecuteWithRetry(site, source.family, CoverageStatement(source, out->buckets), rows,
-                                 hooks) != 0 &&
-                ExecuteWithRetry(site, source.family,
-                                 LastRecordStatement(source, out->buckets.front().start), lastRows,
-                                 hooks) != 0;
-            if (!ok) {
+            SourceCounts found;
+            if (!PassCountsOf(counts, i, source.family, out->buckets, &found)) {
+                std::vector<SqlRow> rows;
+                if (!ExecuteWithRetry(site, source.family, CoverageStatement(source, out->buckets),
+                                      rows, hooks)) {
+                    failed = true;
+                    break;
+                }
+                found = CountsFromRows(out->buckets.size(), rows);
+            }
+            std::vector<SqlRow> sample;
+            if (!ExecuteWithRetry(site, source.family, SampleStatement(source, out->buckets),
+                                  sample, hooks)) {
                 failed = true;
                 break;
             }
-            FoldCoverageRows(source, out->buckets, rows, lastRows, &cov);
+            FoldCoverage(source, out->buckets, found, sample, &cov);
         }
         if (progress && progress->Aborted()) return false;
         if (failed) {

@@ -1,7 +1,7 @@
 // Data coverage of a report: for every bucket and site whether any record exists and how much
 // of the bucket the records cover (records present over records expected at the recording
 // interval, which is read from the data: the most common spacing of a camera's time stamps
-// over its first day of records in the period),
+// among the first records of the period, CoverageSql.h),
 // and whether a site's data ends before the period does.
 #pragma once
 
@@ -12,6 +12,7 @@
 #include "data/QueryExec.h"
 #include "query/CoverageSql.h"
 #include "query/QueryParams.h"
+#include "query/QueryWorker.h"
 
 struct BucketCoverage {
     bool any = false;       // some record lies in the bucket
@@ -45,15 +46,29 @@ struct ReportCoverage {
     int BucketAt(const SYSTEMTIME& from) const;
 };
 
-// The rows of one source's statements folded into a site's coverage (added to what `site`
-// holds). `lastRows`: the rows of LastRecordStatement.
-void FoldCoverageRows(const CoverageSource& source, const std::vector<tagDSSYSTIMEPERIOD>& buckets,
-                      const std::vector<SqlRow>& rows, const std::vector<SqlRow>& lastRows,
-                      SiteCoverage* site);
+// The records of one source per coverage bucket.
+using SourceCounts = std::vector<uint64_t>;
+
+// The counts of a report's bucket pass folded into the coverage buckets (finer report buckets
+// add up into the bucket that holds them). False unless the pass buckets cover every coverage
+// bucket exactly, end to end.
+bool CountsFromPass(const std::vector<tagDSSYSTIMEPERIOD>& buckets, const PassRecordCounts& pass,
+                    SourceCounts* out);
+// The rows of CoverageStatement as counts.
+SourceCounts CountsFromRows(size_t buckets, const std::vector<SqlRow>& rows);
+
+// One source's counts and the rows of its SampleStatement folded into a site's coverage
+// (added to what `site` holds).
+void FoldCoverage(const CoverageSource& source, const std::vector<tagDSSYSTIMEPERIOD>& buckets,
+                  const SourceCounts& counts, const std::vector<SqlRow>& sampleRows,
+                  SiteCoverage* site);
 
 // Measures every site (names in the same order) over the report's buckets, one progress step
-// per site. A statement that fails three times leaves that site unmeasured (no question is
-// asked; the report stands); a cancel ends the measuring (false).
+// per site. The record counts come from the report's own bucket passes where `counts` (the
+// run's, same site order) holds them; otherwise a statement counts them. A statement that
+// fails three times leaves that site unmeasured (no question is asked; the report stands); a
+// cancel ends the measuring (false).
 bool MeasureCoverage(const QueryParams& params, const std::vector<SiteRecord>& sites,
                      const std::vector<std::string>& names, IQueryProgress* progress,
-                     IRetryPrompt* prompt, ReportCoverage* out);
+                     IRetryPrompt* prompt, ReportCoverage* out,
+                     const RunRecordCounts* counts = nullptr);

@@ -1,5 +1,6 @@
 #include "query/CoverageSql.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -79,25 +80,37 @@ std::string CoverageStatement(const CoverageSource& source,
     if (buckets.empty()) return {};
     const long long base = EpochSeconds(buckets.front().start);
     const std::string& t = source.timeColumn;
-    std::string sql = "WITH r AS MATERIALIZED (SELECT Camera AS c, " + PeriodSeconds(t, buckets) +
-                      " AS s FROM " + source.table + " WHERE (" + source.condition + ") AND " + t +
-                      " BETWEEN '" + SqlTimeText(buckets.front().start) + "' AND '" +
-                      SqlTimeText(buckets.back().end) + "')";
-    if (source.intervals)
-        sql +=
-            // The spacings of each camera's first day of records in the period: enough to
-            // find its interval, and a month's records need not be sorted.
-            ", g AS (SELECT c, s-LAG(s) OVER (PARTITION BY c ORDER BY s) AS d FROM r JOIN "
-            "(SELECT c AS k, MIN(s) AS f FROM r GROUP BY c) ON c=k WHERE s<f+86400) "
-            "SELECT 0, c, d, COUNT(*), 0 FROM g WHERE d>0 GROUP BY c, d UNION ALL";
-    sql += " SELECT 1, c, b, COUNT(*), MAX(s) FROM (SELECT c, s, " +
-           BucketExpression(buckets, base) +
-           " AS b FROM r) WHERE b IS NOT NULL GROUP BY c, b"
-           " UNION ALL SELECT 2, 0, COUNT(*), MAX(s), 0 FROM r;";
-    return sql;
+    return "SELECT b, COUNT(*) FROM (SELECT " + BucketExpression(buckets, base) +
+           " AS b FROM (SELECT " + PeriodSeconds(t, buckets) + " AS s FROM " + source.table +
+           " WHERE (" + source.condition + ") AND " + t + " BETWEEN '" +
+           SqlTimeText(buckets.front().start) + "' AND '" + SqlTimeText(buckets.back().end) +
+           "')) WHERE b IS NOT NULL GROUP BY b;";
 }
 
-std::string LastRecordStatement(const CoverageSource& source, const SYSTEMTIME& base) {
-    return "SELECT " + Seconds(source.timeColumn, EpochSeconds(base)) + " FROM " + source.table +
-           " WHERE (" + source.condition + ") ORDER BY rowid DESC LIMIT 1;";
+std::string SampleStatement(const CoverageSource& source,
+                            const std::vector<tagDSSYSTIMEPERIOD>& buckets) {
+    if (buckets.empty()) return {};
+    const std::string& table = source.table;
+    const std::string& t = source.timeColumn;
+    const std::string where = " WHERE (" + source.condition + ")";
+    const std::string last = "SELECT 1, 0, s FROM (SELECT " +
+                             Seconds(t, EpochSeconds(buckets.front().start)) + " AS s FROM " +
+                             table + where + " ORDER BY rowid DESC LIMIT 1);";
+    if (!source.intervals) return last;
+    // h(lo, hi): the rowids below lo lie before the start; the answer is at most hi.
+    const std::string start = "'" + SqlTimeText(buckets.front().start) + "'";
+    const std::string before = "(SELECT " + t + " FROM " + table +
+                               " WHERE rowid>=(lo+hi)/2 ORDER BY rowid LIMIT 1)<" + start;
+    const std::string search =
+        "WITH RECURSIVE h(lo, hi) AS (SELECT IFNULL((SELECT MIN(rowid) FROM " + table +
+        "), 0), IFNULL((SELECT MAX(rowid) FROM " + table + "), 0)+1 UNION ALL SELECT CASE WHEN " +
+        before + " THEN (lo+hi)/2+1 ELSE lo END, CASE WHEN " + before +
+        " THEN hi ELSE (lo+hi)/2 END FROM h WHERE lo<hi) ";
+    const size_t limit = kIntervalSamplePerCamera * std::max<size_t>(1, source.cameras.size());
+    return search + "SELECT 0, c, s FROM (SELECT Camera AS c, " + PeriodSeconds(t, buckets) +
+           " AS s FROM " + table + where +
+           " AND rowid>=(SELECT MAX(lo) FROM h) ORDER BY rowid LIMIT " + std::to_string(limit) +
+           ") WHERE s BETWEEN 0 AND " +
+           std::to_string(EpochSeconds(buckets.back().end) - EpochSeconds(buckets.front().start)) +
+           " UNION ALL " + last;
 }

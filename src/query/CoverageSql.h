@@ -32,14 +32,24 @@ std::vector<CoverageSource> CoverageSourcesOf(const SiteRecord& site, const Quer
 // Seconds of a time read as UTC since 1970 (the same reading strftime('%s') gives the texts).
 long long EpochSeconds(const SYSTEMTIME& t);
 
-// The measuring statement of one source over the buckets (in order, inclusive ends). Its rows,
-// all integers, with s = seconds since the first bucket's start:
-//   0, camera, spacing d, number of spacings d   (d > 0 between a camera's records, within
-//                                                 its first day of records in the period)
-//   1, camera, bucket index, records, largest s         (buckets with records only)
-//   2, 0, records of the period, largest s, 0
+// The records of one source per bucket when the report's own pass did not count them (rows
+// only for buckets with records), all integers:
+//   bucket index, records
 std::string CoverageStatement(const CoverageSource& source,
                               const std::vector<tagDSSYSTIMEPERIOD>& buckets);
-// The last record of the source in the table (s as above; the table is written in time
-// order, so the last row is read): one row "s" or none.
-std::string LastRecordStatement(const CoverageSource& source, const SYSTEMTIME& base);
+
+// Records per checked camera the interval is read from.
+constexpr int kIntervalSamplePerCamera = 16;
+
+// The records the interval is read from and the last record, in one bounded statement (a
+// few row look-ups, never a scan of the period). Its rows, with s = seconds since the first
+// bucket's start:
+//   0, camera, s   the first kIntervalSamplePerCamera x cameras records of the source in table
+//                  order from where the period begins, those within the period (the table is
+//                  written in time order: the beginning is found by a binary search over the
+//                  rowids, the first rowid whose time is not before the period's start); none
+//                  for a source without an interval
+//   1, 0, s        the last record of the source in the table (its last row); none for an
+//                  empty table
+std::string SampleStatement(const CoverageSource& source,
+                            const std::vector<tagDSSYSTIMEPERIOD>& buckets);

@@ -7,14 +7,18 @@ int RunReportWithInsights(const QueryParams& params, const std::vector<SiteRecor
     HeldProgress held(progress);
     CCountTable people, threeD;
     CReportTable compared;
-    const int done = RunComparedQuery(params, insights->mode, sites, &held, prompt, tables,
+    // The report's own passes count the records of each bucket for the coverage.
+    RunRecordCounts counts;
+    QueryTables current = tables;
+    if (insights->hasCoverage) current.counts = &counts;
+    const int done = RunComparedQuery(params, insights->mode, sites, &held, prompt, current,
                                       {&people, &threeD, &compared});
     if (done != kQueryDone) return done;
     insights->compared = compared.Records();
     if (insights->mode != kCompareNone)
         insights->comparedDate = ComparedDate(params.range, params.startDate, insights->mode);
     if (insights->hasCoverage &&
-        !MeasureCoverage(params, sites, names, &held, prompt, &insights->coverage)) {
+        !MeasureCoverage(params, sites, names, &held, prompt, &insights->coverage, &counts)) {
         if (tables.report) tables.report->Clear();
         return kQueryFailed;
     }

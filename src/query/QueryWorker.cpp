@@ -1,5 +1,7 @@
 #include "query/QueryWorker.h"
 
+#include <functional>
+
 #include "base/CounterTypes.h"
 #include "data/QueryExec.h"
 #include "data/SqlBuilders.h"
@@ -22,10 +24,35 @@ class TableSink : public IRowSink {
     CCountTable* table_;
 };
 
+// The counts of one site's passes into its own entry (sites running at once write apart).
+class SiteCountSink : public IRecordCountSink {
+  public:
+    explicit SiteCountSink(std::vector<PassRecordCounts>* out) : out_(out) {}
+    void AddCounts(PassRecordCounts counts) override { out_->push_back(std::move(counts)); }
+
+  private:
+    std::vector<PassRecordCounts>* out_;
+};
+
+// The counts entry of a site of the run (the job is handed the run's own list entries).
+std::vector<PassRecordCounts>* CountsOf(const QueryTables& tables,
+                                        const std::vector<SiteRecord>& sites,
+                                        const SiteRecord& listed) {
+    if (!tables.counts || sites.empty()) return nullptr;
+    const std::less<const SiteRecord*> before;
+    if (before(&listed, sites.data()) || !before(&listed, sites.data() + sites.size()))
+        return nullptr;
+    return &tables.counts->sites[static_cast<size_t>(&listed - sites.data())];
+}
+
 void ClearTables(const QueryTables& tables) {
     if (tables.people) tables.people->Clear();
     if (tables.threeD) tables.threeD->Clear();
     if (tables.report) tables.report->Clear();
+}
+
+void ResetCounts(const QueryTables& tables, size_t sites) {
+    if (tables.counts) tables.counts->sites.assign(sites, {});
 }
 
 // The report table is built only for a run that went through: a failed or cancelled run
@@ -75,21 +102,29 @@ int RunPeopleQuery(const QueryParams& params, const std::vector<SiteRecord>& sit
                    IQueryProgress* progress, IRetryPrompt* prompt, const QueryTables& tables) {
     if (sites.empty()) return kQueryNoSites;
     ClearTables(tables);
+    ResetCounts(tables, sites.size());
     TableSink people(tables.people), threeD(tables.threeD);
     const int t1 = ThresholdToMillimetres(params.heightLow, params.heightUnit);
     const int t2 = ThresholdToMillimetres(params.heightHigh, params.heightUnit);
 
     // The job gets the progress and prompt of its own site (synchronised when sites run at
     // once); the run's own objects are not captured under the same names.
-    const SiteJob job = [&](SiteRecord site, IQueryProgress* siteProgress, IRetryPrompt* sitePrompt,
-                            const SiteSinks& sinks) {
-        QueryHooks hooks2D{siteProgress, sitePrompt, sinks.people, nullptr, params.bucketPass};
-        QueryHooks hooks3D{siteProgress, sitePrompt, sinks.threeD, nullptr, params.bucketPass};
+    const SiteJob job = [&](const SiteRecord& listed, IQueryProgress* siteProgress,
+                            IRetryPrompt* sitePrompt, const SiteSinks& sinks) {
+        SiteRecord site = listed;
+        std::vector<PassRecordCounts>* counted = CountsOf(tables, sites, listed);
+        SiteCountSink counts(counted);
+        IRecordCountSink* countSink = counted ? &counts : nullptr;
+        QueryHooks hooks2D{siteProgress, sitePrompt,        sinks.people,
+                           nullptr,      params.bucketPass, countSink};
+        QueryHooks hooks3D{siteProgress, sitePrompt,        sinks.threeD,
+                           nullptr,      params.bucketPass, countSink};
         // A client of the run's own in the handle of this copy; the site list's stays as it
         // is. Without a client the site's local object is used.
-        RecNetClient** own = site.client2D   ? &site.client2D
-                             : site.client3D ? &site.client3D
-                                             : nullptr;
+        RecNetClient** own = params.ownClientsReady ? nullptr
+                             : site.client2D        ? &site.client2D
+                             : site.client3D        ? &site.client3D
+                                                    : nullptr;
         if (own) ConnectOwnClient(own, site);
 
         bool ok = true;
@@ -120,6 +155,7 @@ int RunGeneralQuery(const QueryParams& params, const std::vector<SiteRecord>& si
                     IQueryProgress* progress, IRetryPrompt* prompt, const QueryTables& tables) {
     if (sites.empty()) return kQueryNoSites;
     ClearTables(tables);
+    ResetCounts(tables, sites.size());
     TableSink people(tables.people);
     GenericRunParams run;
     run.counterType = params.counterType;
@@ -129,10 +165,14 @@ int RunGeneralQuery(const QueryParams& params, const std::vector<SiteRecord>& si
     run.regions = RegionsFromFlags(params.regionVisible.data(), 10);
     run.queueMeasure = params.queueType;
     run.hours = params.hours;
+    run.ownClientReady = params.ownClientsReady;
 
     const SiteJob job = [&](const SiteRecord& site, IQueryProgress* siteProgress,
                             IRetryPrompt* sitePrompt, const SiteSinks& sinks) {
-        QueryHooks hooks{siteProgress, sitePrompt, sinks.people, nullptr, params.bucketPass};
+        std::vector<PassRecordCounts>* counted = CountsOf(tables, sites, site);
+        SiteCountSink counts(counted);
+        QueryHooks hooks{siteProgress, sitePrompt,        sinks.people,
+                         nullptr,      params.bucketPass, counted ? &counts : nullptr};
         return RunGenericSite(site, run, hooks) != 0;
     };
     const bool atOnce = SitesMayRunAtOnce(sites, false, params.siteThreads);

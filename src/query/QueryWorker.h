@@ -12,6 +12,12 @@
 #include "query/QueryParams.h"
 #include "store/SiteRecord.h"
 
+// What the bucket passes of a run counted (data/QueryHooks.h), per site in the run's order:
+// filled when a run is given one, for the data coverage.
+struct RunRecordCounts {
+    std::vector<std::vector<PassRecordCounts>> sites;
+};
+
 // Where a run puts its rows; by default the three process-wide tables.
 struct QueryTables {
     CCountTable* people = CCountTable::PeopleInstance();
@@ -19,6 +25,8 @@ struct QueryTables {
     CReportTable* report = CReportTable::Instance();
     // Receives the name of the site whose query failed (a run that ends kQueryFailed).
     std::string* failedSite = nullptr;
+    // Receives the record counts of the bucket passes (null: the passes count nothing).
+    RunRecordCounts* counts = nullptr;
 };
 
 enum QueryOutcome {

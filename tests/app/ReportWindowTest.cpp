@@ -13,6 +13,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
@@ -744,6 +745,23 @@ class ReportWindowTest : public QObject {
         QCoreApplication::sendPostedEvents();
         QVERIFY(window_->width() >= 1180);
         QVERIFY(window_->height() >= 720);
+        // The Compare combo beside the range fits the least width: the window is no wider, and
+        // the row keeps every control at its full size, in order up to the Query button.
+        QCOMPARE(window_->minimumWidth(), CReportDlg::kCreationSize.width());
+        window_->resize(CReportDlg::kCreationSize);
+        QCoreApplication::sendPostedEvents();
+        window_->layout()->activate();
+        QWidget* month = window_->Control(kIdMonth);
+        QWidget* compare = window_->Control(kIdCompare);
+        QWidget* query = window_->Control(kIdQuery);
+        QVERIFY(compare->isVisible());
+        QVERIFY(compare->geometry().left() > month->geometry().right());
+        QVERIFY(compare->geometry().right() < query->geometry().left());
+        QVERIFY(compare->geometry().center().y() > month->geometry().top() &&
+                compare->geometry().center().y() < month->geometry().bottom());
+        QVERIFY2(compare->width() >= compare->sizeHint().width(),
+                 qPrintable(QString::number(compare->width())));
+        QVERIFY(query->width() >= query->sizeHint().width());
         QWidget* date = window_->Control(kIdDatePicker);
         const int text = date->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00"));
         QVERIFY2(date->width() > text, qPrintable(QString::number(date->width())));

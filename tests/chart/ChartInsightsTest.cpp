@@ -55,12 +55,15 @@ TEST(ChartInsights, GapsDashedSeriesAndMarkerInTheDataFile) {
     EXPECT_NE(text.find("zlxMarker : {index : 2, text : \"Peak \\\"30\\\"\"},\r\n"),
               std::string::npos);
     EXPECT_GE(chart.YMax(), 60.0);
-    // A bar chart has no gaps: its bars stand at 0.
+    // A bar chart has the same gaps (no bar there, not a bar of 0) and the marker.
     CHtmlChart bars;
     FillChart(bars, rows, 1, 0, kRangeMonth);
     bars.SetSeriesType(0, 2);
     ApplyChartInsights(bars, 2, data);
-    EXPECT_TRUE(bars.Series(0).gaps.empty());
+    const std::string barText = BuildLoadData(bars);
+    EXPECT_NE(barText.find("data : [10,null,30]"), std::string::npos) << barText;
+    EXPECT_NE(barText.find("data : [5,60,null]"), std::string::npos) << barText;
+    EXPECT_NE(barText.find("zlxMarker : {index : 2"), std::string::npos) << barText;
 }
 
 TEST(ChartInsights, TableMarksNoDataClosedDaysAndAddsComparedColumns) {

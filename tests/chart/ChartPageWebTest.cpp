@@ -16,6 +16,7 @@
 #include "ChartTestKit.h"
 #include "chart/ChartConfig.h"
 #include "chart/ChartFill.h"
+#include "chart/ChartInsights.h"
 #include "chart/HtmlChart.h"
 #include "ui/chartview/ChartRenderer.h"
 #include "ui/chartview/WebBrowserHost.h"
@@ -56,11 +57,13 @@ class ChartPageTest : public ::testing::Test {
         host.reset();
     }
 
-    // Fills the chart like the window after a query and waits for the page to be drawn.
+    // Fills the chart like the window after a query (with the report's insights when given)
+    // and waits for the page to be drawn.
     void Show(const std::vector<CountRecord>& records, const ChartSelection& sel,
-              const ChartSettings& settings) {
+              const ChartSettings& settings, const ChartInsightData* insights = nullptr) {
         FillChart(*chart, records, sel.counterType, sel.heightClass, sel.range);
         ApplyChartSettings(*chart, settings, sel, "Seconds", nullptr);
+        if (insights) ApplyChartInsights(*chart, 2, *insights);
         ASSERT_TRUE(chart->WritePage());
         ASSERT_TRUE(WaitLoaded());
     }
@@ -289,6 +292,49 @@ TEST_F(ChartPageTest, ShowValueDrawsEveryValue) {
             })())")
                             .toBool());
         }
+        ExpectNoScriptErrors();
+    }
+}
+
+// A bucket without data: the line breaks and the bar chart has no bar there (neither a bar of
+// 0 nor its value); the peak's marker stands over its bucket on both.
+TEST_F(ChartPageTest, GapsAndPeakMarkerOnTheLineAndTheBarChart) {
+    for (int view : {0, 1}) {
+        ChartSelection sel;
+        sel.view = view;
+        ChartSettings s = DefaultSettings(1);
+        s.line.gridNote = 0;
+        ChartInsightData data;
+        data.noData = {false, true, false, false};
+        data.peakRow = 2;
+        data.peakText = "Peak 21";
+        std::vector<CountRecord> records = DayRecords();
+        records[1].values[0] = records[1].values[1] = 0;
+        Show(records, sel, s, &data);
+        // Drawn with and without the values: the value texts are the difference.
+        const QString probe = R"((function () {
+          var c = zlxPage.chart, ctx = c.chart.ctx, fillText = ctx.fillText;
+          function texts(show) {
+            var at = [];
+            c.options.scaleShowValue = show;
+            ctx.fillText = function (t, x, y) { at.push([String(t), x, y]); return fillText.apply(this, arguments); };
+            c.draw();
+            ctx.fillText = fillText;
+            return at;
+          }
+          var plain = texts(false), shown = texts(true);
+          var zeros = function (at) { return at.filter(function (a) { return a[0] === '0'; }).length; };
+          var items = c.name === 'Bar' ? c.datasets[0].bars : c.datasets[0].points;
+          var x = c.scale.calculateX(2);
+          return {name: c.name, gap: items[1].value === null && !items[1].hasValue(),
+                  zeros: zeros(shown) - zeros(plain),
+                  marker: plain.some(function (a) { return a[0] === 'Peak 21' && Math.abs(a[1] - x) <= 9; })};
+        })())";
+        const QVariantMap drawn = Js(probe).toMap();
+        EXPECT_EQ(drawn["name"].toString(), view == 0 ? "Line" : "Bar");
+        EXPECT_TRUE(drawn["gap"].toBool()) << "view " << view;
+        EXPECT_EQ(drawn["zeros"].toInt(), 0) << "view " << view;  // no value 0 at the gap
+        EXPECT_TRUE(drawn["marker"].toBool()) << "view " << view;
         ExpectNoScriptErrors();
     }
 }

@@ -119,6 +119,12 @@ TEST(BucketPlan, ValuesOfARow) {
               (std::vector<uint32_t>{5, 0, 0, 2, 1, 9}));  // a negative count reads as 0
 }
 
+class CollectedCounts : public IRecordCountSink {
+  public:
+    void AddCounts(PassRecordCounts counts) override { all.push_back(std::move(counts)); }
+    std::vector<PassRecordCounts> all;
+};
+
 // One file with the tables of every counter type; the generic types share one table.
 class BothWays : public ::testing::Test {
   protected:
@@ -153,16 +159,47 @@ class BothWays : public ::testing::Test {
     }
     void TearDown() override { DestroyRecNetLocal(&local_); }
 
-    // The rows and steps of both ways; the pass must have answered.
+    // The records of each bucket the plan's pass counts, one statement per bucket.
+    std::vector<uint64_t> CountedByHand(const BucketPlan& plan) {
+        const std::string condition =
+            plan.pieces.parts.size() == 1 ? plan.pieces.parts[0].condition : plan.recordCondition;
+        std::vector<uint64_t> out;
+        for (const PlannedBucket& b : plan.buckets) {
+            std::vector<SqlRow> rows;
+            const std::string sql = "SELECT COUNT(*) FROM " + plan.pieces.table + " WHERE " +
+                                    condition + " AND " + plan.pieces.timeColumn + " BETWEEN '" +
+                                    SqlTimeText(b.from) + "' AND '" + SqlTimeText(b.to) + "'";
+            EXPECT_TRUE(ExecuteWithRetry(site_, plan.family, sql, rows, QueryHooks{}));
+            out.push_back(rows.empty() || rows[0].empty() ? 0 : static_cast<uint64_t>(rows[0][0]));
+        }
+        return out;
+    }
+
+    // The rows and steps of both ways; the pass must have answered. The pass that also counts
+    // the records of each bucket gives the same rows, and the counts a statement per bucket
+    // gives.
     void ExpectSameRows(const BucketPlan& plan, const std::string& what) {
         ASSERT_FALSE(plan.buckets.empty()) << what;
-        VectorSink perBucket, pass;
-        CountingProgress stepsA, stepsB;
+        VectorSink perBucket, pass, counting;
+        CountingProgress stepsA, stepsB, stepsC;
         ASSERT_EQ(RunPlan(site_, plan, QueryHooks{&stepsA, nullptr, &perBucket}), 1) << what;
         ASSERT_EQ(RunPlanBucketPass(site_, plan, QueryHooks{&stepsB, nullptr, &pass}),
                   BucketPassResult::kDone)
             << what;
+        CollectedCounts counts;
+        ASSERT_EQ(RunPlanBucketPass(
+                      site_, plan, QueryHooks{&stepsC, nullptr, &counting, nullptr, true, &counts}),
+                  BucketPassResult::kDone)
+            << what;
         EXPECT_EQ(stepsA.steps, stepsB.steps) << what;
+        EXPECT_EQ(stepsA.steps, stepsC.steps) << what;
+        ASSERT_EQ(perBucket.rows.size(), counting.rows.size()) << what;
+        for (size_t i = 0; i < counting.rows.size(); ++i)
+            EXPECT_EQ(perBucket.rows[i].values, counting.rows[i].values) << what << " row " << i;
+        ASSERT_EQ(counts.all.size(), 1u) << what;
+        EXPECT_EQ(counts.all[0].family, plan.family) << what;
+        EXPECT_EQ(counts.all[0].buckets.size(), plan.buckets.size()) << what;
+        EXPECT_EQ(counts.all[0].records, CountedByHand(plan)) << what;
         ASSERT_EQ(perBucket.rows.size(), pass.rows.size()) << what;
         bool anyValue = false;
         for (size_t i = 0; i < pass.rows.size(); ++i) {

@@ -9,6 +9,7 @@
 #include "query/ClosedDays.h"
 #include "query/Compare.h"
 #include "query/Coverage.h"
+#include "query/InsightRun.h"
 #include "query/Peak.h"
 #include "recnet/RecNet.h"
 #include "store/SiteRecord.h"
@@ -286,6 +287,71 @@ TEST_F(InsightsDb, CoverageOfAWeekCutToWorkingHoursAndAMonth) {
     ASSERT_TRUE(MeasureCoverage(params_, {site_}, {"shop"}, nullptr, nullptr, &cov));
     EXPECT_TRUE(cov.sites[0].partial);
     EXPECT_EQ(SqlTimeText(cov.sites[0].lastRecord), "2024-03-20 16:45:00");
+}
+
+// The coverage read from the report's own pass is the coverage measured on its own.
+TEST_F(InsightsDb, CoverageFromTheReportsPassEqualsItsOwnStatement) {
+    for (int range : {kReportDay, kReportWeek, kReportMonth}) {
+        for (const SYSTEMTIME& day : {Day(2024, 3, 19), Day(2024, 3, 20), Day(2024, 3, 22)}) {
+            params_.range = range;
+            params_.startDate = day;
+            ReportCoverage alone;
+            ASSERT_TRUE(MeasureCoverage(params_, {site_}, {"shop"}, nullptr, nullptr, &alone));
+            CCountTable people, threeD;
+            CReportTable report;
+            ReportInsights insights;
+            insights.hasCoverage = true;
+            ASSERT_EQ(RunReportWithInsights(params_, {site_}, {"shop"}, nullptr, nullptr, &insights,
+                                            {&people, &threeD, &report}),
+                      kQueryDone);
+            const ReportCoverage& fromPass = insights.coverage;
+            const std::string what =
+                "range " + std::to_string(range) + " day " + std::to_string(day.wDay);
+            ASSERT_EQ(fromPass.total.size(), alone.total.size()) << what;
+            for (size_t b = 0; b < alone.total.size(); ++b) {
+                EXPECT_EQ(fromPass.total[b].any, alone.total[b].any) << what << " " << b;
+                EXPECT_EQ(fromPass.total[b].present, alone.total[b].present) << what << " " << b;
+                EXPECT_EQ(fromPass.total[b].expected, alone.total[b].expected) << what << " " << b;
+            }
+            ASSERT_EQ(fromPass.sites.size(), 1u);
+            EXPECT_EQ(fromPass.sites[0].records, alone.sites[0].records) << what;
+            EXPECT_EQ(fromPass.sites[0].intervalSeconds, alone.sites[0].intervalSeconds) << what;
+            EXPECT_EQ(fromPass.sites[0].partial, alone.sites[0].partial) << what;
+            if (day.wDay == 20) {
+                EXPECT_EQ(fromPass.sites[0].intervalSeconds, 900) << what;
+            }
+        }
+    }
+}
+
+TEST(CoverageCounts, FinerPassBucketsAddUpIntoTheCoverageBuckets) {
+    const auto span = [](int h0, int m0, int h1, int m1) {
+        return tagDSSYSTIMEPERIOD{MakeSysTime(2024, 3, 20, h0, m0),
+                                  MakeSysTime(2024, 3, 20, h1, m1, 59)};
+    };
+    const std::vector<tagDSSYSTIMEPERIOD> hours = {span(8, 0, 8, 59), span(9, 0, 9, 59)};
+    PassRecordCounts pass;
+    pass.buckets = {span(8, 0, 8, 14),  span(8, 15, 8, 29), span(8, 30, 8, 44),
+                    span(8, 45, 8, 59), span(9, 0, 9, 29),  span(9, 30, 9, 59)};
+    pass.records = {1, 2, 3, 4, 5, 6};
+    SourceCounts counts;
+    ASSERT_TRUE(CountsFromPass(hours, pass, &counts));
+    EXPECT_EQ(counts, (SourceCounts{10, 11}));
+    // The same buckets: taken as they are.
+    PassRecordCounts same;
+    same.buckets = hours;
+    same.records = {7, 0};
+    ASSERT_TRUE(CountsFromPass(hours, same, &counts));
+    EXPECT_EQ(counts, (SourceCounts{7, 0}));
+    // A quarter missing, or a pass bucket across two hours: the pass cannot say.
+    PassRecordCounts gap = pass;
+    gap.buckets.erase(gap.buckets.begin() + 1);
+    gap.records.pop_back();
+    EXPECT_FALSE(CountsFromPass(hours, gap, &counts));
+    PassRecordCounts across;
+    across.buckets = {span(8, 0, 8, 29), span(8, 30, 9, 29), span(9, 30, 9, 59)};
+    across.records = {1, 1, 1};
+    EXPECT_FALSE(CountsFromPass(hours, across, &counts));
 }
 
 TEST_F(InsightsDb, AFailingSourceLeavesTheSiteUnmeasured) {

@@ -129,17 +129,29 @@ def site_coverage(db, ctype, buckets):
                        (col, table, col, cond), (first.strftime(FMT), last.strftime(FMT))).fetchall()
     cameras = [c for (c,) in con.execute("SELECT DISTINCT Camera FROM %s" % table)]
     latest = con.execute("SELECT MAX(%s) FROM %s WHERE 1%s" % (col, table, cond)).fetchone()[0]
+    # The interval: the first 16 records per camera in table order from the first rowid whose
+    # time is not before the period's start (the files are written in time order), those
+    # within the period.
+    check(con.execute("SELECT COUNT(*) FROM %s a JOIN %s b ON b.rowid=a.rowid+1 WHERE b.%s<a.%s" %
+                      (table, table, col, col)).fetchone()[0] == 0, db + ": written in time order")
+    start = con.execute("SELECT MIN(rowid) FROM %s WHERE %s>=?" % (table, col),
+                        (first.strftime(FMT),)).fetchone()[0]
+    sample = []
+    if start is not None:
+        sample = con.execute("SELECT Camera, %s FROM %s WHERE rowid>=?%s ORDER BY rowid LIMIT ?" %
+                             (col, table, cond), (start, 16 * len(cameras))).fetchall()
     con.close()
     times = collections.defaultdict(list)
     for cam, t in rows:
         times[cam].append(parse(t))
+    sampled = collections.defaultdict(list)
+    for cam, t in sample:
+        if first <= parse(t) <= last:
+            sampled[cam].append(parse(t))
     spacing, site_spacing = {}, collections.Counter()
-    for cam, ts in times.items():
+    for cam, ts in sampled.items():
         ts.sort()
-        # The camera's first day of records in the period.
-        day = [t for t in ts if t < ts[0] + dt.timedelta(days=1)]
-        c = collections.Counter(int((b - a).total_seconds()) for a, b in zip(day, day[1:])
-                                if b > a)
+        c = collections.Counter(int((b - a).total_seconds()) for a, b in zip(ts, ts[1:]) if b > a)
         site_spacing.update(c)
         if c:
             spacing[cam] = min(c, key=lambda d: (-c[d], d))

@@ -318,11 +318,13 @@
 }).call(this);
 
 /*
- * Report insights on the line chart (members the data file writes only when they are used):
+ * Report insights on the line and the bar chart (members the data file writes only when they
+ * are used):
  *   dataset.zlxDash  the series of a compared period: its line is dashed (its colours are
  *                    lighter in the data file already).
  *   null points      buckets without data: the line breaks there instead of joining the
- *                    points on either side, and no point is drawn.
+ *                    points on either side, and no point is drawn; a bar chart has no bar
+ *                    there (the library draws no bar without a value).
  *   option zlxMarker {index, text}: a dashed vertical line at that x, a small triangle on top
  *                    and the text beside it (the peak).
  * Series without these members are drawn by the library as before.
@@ -413,6 +415,13 @@
 		ctx.restore();
 	}
 
+	function drawMarkerOf(chart) {
+		var marker = chart.options.zlxMarker;
+		if (marker && marker.index >= 0 && marker.index < (chart.scale.valuesCount || 0)) {
+			drawMarker(chart, marker);
+		}
+	}
+
 	var insightDraw = Chart.types.Line.prototype.draw;
 	Chart.types.Line.prototype.draw = function () {
 		var own = [],
@@ -431,10 +440,15 @@
 			entry.dataset.strokeColor = entry.stroke;
 			drawLine(ctx, entry.dataset, width, entry.dash);
 		});
-		var marker = this.options.zlxMarker;
-		if (marker && marker.index >= 0 && marker.index < (this.scale.valuesCount || 0)) {
-			drawMarker(this, marker);
-		}
+		drawMarkerOf(this);
+		return result;
+	};
+
+	// The bar chart's marker stands at the middle of the bucket's group of bars.
+	var barInsightDraw = Chart.types.Bar.prototype.draw;
+	Chart.types.Bar.prototype.draw = function () {
+		var result = barInsightDraw.apply(this, arguments);
+		drawMarkerOf(this);
 		return result;
 	};
 }).call(this);

@@ -50,7 +50,6 @@ constexpr std::pair<int, unsigned> kCaptions[] = {
     {kWindowTitle, kStrAppCaption},
     {kIdStartTimeLabel, kStrStartTimeLabel},
     {kIdRangeLabel, kStrRangeLabel},
-    {kIdCompareLabel, kStrCompareLabel},
     {kIdDirectionLabel, kStrDirectionLabel},
     {kIdHeightLabel, kStrHeightLabel},
     {kIdPeriodLabel, kStrPeriodLabel},
@@ -122,9 +121,8 @@ void CReportDlg::BuildControls() {
     tree_ = Add(kIdTree, new CDragDropTreeCtrl(this));
     tree_->SetTreeParent(this);
 
-    for (int id :
-         {kIdCounterTypeLabel, kIdStartTimeLabel, kIdRangeLabel, kIdCompareLabel, kIdDirectionLabel,
-          kIdHeightLabel, kIdRegionLabel, kIdPeriodLabel, kIdQueueTypeLabel}) {
+    for (int id : {kIdCounterTypeLabel, kIdStartTimeLabel, kIdRangeLabel, kIdDirectionLabel,
+                   kIdHeightLabel, kIdRegionLabel, kIdPeriodLabel, kIdQueueTypeLabel}) {
         AddLabel(id);
     }
     AddLabel(kIdHeightTo)->setText(QString::fromUtf8(kResHeightTo));
@@ -206,22 +204,28 @@ void CReportDlg::BuildLayout() {
         b->setFixedWidth(qMax(36, b->fontMetrics().horizontalAdvance(QStringLiteral("+")) + 24));
         bottom->addWidget(b);
     }
+    // Small buttons: as wide as their texts, so that the tree keeps the left side narrow.
     for (QPushButton* b : {settings_, print_, export_}) bottom->addWidget(b);
     bottom->addStretch(1);
     left->addLayout(bottom);
 
     const auto label = [this](int id) { return Control(id); };
+    // The query row holds the Compare combo too at the window's least width: tighter spacing,
+    // and the combo's items say what it is without a label of their own.
     auto* row1 = new QHBoxLayout;
+    row1->setSpacing(4);
     row1->addWidget(label(kIdCounterTypeLabel));
     row1->addWidget(counterType_);
-    row1->addSpacing(16);
+    row1->addSpacing(6);
     row1->addWidget(label(kIdStartTimeLabel));
     row1->addWidget(pickerSlot_);
-    row1->addSpacing(16);
+    row1->addSpacing(6);
     row1->addWidget(label(kIdRangeLabel));
     for (QRadioButton* r : rangeButtons_) row1->addWidget(r);
+    row1->addSpacing(6);
+    row1->addWidget(compare_);
     row1->addStretch(1);
-    query_->setMinimumWidth(96);
+    query_->setMinimumWidth(80);
     row1->addWidget(query_);
 
     auto* row2 = new QHBoxLayout;
@@ -248,10 +252,6 @@ void CReportDlg::BuildLayout() {
     // The view switch under the result area, in one line with the buttons under the tree.
     auto* views = new QHBoxLayout;
     for (QPushButton* b : viewButtons_) views->addWidget(b);
-    // The comparison beside the views: the query row has no room left at the least width.
-    views->addSpacing(16);
-    views->addWidget(label(kIdCompareLabel));
-    views->addWidget(compare_);
     views->addStretch(1);
 
     auto* right = new QVBoxLayout;
@@ -426,6 +426,10 @@ void CReportDlg::SetCaptions() {
             button->setText(caption);
         }
     }
+    // The small buttons at the bottom left are as wide as their texts: the tree, not they,
+    // sets the width of the left side, and the query row keeps the rest.
+    for (QPushButton* b : {settings_, print_, export_})
+        if (b) b->setFixedWidth(qMax(48, b->fontMetrics().horizontalAdvance(b->text()) + 24));
 }
 
 void CReportDlg::SetDatePicker(std::unique_ptr<IDatePicker> picker) {

@@ -189,7 +189,7 @@ class CReportDlg : public QWidget {
     // The workbook (or, with `pdf`, the PDF report) of Document(); false when not written.
     bool ExportDocument(const std::string& file, bool pdf);
 
-    // Report insights (ReportDlgInsights.cpp): the Compare combo beside the views (its items
+    // Report insights (ReportDlgInsights.cpp): the Compare combo beside the range (its items
     // follow the range), the compared series, gaps and peak on the chart, the no-data marks
     // and compared columns in the table, the lines under the result.
     void BuildInsightControls();

@@ -1,4 +1,4 @@
-// The report window's insights: the Compare combo beside the view buttons, the compared period, the
+// The report window's insights: the Compare combo beside the range, the compared period, the
 // data gaps and the peak on the chart, the no-data marks and compared columns in the table and the
 // lines under the result (peak, peak hour, buckets without data, sites whose data ends early).
 #include <QComboBox>
@@ -42,6 +42,11 @@ void CReportDlg::FillCompareCombo() {
     // The choice is kept across ranges where it still exists (Day alone has the weekday).
     const int kept = ChosenCompareMode();
     compare_->clear();
+    // Named by the language's "Compare:" without its colon (no label beside it).
+    QString name = Str(kStrCompareLabel);
+    if (name.endsWith(QLatin1Char(':'))) name.chop(1);
+    compare_->setToolTip(name);
+    compare_->setAccessibleName(name);
     compare_->addItem(Str(kStrCompareNone), kCompareNone);
     compare_->addItem(Str(kStrComparePrevious), kComparePrevious);
     if (filters_.Range() == kRangeDay)
