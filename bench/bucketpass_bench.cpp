@@ -39,6 +39,8 @@
 
 extern char** environ;
 
+namespace zl {
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -280,7 +282,7 @@ std::string Ratios(const Timing& a, const Timing& b) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
     std::string dir;
     std::string shellPath = "sqlite3";
     std::string cli = (std::filesystem::path(argv[0]).parent_path() / "reporter-cli").string();
@@ -429,4 +431,10 @@ int main(int argc, char** argv) {
         std::printf("removed %s\n", dir.c_str());
     }
     return 0;
+}
+
+}  // namespace zl
+
+int main(int argc, char** argv) {
+    return zl::Main(argc, argv);
 }

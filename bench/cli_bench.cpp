@@ -37,6 +37,8 @@
 
 extern char** environ;
 
+namespace zl {
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -224,7 +226,7 @@ bool StartServer(Server* s, const std::vector<std::string>& roots, const std::st
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     std::string dir, shellProgram = "sqlite3";
     std::string cli = std::filesystem::path(argv[0]).parent_path() / "reporter-cli";
@@ -413,4 +415,10 @@ int main(int argc, char** argv) {
     }
     if (!keep) std::filesystem::remove_all(dir);
     return 0;
+}
+
+}  // namespace zl
+
+int main(int argc, char** argv) {
+    return zl::Main(argc, argv);
 }

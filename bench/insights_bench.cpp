@@ -20,6 +20,8 @@
 #include "query/QueryRun.h"
 #include "query/SiteConnect.h"
 
+namespace zl {
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -63,7 +65,7 @@ double Time(const SiteRecord& site, const QueryParams& params, CompareMode mode,
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
     std::string cache = "/tmp/zl-insights-bench";
     int repeat = 5;
     std::string onlyIndex, onlySite;  // empty: both
@@ -132,4 +134,10 @@ int main(int argc, char** argv) {
     }
     std::printf("goals: compare <= 2.20x the plain report, coverage <= +20 %%\n");
     return 0;
+}
+
+}  // namespace zl
+
+int main(int argc, char** argv) {
+    return zl::Main(argc, argv);
 }

@@ -9,6 +9,8 @@
 
 #include "base/Profile.h"
 
+namespace zl {
+
 namespace {
 
 constexpr int kSections = 200;
@@ -73,5 +75,7 @@ void BM_ProfileLoadReadSave(benchmark::State& state) {
 BENCHMARK(BM_ProfileLoadReadSave)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+}  // namespace zl
 
 BENCHMARK_MAIN();

@@ -18,6 +18,8 @@
 #include "UserStore.h"
 #include "recnet/RecNet.h"
 
+namespace zl {
+
 namespace {
 
 constexpr int kDays = 30;
@@ -98,7 +100,7 @@ double MedianMicros(int iterations, Exec exec) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
     int iterations = 300;
     bool index = true;
     for (int i = 1; i < argc; ++i) {
@@ -160,4 +162,10 @@ int main(int argc, char** argv) {
     server.Stop();
     std::system(("rm -rf '" + root + "'").c_str());
     return 0;
+}
+
+}  // namespace zl
+
+int main(int argc, char** argv) {
+    return zl::Main(argc, argv);
 }

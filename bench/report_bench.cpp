@@ -23,6 +23,8 @@
 #include "query/QueryWorker.h"
 #include "query/SiteConnect.h"
 
+namespace zl {
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -80,7 +82,7 @@ double TimeShell(const std::string& shellPath, const std::string& db, const std:
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
     std::string cache = "/tmp/zl-report-bench";
     std::string shellPath = "sqlite3";
     int repeat = 3;
@@ -152,4 +154,10 @@ int main(int argc, char** argv) {
         server->Stop();
     }
     return 0;
+}
+
+}  // namespace zl
+
+int main(int argc, char** argv) {
+    return zl::Main(argc, argv);
 }

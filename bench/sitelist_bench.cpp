@@ -9,6 +9,8 @@
 
 #include "store/SiteListStore.h"
 
+namespace zl {
+
 namespace {
 
 constexpr int kSites = 200;
@@ -42,7 +44,7 @@ double Seconds(std::chrono::steady_clock::duration d) {
 
 }  // namespace
 
-int main() {
+int Main() {
     std::string folder = (std::filesystem::temp_directory_path() / "zl_bench_XXXXXX").string();
     if (!::mkdtemp(folder.data())) {
         std::perror("mkdtemp");
@@ -76,4 +78,10 @@ int main() {
         "(%.1f%% of the 1 s budget, best of %d)\n",
         kSites, kCameraSlots, static_cast<uintmax_t>(size), best * 1000.0, best * 100.0, kRounds);
     return 0;
+}
+
+}  // namespace zl
+
+int main() {
+    return zl::Main();
 }

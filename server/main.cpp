@@ -21,6 +21,8 @@
 #include "base/ProgramFolder.h"
 #include "base/Version.h"
 
+namespace zl {
+
 namespace {
 
 void Usage() {
@@ -54,7 +56,7 @@ int WaitForStopSignal(const sigset_t& signals) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
     std::string configPath;
     std::string addUser, removeUser;
     bool check = false;
@@ -151,4 +153,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "recnetd: %s received, stopping\n", strsignal(received));
     server.Stop();
     return 0;
+}
+
+}  // namespace zl
+
+int main(int argc, char** argv) {
+    return zl::Main(argc, argv);
 }

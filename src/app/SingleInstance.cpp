@@ -8,6 +8,8 @@
 #include <QLocalSocket>
 #include <QThread>
 
+namespace zl {
+
 namespace {
 
 constexpr char kActivate[] = "activate\n";
@@ -74,3 +76,5 @@ bool SingleInstance::ActivateRunning(int timeoutMs) {
     }
     return false;
 }
+
+}  // namespace zl

@@ -11,6 +11,8 @@
 
 class QLocalServer;
 
+namespace zl {
+
 class SingleInstance : public QObject {
     Q_OBJECT
 
@@ -40,3 +42,5 @@ class SingleInstance : public QObject {
     QLockFile lock_;
     std::unique_ptr<QLocalServer> server_;
 };
+
+}  // namespace zl

@@ -13,6 +13,8 @@
 #include "store/SettingsFile.h"
 #include "ui/reportwin/CReportDlg.h"
 
+namespace zl {
+
 namespace {
 
 // The browser engine that shows the chart refuses to start its sandbox for root; run as root
@@ -24,7 +26,7 @@ void PrepareBrowserEngine() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
     // Answered before anything needs a display.
     if (zl::AsksForVersion(std::vector<std::string>(argv + 1, argv + argc))) {
         std::fputs(zl::VersionText("zelkoReporter").c_str(), stdout);
@@ -65,4 +67,10 @@ int main(int argc, char** argv) {
         result = app.exec();
     }
     return result;
+}
+
+}  // namespace zl
+
+int main(int argc, char** argv) {
+    return zl::Main(argc, argv);
 }

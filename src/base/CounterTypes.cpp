@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+namespace zl {
+
 namespace {
 
 struct TypeRow {
@@ -57,3 +59,5 @@ std::string DatabasePathOfType(const std::string& path, int code) {
     if (!IsValidCounterType(code)) return root;
     return AppendRelativePath(root, CounterTypeRelativePath(code));
 }
+
+}  // namespace zl

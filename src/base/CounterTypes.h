@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace zl {
+
 enum CounterTypeCode {
     kPeople2D = 1,
     kPeople3D = 2,
@@ -40,3 +42,5 @@ std::string AppendRelativePath(const std::string& base, const std::string& relat
 // A database file (".db") is cut twice (file name, type folder); then the type's relative
 // path is appended for codes 1..7.
 std::string DatabasePathOfType(const std::string& path, int code);
+
+}  // namespace zl

@@ -8,6 +8,8 @@
 
 #include "base/Profile.h"
 
+namespace zl {
+
 namespace {
 
 // Read-modify-write of one file by two threads must not lose either change.
@@ -100,3 +102,5 @@ int WritePrivateProfileStringA(const char* section, const char* key, const char*
     }
     return profile.Save() ? 1 : 0;
 }
+
+}  // namespace zl

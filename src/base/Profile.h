@@ -105,8 +105,6 @@ class ProfileFile {
     std::string loadError_;
 };
 
-}  // namespace zl
-
 // The private-profile API on top of ProfileFile, one file access per call, as the system's
 // callers use it. Buffers receive at most size - 1 characters and a terminating zero; the
 // result is the number of characters copied. A null key lists the section's keys, a null
@@ -117,3 +115,5 @@ unsigned GetPrivateProfileIntA(const char* section, const char* key, int def, co
 // A null value deletes the key, a null key deletes the section. 1 on success, 0 on failure.
 int WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                const char* file);
+
+}  // namespace zl

@@ -7,6 +7,8 @@
 
 #include "base/CivilDays.h"
 
+namespace zl {
+
 namespace {
 
 using zl::DaysFromCivil;
@@ -187,3 +189,5 @@ std::string FormatSqlTime(const SYSTEMTIME& t) {
                   t.wHour, t.wMinute, t.wSecond);
     return buf;
 }
+
+}  // namespace zl

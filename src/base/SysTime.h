@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace zl {
+
 struct SYSTEMTIME {
     uint16_t wYear = 0;
     uint16_t wMonth = 0;
@@ -56,3 +58,5 @@ int IntersectSysTime(tagDSSYSTIMEPERIOD& out, const tagDSSYSTIMEPERIOD& a,
 std::string FormatSTTIME(const SYSTEMTIME& t);
 // 'YYYY-MM-DD hh:mm:ss', the form counting databases store and SQL compares.
 std::string FormatSqlTime(const SYSTEMTIME& t);
+
+}  // namespace zl

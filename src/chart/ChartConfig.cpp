@@ -4,6 +4,8 @@
 
 #include "chart/HtmlChart.h"
 
+namespace zl {
+
 namespace {
 
 // Pairs beyond the four of a record (series 8..63) have no settings of their own; they keep
@@ -127,3 +129,5 @@ void ApplyChartSettings(CHtmlChart& chart, const ChartSettings& settings, const 
     }
     chart.Redraw();
 }
+
+}  // namespace zl

@@ -8,6 +8,8 @@
 
 #include "store/ChartSettingsStore.h"
 
+namespace zl {
+
 class CHtmlChart;
 
 // The main window's selections that the chart configuration reads.
@@ -42,3 +44,5 @@ void ApplyChartSettings(CHtmlChart& chart, const ChartSettings& settings,
 // and the y unit from IString::Instance() (ChartStoreConfig.cpp, needs zl::store).
 void ApplyChartSettingsFromStore(CHtmlChart& chart, const ChartSelection& selection,
                                  std::array<int, 10>* lineVisible);
+
+}  // namespace zl

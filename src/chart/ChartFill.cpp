@@ -5,6 +5,8 @@
 
 #include "chart/HtmlChart.h"
 
+namespace zl {
+
 std::string ChartXLabel(const CountRecord& r, int queryRange) {
     char buf[16];
     if (queryRange == kRangeDay) {
@@ -55,3 +57,5 @@ uint32_t FillChart(CHtmlChart& chart, const std::vector<CountRecord>& records, i
     chart.SetYMax(static_cast<double>(std::max<uint32_t>(chartMax, 50)));
     return chartMax;
 }
+
+}  // namespace zl

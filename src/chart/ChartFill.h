@@ -8,6 +8,8 @@
 
 #include "query/CountTable.h"
 
+namespace zl {
+
 class CHtmlChart;
 
 // The x label of a bucket: for a Day result "%02d" of the start hour, or "%02d:%02d" (hour,
@@ -23,3 +25,5 @@ int ChartSeriesOfType(int counterType, int heightClass);
 // Returns chartMax, the largest value added (0 for no records).
 uint32_t FillChart(CHtmlChart& chart, const std::vector<CountRecord>& records, int counterType,
                    int heightClass, int queryRange);
+
+}  // namespace zl

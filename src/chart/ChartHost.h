@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace zl {
+
 class IChartHost {
   public:
     virtual ~IChartHost() = default;
@@ -15,3 +17,5 @@ class IChartHost {
     // Writes what the browser shows as a 24-bit bitmap file; false when nothing was written.
     virtual bool SaveBitmap(const std::string& path) = 0;
 };
+
+}  // namespace zl

@@ -7,6 +7,8 @@
 #include "store/IString.h"
 #include "store/InsightStringIds.h"
 
+namespace zl {
+
 void ApplyChartInsights(CHtmlChart& chart, int series, const ChartInsightData& data) {
     const size_t rows = chart.Series(0).points.size();
     // A line breaks there, a bar chart has no bar there (not a bar of 0).
@@ -62,3 +64,5 @@ ChartInsightData ChartInsightsOf(const ReportInsights& insights,
     }
     return d;
 }
+
+}  // namespace zl

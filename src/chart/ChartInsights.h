@@ -7,6 +7,8 @@
 
 #include "query/InsightRun.h"
 
+namespace zl {
+
 class CHtmlChart;
 
 struct ChartInsightData {
@@ -28,3 +30,5 @@ void ApplyChartInsights(CHtmlChart& chart, int series, const ChartInsightData& d
 // volume's peak where there is one).
 ChartInsightData ChartInsightsOf(const ReportInsights& insights,
                                  const std::vector<CountRecord>& rows);
+
+}  // namespace zl

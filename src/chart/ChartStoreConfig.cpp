@@ -4,6 +4,8 @@
 #include "store/IString.h"
 #include "store/StringIds.h"
 
+namespace zl {
+
 void ApplyChartSettingsFromStore(CHtmlChart& chart, const ChartSelection& selection,
                                  std::array<int, 10>* lineVisible) {
     ChartSettings settings;
@@ -11,3 +13,5 @@ void ApplyChartSettingsFromStore(CHtmlChart& chart, const ChartSelection& select
     const char* unit = IString::Instance()->LoadStringA(kStrYUnitSeconds);
     ApplyChartSettings(chart, settings, selection, unit ? unit : "", lineVisible);
 }
+
+}  // namespace zl

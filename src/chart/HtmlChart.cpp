@@ -11,6 +11,8 @@
 #include "chart/LoadData.h"
 #include "chart/PageFolder.h"
 
+namespace zl {
+
 namespace {
 
 std::string CurrentFolder() {
@@ -237,3 +239,5 @@ bool CHtmlChart::WritePage() {
     if (anySeries && host_) host_->Navigate(PageUrl());
     return true;
 }
+
+}  // namespace zl

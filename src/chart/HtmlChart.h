@@ -12,6 +12,8 @@
 
 #include "store/ChartSettingsStore.h"  // COLORREF
 
+namespace zl {
+
 class IChartHost;
 
 constexpr int kChartSeriesCount = 64;
@@ -145,3 +147,5 @@ class CHtmlChart {
     bool ownsFolder_ = false;  // created by us: removed at destruction
     int pageFilesWritten_ = 0;
 };
+
+}  // namespace zl

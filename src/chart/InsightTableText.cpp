@@ -2,6 +2,8 @@
 
 #include "query/InsightText.h"
 
+namespace zl {
+
 void AddInsightColumns(ReportTableText& text, const std::vector<CountRecord>& records,
                        const std::array<int, 10>& lineVisible, const ReportInsights& insights,
                        const InsightTableTexts& texts) {
@@ -48,3 +50,5 @@ void AddInsightColumns(ReportTableText& text, const std::vector<CountRecord>& re
         for (size_t k = 0; k < shown.size(); ++k) totals.push_back(ChangeText(now[k], before[k]));
     }
 }
+
+}  // namespace zl

@@ -9,6 +9,8 @@
 #include "chart/ReportTableText.h"
 #include "query/InsightRun.h"
 
+namespace zl {
+
 struct InsightTableTexts {
     std::string noDataMark;       // "–"
     std::string comparedCaption;  // "%1 (before)"
@@ -20,3 +22,5 @@ struct InsightTableTexts {
 void AddInsightColumns(ReportTableText& text, const std::vector<CountRecord>& records,
                        const std::array<int, 10>& lineVisible, const ReportInsights& insights,
                        const InsightTableTexts& texts);
+
+}  // namespace zl

@@ -5,6 +5,8 @@
 
 #include "chart/HtmlChart.h"
 
+namespace zl {
+
 std::string JsStringEscape(const std::string& text) {
     std::string out;
     out.reserve(text.size() + 8);
@@ -171,3 +173,5 @@ std::string BuildLoadData(const CHtmlChart& chart, bool* anySeries) {
     if (anySeries) *anySeries = last >= 0;
     return out;
 }
+
+}  // namespace zl

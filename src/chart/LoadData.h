@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace zl {
+
 class CHtmlChart;
 
 // The file's text, every line ending in CR LF. Only series that have points and are enabled
@@ -17,3 +19,5 @@ std::string JsStringEscape(const std::string& text);
 
 // A point value as the page gets it: rounded to a whole number, halves away from zero.
 std::string FormatPointValue(double value);
+
+}  // namespace zl

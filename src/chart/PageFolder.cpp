@@ -11,6 +11,8 @@
 #include "base/AtomicFile.h"
 #include "chart/PageResources.h"
 
+namespace zl {
+
 const char* const kChartHtmlFile = "ZLXChart.html";
 const char* const kChartLibFile = "ZLXChart.js";
 const char* const kChartPageFile = "ZLXChart1.js";
@@ -94,3 +96,5 @@ std::string PageUrlOf(const std::string& folder) {
     }
     return out;
 }
+
+}  // namespace zl

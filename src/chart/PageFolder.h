@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace zl {
+
 // File names inside the page folder.
 extern const char* const kChartHtmlFile;  // "ZLXChart.html"
 extern const char* const kChartLibFile;   // "ZLXChart.js"
@@ -24,3 +26,5 @@ void RemovePageFiles(const std::string& folder, bool removeFolder);
 std::string PageUrlOf(const std::string& folder);
 // `path` with every '\' turned into '/', and without trailing separators (except a lone "/").
 std::string NormalizeFolder(const std::string& path);
+
+}  // namespace zl

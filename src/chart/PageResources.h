@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string>
 
+namespace zl {
+
 struct EmbeddedFile {
     const char* name;
     const unsigned char* data;
@@ -17,3 +19,5 @@ extern const size_t kChartPageFiles_count;
 
 // The page file of that name, or null.
 const EmbeddedFile* FindChartPageFile(const std::string& name);
+
+}  // namespace zl

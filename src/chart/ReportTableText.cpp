@@ -5,6 +5,8 @@
 
 #include "query/ReportColumns.h"
 
+namespace zl {
+
 namespace {
 
 std::string TimeText(int year, int month, int day, int hour, int minute, int second) {
@@ -59,3 +61,5 @@ ReportTableText BuildReportTableText(const std::vector<CountRecord>& records,
     }
     return table;
 }
+
+}  // namespace zl

@@ -10,6 +10,8 @@
 #include "query/CountTable.h"
 #include "store/ChartSettingsStore.h"
 
+namespace zl {
+
 // The main window's selections that decide the columns.
 struct ColumnSelection {
     int counterType = 1;
@@ -40,3 +42,5 @@ ReportTableText BuildReportTableText(const std::vector<CountRecord>& records,
                                      const LineStyleRecord& line, const ColumnSelection& sel,
                                      const std::array<int, 10>& lineVisible,
                                      const std::string& totalsCaption);
+
+}  // namespace zl

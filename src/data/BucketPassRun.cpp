@@ -4,6 +4,8 @@
 #include "recnet/RecNet.h"
 #include "store/SiteRecord.h"
 
+namespace zl {
+
 using zl::recnet::BucketPass;
 using zl::recnet::BucketPassResult;
 using zl::recnet::BucketRows;
@@ -80,3 +82,5 @@ BucketPassResult RunPlanBucketPass(const SiteRecord& site, const BucketPlan& pla
     if (counting) hooks.counts->AddCounts(std::move(counts));
     return BucketPassResult::kDone;
 }
+
+}  // namespace zl

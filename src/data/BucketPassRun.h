@@ -9,6 +9,8 @@
 #include "recnet/BucketPass.h"
 #include "recnet/RecNetBucketPass.h"
 
+namespace zl {
+
 struct SiteRecord;
 
 // The handle a plan's run uses when it offers the bucket pass, else null.
@@ -23,3 +25,5 @@ RecNetBucketPass* BucketPassHandle(const SiteRecord& site, QueryFamily family);
 // ends with kFailed when given up.
 zl::recnet::BucketPassResult RunPlanBucketPass(const SiteRecord& site, const BucketPlan& plan,
                                                const QueryHooks& hooks);
+
+}  // namespace zl

@@ -4,6 +4,8 @@
 
 #include "data/QueryHooks.h"
 
+namespace zl {
+
 namespace {
 
 size_t PartsRun(const BucketPlan& plan) {
@@ -73,3 +75,5 @@ void DeliverRow(const BucketPlan& plan, const PlannedBucket& bucket, const SqlRo
     if (sink && ValuesOfRow(plan, row, &v))
         sink->AddRow(bucket.from, bucket.to, v.values, v.count, plan.kind);
 }
+
+}  // namespace zl

@@ -14,6 +14,8 @@
 #include "data/SqlText.h"
 #include "recnet/BucketPass.h"
 
+namespace zl {
+
 class IRowSink;
 
 // One bucket of a run.
@@ -72,3 +74,5 @@ bool ValuesOfRow(const BucketPlan& plan, const SqlRow& row, RowValues* out);
 // ValuesOfRow, and the row to the sink (when there is one and the row gives a result row).
 void DeliverRow(const BucketPlan& plan, const PlannedBucket& bucket, const SqlRow& row,
                 IRowSink* sink);
+
+}  // namespace zl

@@ -9,6 +9,8 @@
 #include "recnet/RecNet.h"
 #include "store/SiteRecord.h"
 
+namespace zl {
+
 namespace {
 
 bool AnyCameraInUse(const SiteRecord& site) {
@@ -69,3 +71,5 @@ int GetDayMarks(const std::vector<SiteRecord>& sites, const SYSTEMTIME& first, b
     for (int i = 0; i < kDayMarkCount; ++i) marked += flags[i];
     return marked;
 }
+
+}  // namespace zl

@@ -7,6 +7,8 @@
 
 #include "base/SysTime.h"
 
+namespace zl {
+
 struct SiteRecord;
 
 constexpr int kDayMarkCount = 42;
@@ -33,3 +35,5 @@ std::string DayMarkLocalPath(const std::string& localDB, int counterType, int qu
 
 int GetDayMarks(const std::vector<SiteRecord>& sites, const SYSTEMTIME& first, bool peopleMode,
                 int counterType, int lastTableKind, uint8_t flags[kDayMarkCount]);
+
+}  // namespace zl

@@ -2,6 +2,8 @@
 #include "base/ReportPeriods.h"
 #include "data/SqlBuilders.h"
 
+namespace zl {
+
 std::vector<tagDSSYSTIMEPERIOD> ReportBuckets(int range, const SYSTEMTIME& date, int periodMinutes,
                                               const WorkingHourTable& hours) {
     switch (range) {
@@ -16,3 +18,5 @@ std::vector<tagDSSYSTIMEPERIOD> ReportBuckets(int range, const SYSTEMTIME& date,
             return {};
     }
 }
+
+}  // namespace zl

@@ -9,6 +9,8 @@
 #include "store/SiteRecord.h"
 #include "store/StringIds.h"
 
+namespace zl {
+
 namespace {
 
 constexpr int kSilentAttempts = 3;
@@ -127,3 +129,5 @@ int ConnectOwnClient(RecNetClient** handle, const SiteRecord& site) {
 void ReleaseOwnClient(RecNetClient** handle) {
     if (*handle != nullptr) RecNetClose(handle);
 }
+
+}  // namespace zl

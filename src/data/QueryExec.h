@@ -8,6 +8,8 @@
 
 #include "data/QueryHooks.h"
 
+namespace zl {
+
 struct SiteRecord;
 class RecNetClient;
 
@@ -60,3 +62,5 @@ std::string FailureMessage(const SiteRecord& site);
 int ConnectOwnClient(RecNetClient** handle, const SiteRecord& site);
 // Close and destroy a client made by ConnectOwnClient; the handle becomes null.
 void ReleaseOwnClient(RecNetClient** handle);
+
+}  // namespace zl

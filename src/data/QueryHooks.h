@@ -9,6 +9,8 @@
 
 #include "base/SysTime.h"
 
+namespace zl {
+
 // The progress display of a running query. The engine steps it after every hour (Day) or day
 // (Week, Month) of a report and stops when it answers false.
 class IQueryProgress {
@@ -72,3 +74,5 @@ struct QueryHooks {
     // When set, the bucket pass also counts the records of each bucket and hands them here.
     IRecordCountSink* counts = nullptr;
 };
+
+}  // namespace zl

@@ -7,6 +7,8 @@
 #include "recnet/RecNet.h"
 #include "store/SiteRecord.h"
 
+namespace zl {
+
 namespace {
 
 constexpr const char* kMainFile = "QueueLengthMonitoring.db";
@@ -98,3 +100,5 @@ void RefreshQueueSites(std::vector<SiteRecord>& sites, int counterType, int meas
         if (OpenQueueDatabase(measure, copy) == 1) entry = copy;
     }
 }
+
+}  // namespace zl

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace zl {
+
 struct SiteRecord;
 
 // Opens the site's handle on the database of queue measure 0..3 (0 and 3 the waiting file, 1
@@ -32,3 +34,5 @@ std::string QueueSiteFile(const std::string& localDB, int measure);
 // The path of the measure's file for a site path (a folder, or a database file of the queue
 // folder); empty for a measure outside 0..3.
 std::string QueueDatabasePath(const std::string& path, int measure);
+
+}  // namespace zl

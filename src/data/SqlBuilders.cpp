@@ -6,6 +6,8 @@
 #include "data/SqlText.h"
 #include "store/SiteRecord.h"
 
+namespace zl {
+
 using zl::recnet::BucketPassResult;
 
 namespace {
@@ -149,3 +151,5 @@ int RunGenericSite(SiteRecord site, const GenericRunParams& params, const QueryH
     if (ownClient) ReleaseOwnClient(&site.clientOther);
     return ok;
 }
+
+}  // namespace zl

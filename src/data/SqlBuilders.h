@@ -16,6 +16,8 @@
 #include "data/QueryExec.h"
 #include "data/QueryHooks.h"
 
+namespace zl {
+
 struct SiteRecord;
 
 // The range of a report: also the kind of every row it makes.
@@ -86,3 +88,5 @@ struct GenericRunParams {
 // A site without such cameras, or a run with nothing to select (an access counter without a
 // region), sends nothing and answers 1. Answers what the builder answered otherwise.
 int RunGenericSite(SiteRecord site, const GenericRunParams& params, const QueryHooks& hooks);
+
+}  // namespace zl

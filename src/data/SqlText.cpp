@@ -6,6 +6,8 @@
 #include "base/CounterTypes.h"
 #include "store/SiteRecord.h"
 
+namespace zl {
+
 namespace {
 
 std::string Num(int v) {
@@ -209,3 +211,5 @@ std::string GenericFilter(const std::string& cameraFilter, int counterType, int 
     }
     return s + ")";
 }
+
+}  // namespace zl

@@ -10,6 +10,8 @@
 #include "base/SysTime.h"
 #include "recnet/BucketPass.h"
 
+namespace zl {
+
 struct SiteRecord;
 
 // '%04d-%02d-%02d %02d:%02d:%02d' of the time (no quotes).
@@ -75,3 +77,5 @@ std::string GenericFilter(const std::string& cameraFilter, int counterType, int 
 std::vector<int> NormalizedRegions(const std::vector<int>& regions);
 // The region numbers (index + 1) whose flag is non-zero, from the window's ten region flags.
 std::vector<int> RegionsFromFlags(const int* flags, int count);
+
+}  // namespace zl

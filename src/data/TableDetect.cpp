@@ -6,6 +6,8 @@
 
 #include "recnet/RecNet.h"
 
+namespace zl {
+
 namespace {
 
 bool ContainsNoCase(const std::string& text, const char* word) {
@@ -53,3 +55,5 @@ int DetectTableKind(RecNetLocal* db, bool peopleMode) {
         return kTableNone;
     return ctx.kind;
 }
+
+}  // namespace zl

@@ -1,6 +1,8 @@
 // Which kind of record table a local counting database holds, from its catalogue.
 #pragma once
 
+namespace zl {
+
 class RecNetLocal;
 
 // Table kinds: what the camera discovery and the day marks choose their table by.
@@ -21,3 +23,5 @@ int TableKindOfName(const char* tableName, bool peopleMode);
 // query fails or no table is a record table (an empty database holds no record table, whatever
 // an earlier detection found).
 int DetectTableKind(RecNetLocal* db, bool peopleMode);
+
+}  // namespace zl

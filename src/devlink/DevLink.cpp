@@ -19,6 +19,8 @@
 #include "devlink/HostLookup.h"
 #include "devlink/Watchdog.h"
 
+namespace zl {
+
 namespace {
 
 // Cameras beyond the 64 slots of a site cannot be shown; a larger count is capped.
@@ -239,3 +241,5 @@ void DestroyDevLink(DevLink** handle) {
     delete *handle;
     *handle = nullptr;
 }
+
+}  // namespace zl

@@ -2,6 +2,8 @@
 // Results are ints: 1 success, 0 failure.
 #pragma once
 
+namespace zl {
+
 class DevLink {
   public:
     virtual ~DevLink() = default;
@@ -16,3 +18,5 @@ class DevLink {
 
 DevLink* CreateDevLink();
 void DestroyDevLink(DevLink** handle);
+
+}  // namespace zl

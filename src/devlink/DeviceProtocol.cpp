@@ -3,6 +3,8 @@
 #include <climits>
 #include <nlohmann/json.hpp>
 
+namespace zl {
+
 namespace devproto {
 
 namespace {
@@ -189,3 +191,5 @@ std::string ErrorJson(std::string_view message) {
 }
 
 }  // namespace devproto
+
+}  // namespace zl

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+namespace zl {
+
 namespace devproto {
 
 constexpr int kProtocolVersion = 1;
@@ -57,3 +59,5 @@ std::string CountsJson(const CountsInfo& counts, std::string_view fromWire,
 std::string ErrorJson(std::string_view message);
 
 }  // namespace devproto
+
+}  // namespace zl

@@ -10,6 +10,8 @@
 #include <mutex>
 #include <thread>
 
+namespace zl {
+
 namespace {
 
 struct Lookup {
@@ -69,3 +71,5 @@ std::string LookUpHost(const std::string& host, int timeOutMs) {
         return {};
     return lookup->address;
 }
+
+}  // namespace zl

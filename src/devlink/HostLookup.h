@@ -4,6 +4,10 @@
 
 #include <string>
 
+namespace zl {
+
 // Returns the numeric address of a host name or address text (IPv4 preferred when the name has
 // both), or "" when it cannot be found within timeOutMs.
 std::string LookUpHost(const std::string& host, int timeOutMs);
+
+}  // namespace zl

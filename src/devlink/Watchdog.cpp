@@ -1,5 +1,7 @@
 #include "devlink/Watchdog.h"
 
+namespace zl {
+
 Watchdog::Watchdog(std::function<void()> action) : action_(std::move(action)) {}
 
 Watchdog::~Watchdog() {
@@ -45,3 +47,5 @@ void Watchdog::Run() {
         }
     }
 }
+
+}  // namespace zl

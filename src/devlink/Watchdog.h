@@ -9,6 +9,8 @@
 #include <mutex>
 #include <thread>
 
+namespace zl {
+
 class Watchdog {
   public:
     using Clock = std::chrono::steady_clock;
@@ -35,3 +37,5 @@ class Watchdog {
     Clock::time_point deadline_;
     std::thread thread_;
 };
+
+}  // namespace zl

@@ -5,6 +5,8 @@
 
 #include "base/AtomicFile.h"
 
+namespace zl {
+
 namespace {
 
 constexpr size_t kFileHeaderSize = 14;
@@ -94,3 +96,5 @@ bool WriteBmp24(const std::string& path, const ImageView& image, std::string* er
     return zl::WriteFileAtomically(
         target, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), error);
 }
+
+}  // namespace zl

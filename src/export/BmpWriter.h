@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace zl {
+
 enum class PixelLayout {
     kRgb24,   // 3 bytes per pixel: red, green, blue
     kBgra32,  // 4 bytes per pixel: blue, green, red, alpha (a 32-bit ARGB word, little-endian)
@@ -33,3 +35,5 @@ std::vector<uint8_t> EncodeBmp24(const ImageView& image);
 // why) when the image is empty or the file cannot be written; an old file then stays as it was.
 // '\' in the path is taken as a folder separator.
 bool WriteBmp24(const std::string& path, const ImageView& image, std::string* error = nullptr);
+
+}  // namespace zl

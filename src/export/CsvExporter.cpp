@@ -5,6 +5,8 @@
 
 #include "base/AtomicFile.h"
 
+namespace zl {
+
 namespace {
 
 void AppendTime(std::string& out, const RowTime& t) {
@@ -81,3 +83,5 @@ int CCsvExporter::Export(const std::string& path, const std::string& siteName,
     if (rows.empty()) return 1;
     return zl::WriteFileAtomically(path, Format(siteName, rows, columns), error) ? 1 : 0;
 }
+
+}  // namespace zl

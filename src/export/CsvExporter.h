@@ -4,6 +4,8 @@
 
 #include "export/Exporter.h"
 
+namespace zl {
+
 class CCsvExporter : public CExporter {
   public:
     static CCsvExporter* Instance();
@@ -20,3 +22,5 @@ class CCsvExporter : public CExporter {
 // A CSV field: quoted (with inner quotes doubled) when it holds a comma, a double quote or a
 // line break; unchanged otherwise.
 std::string CsvField(const std::string& text);
+
+}  // namespace zl

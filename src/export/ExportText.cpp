@@ -3,6 +3,8 @@
 #include "store/IString.h"
 #include "store/StringIds.h"
 
+namespace zl {
+
 namespace {
 
 // The first "%s" of a language text becomes `value`; other characters stay as they are, so a
@@ -21,3 +23,5 @@ std::string FailureText(unsigned id, const std::string& file, const std::string&
         text += "\n" + Fill(IString::Instance()->LoadStringA(kStrFailureReason), reason);
     return text;
 }
+
+}  // namespace zl

@@ -2,6 +2,8 @@
 
 #include <ctime>
 
+namespace zl {
+
 std::string CExporter::ReportTime() const {
     if (!reportTime_.empty()) return reportTime_;
     std::time_t now = std::time(nullptr);
@@ -32,3 +34,5 @@ RowTime RowFrom(const CountRecord& r) {
 RowTime RowTo(const CountRecord& r) {
     return {r.toYear, r.toMonth, r.toDay, r.toHour, r.toMinute, r.toSecond};
 }
+
+}  // namespace zl

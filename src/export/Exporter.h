@@ -8,6 +8,8 @@
 
 #include "query/CountTable.h"
 
+namespace zl {
+
 class CExporter {
   public:
     virtual ~CExporter() = default;
@@ -44,3 +46,5 @@ struct RowTime {
 };
 RowTime RowFrom(const CountRecord& r);
 RowTime RowTo(const CountRecord& r);
+
+}  // namespace zl

@@ -5,6 +5,8 @@
 
 #include "export/Exporter.h"
 
+namespace zl {
+
 namespace {
 
 using nlohmann::json;
@@ -108,3 +110,5 @@ bool ReportDocumentFromJson(const std::string& text, ReportDocument* d, std::str
     }
     return true;
 }
+
+}  // namespace zl

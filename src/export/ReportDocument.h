@@ -8,6 +8,8 @@
 
 #include "query/CountTable.h"
 
+namespace zl {
+
 struct ReportQueryItem {
     std::string label;  // "Sites", "Counter type", ...
     std::string value;
@@ -34,3 +36,5 @@ std::string RowEndText(const CountRecord& row);
 // The document as JSON and back; false with *error when the text is not such a document.
 std::string ReportDocumentToJson(const ReportDocument& document);
 bool ReportDocumentFromJson(const std::string& text, ReportDocument* document, std::string* error);
+
+}  // namespace zl

@@ -11,6 +11,8 @@
 
 #include "export/Exporter.h"
 
+namespace zl {
+
 namespace {
 
 constexpr const char* kDateTimeFormat = "yyyy-mm-dd hh:mm:ss";
@@ -208,3 +210,5 @@ bool WriteXlsxReport(const std::string& path, const ReportDocument& report, std:
     }
     return true;
 }
+
+}  // namespace zl

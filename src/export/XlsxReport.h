@@ -8,6 +8,8 @@
 
 #include "export/ReportDocument.h"
 
+namespace zl {
+
 // The sheet names.
 inline constexpr const char* kXlsxReportSheet = "Report";
 inline constexpr const char* kXlsxQuerySheet = "Query";
@@ -20,3 +22,5 @@ bool WriteXlsxReport(const std::string& path, const ReportDocument& report,
 
 // The width (in characters) a column needs for these texts: the longest line plus a margin.
 double XlsxColumnWidth(const std::vector<std::string>& texts);
+
+}  // namespace zl

@@ -8,6 +8,8 @@
 
 #include "base/AtomicFile.h"
 
+namespace zl {
+
 namespace {
 
 // Decodes one UTF-8 sequence at s[i]; answers the code point and its length, or -1 for a
@@ -236,3 +238,5 @@ CXmlExporter::Stylesheet PlaceStylesheet(const std::string& documentPath) {
     return zl::WriteFileAtomically(target, ParseCountStylesheet()) ? Stylesheet::Written
                                                                    : Stylesheet::Failed;
 }
+
+}  // namespace zl

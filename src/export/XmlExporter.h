@@ -4,6 +4,8 @@
 
 #include "export/Exporter.h"
 
+namespace zl {
+
 class CXmlExporter : public CExporter {
   public:
     static CXmlExporter* Instance();
@@ -42,3 +44,5 @@ std::string XmlElementName(const std::string& title);
 // Character data: "&", "<", ">" escaped; characters XML does not allow and bytes that are not
 // UTF-8 become U+FFFD.
 std::string XmlText(const std::string& text);
+
+}  // namespace zl

@@ -5,6 +5,8 @@
 
 #include "base/Profile.h"
 
+namespace zl {
+
 namespace {
 
 constexpr const char* kSection = "ClosedDays";
@@ -121,3 +123,5 @@ bool OpenDayAverage(const std::vector<CountRecord>& rows, const std::vector<bool
     *average = static_cast<double>(sum) / static_cast<double>(open);
     return true;
 }
+
+}  // namespace zl

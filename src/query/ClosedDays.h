@@ -11,6 +11,8 @@
 #include "base/SysTime.h"
 #include "query/CountTable.h"
 
+namespace zl {
+
 struct ClosedDays {
     std::set<int> weekdays;  // 0 = Sunday .. 6 = Saturday
     std::set<int> dates;     // yyyymmdd
@@ -37,3 +39,5 @@ std::vector<bool> ClosedRows(const std::vector<CountRecord>& rows, int range,
 // The average of value `index` over the rows that are not closed; false when every row is.
 bool OpenDayAverage(const std::vector<CountRecord>& rows, const std::vector<bool>& closed,
                     const std::vector<int>& indexes, double* average);
+
+}  // namespace zl

@@ -5,6 +5,8 @@
 #include "data/SqlBuilders.h"
 #include "query/SiteRunner.h"
 
+namespace zl {
+
 namespace {
 
 constexpr double kDay = 1.0;
@@ -155,3 +157,5 @@ bool PercentChange(uint64_t now, uint64_t before, double* percent) {
                static_cast<double>(before);
     return true;
 }
+
+}  // namespace zl

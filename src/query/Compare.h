@@ -8,6 +8,8 @@
 
 #include "query/QueryWorker.h"
 
+namespace zl {
+
 enum CompareMode {
     kCompareNone = 0,
     kComparePrevious = 1,         // the day before, the previous 7 days, the previous month
@@ -53,3 +55,5 @@ std::vector<int> AlignCompared(size_t currentRows, size_t comparedRows,
 
 // The change from `before` to `now` in per cent; false when `before` is 0.
 bool PercentChange(uint64_t now, uint64_t before, double* percent);
+
+}  // namespace zl

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <tuple>
 
+namespace zl {
+
 namespace {
 
 SYSTEMTIME MakeTime(int year, int month, int day, int hour, int minute, int second) {
@@ -119,3 +121,5 @@ CReportTable* CReportTable::Instance() {
     static CReportTable table;
     return &table;
 }
+
+}  // namespace zl

@@ -8,6 +8,8 @@
 
 #include "base/SysTime.h"
 
+namespace zl {
+
 enum RangeKind { kRangeDay = 0, kRangeWeek = 1, kRangeMonth = 2 };
 
 struct CountRecord {
@@ -59,3 +61,5 @@ class CReportTable {
   private:
     std::vector<CountRecord> records_;
 };
+
+}  // namespace zl

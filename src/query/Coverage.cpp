@@ -7,6 +7,8 @@
 #include "data/SqlBuilders.h"
 #include "store/SiteRecord.h"
 
+namespace zl {
+
 namespace {
 
 constexpr double kSecondsPerDay = 86400.0;
@@ -231,3 +233,5 @@ bool MeasureCoverage(const QueryParams& params, const std::vector<SiteRecord>& s
     }
     return true;
 }
+
+}  // namespace zl

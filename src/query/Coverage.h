@@ -14,6 +14,8 @@
 #include "query/QueryParams.h"
 #include "query/QueryWorker.h"
 
+namespace zl {
+
 struct BucketCoverage {
     bool any = false;       // some record lies in the bucket
     uint32_t present = 0;   // records of interval tables
@@ -72,3 +74,5 @@ bool MeasureCoverage(const QueryParams& params, const std::vector<SiteRecord>& s
                      const std::vector<std::string>& names, IQueryProgress* progress,
                      IRetryPrompt* prompt, ReportCoverage* out,
                      const RunRecordCounts* counts = nullptr);
+
+}  // namespace zl

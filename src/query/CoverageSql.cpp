@@ -9,6 +9,8 @@
 #include "query/QueryParams.h"
 #include "store/SiteRecord.h"
 
+namespace zl {
+
 namespace {
 
 std::string Seconds(const std::string& timeColumn, long long base) {
@@ -114,3 +116,5 @@ std::string SampleStatement(const CoverageSource& source,
            std::to_string(EpochSeconds(buckets.back().end) - EpochSeconds(buckets.front().start)) +
            " UNION ALL " + last;
 }
+
+}  // namespace zl

@@ -9,6 +9,8 @@
 #include "base/SysTime.h"
 #include "data/QueryExec.h"
 
+namespace zl {
+
 struct SiteRecord;
 struct QueryParams;
 
@@ -53,3 +55,5 @@ constexpr int kIntervalSamplePerCamera = 16;
 //                  empty table
 std::string SampleStatement(const CoverageSource& source,
                             const std::vector<tagDSSYSTIMEPERIOD>& buckets);
+
+}  // namespace zl

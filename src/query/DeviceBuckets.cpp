@@ -2,6 +2,8 @@
 
 #include "base/ReportPeriods.h"
 
+namespace zl {
+
 std::vector<tagDSSYSTIMEPERIOD> DeviceBuckets(int range, const SYSTEMTIME& date,
                                               const WorkingHourTable& hours) {
     switch (range) {
@@ -19,3 +21,5 @@ std::vector<tagDSSYSTIMEPERIOD> DeviceBuckets(int range, const SYSTEMTIME& date,
             return {};
     }
 }
+
+}  // namespace zl

@@ -7,6 +7,8 @@
 #include "store/IString.h"
 #include "store/InsightStringIds.h"
 
+namespace zl {
+
 namespace {
 
 std::string Text(unsigned id) {
@@ -66,3 +68,5 @@ std::vector<std::string> InsightLines(const ReportInsights& insights,
                                 SqlTimeText(insights.compared.back().From()).substr(0, 10)}));
     return out;
 }
+
+}  // namespace zl

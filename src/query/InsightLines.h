@@ -7,6 +7,10 @@
 
 #include "query/InsightRun.h"
 
+namespace zl {
+
 // The texts come from the language strings (store/InsightStringIds.h).
 std::vector<std::string> InsightLines(const ReportInsights& insights,
                                       const std::vector<CountRecord>& rows);
+
+}  // namespace zl

@@ -1,5 +1,7 @@
 #include "query/InsightRun.h"
 
+namespace zl {
+
 int RunReportWithInsights(const QueryParams& params, const std::vector<SiteRecord>& sites,
                           const std::vector<std::string>& names, IQueryProgress* progress,
                           IRetryPrompt* prompt, ReportInsights* insights,
@@ -49,3 +51,5 @@ std::vector<bool> RowsWithoutData(const ReportInsights& insights,
     }
     return out;
 }
+
+}  // namespace zl

@@ -11,6 +11,8 @@
 #include "query/Coverage.h"
 #include "query/Peak.h"
 
+namespace zl {
+
 struct ReportInsights {
     int counterType = 0;
     int valueCount = 0;  // values of a record the report uses
@@ -44,3 +46,5 @@ void CompleteInsights(const std::vector<CountRecord>& rows, const QueryParams& p
 // Per row: true when the coverage says no measured site has a record in the bucket.
 std::vector<bool> RowsWithoutData(const ReportInsights& insights,
                                   const std::vector<CountRecord>& rows);
+
+}  // namespace zl

@@ -4,6 +4,8 @@
 
 #include "query/Compare.h"
 
+namespace zl {
+
 std::string FillText(const std::string& text, const std::vector<std::string>& args) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -54,3 +56,5 @@ std::string ChangeText(uint64_t now, uint64_t before) {
     std::snprintf(text, sizeof text, "%+.1f", change);
     return text;
 }
+
+}  // namespace zl

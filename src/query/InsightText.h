@@ -8,6 +8,8 @@
 #include "base/SysTime.h"
 #include "query/CountTable.h"
 
+namespace zl {
+
 // `text` with "%1".."%9" replaced by the arguments (missing ones by nothing).
 std::string FillText(const std::string& text, const std::vector<std::string>& args);
 
@@ -21,3 +23,5 @@ std::string SpanText(const CountRecord& first, const CountRecord& last);
 std::string ChangeText(uint64_t now, uint64_t before);
 // A share as "12.3%".
 std::string ShareText(double share);
+
+}  // namespace zl

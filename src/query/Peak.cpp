@@ -2,6 +2,8 @@
 
 #include "base/CounterTypes.h"
 
+namespace zl {
+
 namespace {
 
 uint64_t SumOf(const CountRecord& r, const std::vector<int>& indexes) {
@@ -99,3 +101,5 @@ PeakResult ComputePeak(const std::vector<CountRecord>& rows, int counterType, in
     }
     return out;
 }
+
+}  // namespace zl

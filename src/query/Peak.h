@@ -9,6 +9,8 @@
 
 #include "query/CountTable.h"
 
+namespace zl {
+
 // Which values of a record a peak sums: `in` the incoming values, `volume` every direction
 // (traffic counters only, else empty). `shares` is false for counter types whose values are
 // averages (occupancy, queue), where a share of the total means nothing.
@@ -49,3 +51,5 @@ struct PeakResult {
 // `rows` in time order, one per bucket; `range` 0 Day, 1 Week, 2 Month.
 PeakResult ComputePeak(const std::vector<CountRecord>& rows, int counterType, int valueCount,
                        int range, int periodMinutes);
+
+}  // namespace zl

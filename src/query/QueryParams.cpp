@@ -4,6 +4,8 @@
 
 #include "store/ChartSettingsStore.h"
 
+namespace zl {
+
 WorkingHourTable WorkingHoursOf(const ChartSettings& settings) {
     WorkingHourTable hours;
     hours.start = settings.weekStart;
@@ -18,3 +20,5 @@ int ThresholdToMillimetres(int value, int unit) {
     if (mm < INT32_MIN) return INT32_MIN;
     return static_cast<int>(mm);
 }
+
+}  // namespace zl

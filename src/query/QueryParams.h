@@ -7,6 +7,8 @@
 #include "base/SysTime.h"
 #include "data/SqlBuilders.h"
 
+namespace zl {
+
 struct ChartSettings;
 
 struct QueryParams {
@@ -37,3 +39,5 @@ WorkingHourTable WorkingHoursOf(const ChartSettings& settings);
 // A height threshold in millimetres, the unit of the Height column: centimetres times 10,
 // inches times 25.4 truncated toward zero (computed in integers, so 110 in is exactly 2794).
 int ThresholdToMillimetres(int value, int unit);
+
+}  // namespace zl

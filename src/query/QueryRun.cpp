@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+namespace zl {
+
 QueryRun::~QueryRun() {
     if (thread_.joinable()) thread_.join();
 }
@@ -110,3 +112,5 @@ void QueryRun::Close() {
         display_->CloseDisplay();
     }
 }
+
+}  // namespace zl

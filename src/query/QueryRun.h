@@ -15,6 +15,8 @@
 
 #include "data/QueryHooks.h"
 
+namespace zl {
+
 // What the run asks of its display. Called from the worker thread (and from Cancel); a
 // display that lives on another thread posts the requests to it. Never called after
 // DetachDisplay returned.
@@ -79,3 +81,5 @@ class QueryRun : public IQueryProgress {
     int steps_ = 0;
     std::thread thread_;
 };
+
+}  // namespace zl

@@ -10,6 +10,8 @@
 #include "query/DeviceBuckets.h"
 #include "query/SiteRunner.h"
 
+namespace zl {
+
 namespace {
 
 class TableSink : public IRowSink {
@@ -187,3 +189,5 @@ int RunQuery(const QueryParams& params, const std::vector<SiteRecord>& sites,
         return RunPeopleQuery(params, sites, progress, prompt, tables);
     return RunGeneralQuery(params, sites, progress, prompt, tables);
 }
+
+}  // namespace zl

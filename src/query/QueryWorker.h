@@ -12,6 +12,8 @@
 #include "query/QueryParams.h"
 #include "store/SiteRecord.h"
 
+namespace zl {
+
 // What the bucket passes of a run counted (data/QueryHooks.h), per site in the run's order:
 // filled when a run is given one, for the data coverage.
 struct RunRecordCounts {
@@ -56,3 +58,5 @@ int RunQuery(const QueryParams& params, const std::vector<SiteRecord>& sites,
 // into `sink`. Steps the progress after each bucket; 0 when it answered false.
 int QueryDeviceCounts(const SiteRecord& site, int range, const SYSTEMTIME& date,
                       const WorkingHourTable& hours, IQueryProgress* progress, IRowSink* sink);
+
+}  // namespace zl

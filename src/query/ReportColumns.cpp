@@ -5,6 +5,8 @@
 #include "base/CounterTypes.h"
 #include "store/ChartSettingsStore.h"
 
+namespace zl {
+
 namespace {
 
 std::string WithLine(const std::string& title, const char* format, int a, int b = 0) {
@@ -118,3 +120,5 @@ std::vector<CountRecord> ShownValueRows(const std::vector<CountRecord>& rows, in
     }
     return out;
 }
+
+}  // namespace zl

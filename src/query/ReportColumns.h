@@ -9,6 +9,8 @@
 
 #include "query/CountTable.h"
 
+namespace zl {
+
 struct LineStyleRecord;
 
 // How many values of a record the views use: 2 for people counters (6 for the 3D people
@@ -39,3 +41,5 @@ std::vector<std::string> ExportColumns(const std::string& fromTitle, const std::
 // exporter that takes value c-2 for column c writes each value under its own title.
 std::vector<CountRecord> ShownValueRows(const std::vector<CountRecord>& rows, int valueCount,
                                         const std::array<int, 10>& lineVisible);
+
+}  // namespace zl

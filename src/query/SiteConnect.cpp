@@ -10,6 +10,8 @@
 #include "devlink/DevLink.h"
 #include "recnet/RecNet.h"
 
+namespace zl {
+
 const char* const kCameraQuery2D = "SELECT DISTINCT Camera from records;";
 const char* const kCameraQuery3D = "SELECT DISTINCT Camera from _3DRECORDS;";
 
@@ -258,3 +260,5 @@ std::string BuildSiteDisplayName(const SiteRecord& site, const std::string& unna
     }
     return first + " - " + second + " - " + time;
 }
+
+}  // namespace zl

@@ -9,6 +9,8 @@
 
 #include "store/SiteRecord.h"
 
+namespace zl {
+
 constexpr unsigned kMsgCannotConnect = 110;
 constexpr unsigned kMsgLoginRefused = 111;
 constexpr unsigned kMsgNoCameraDatabase = 113;
@@ -68,3 +70,5 @@ SiteConnectResult DiscoverCameras(SiteRecord& site, int counterType, bool discov
 std::string BuildSiteDisplayName(const SiteRecord& site, const std::string& unnamedText,
                                  const std::string& localText,
                                  const std::string& timeText = std::string());
+
+}  // namespace zl

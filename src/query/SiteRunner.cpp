@@ -10,6 +10,8 @@
 #include "recnet/RecNet.h"
 #include "recnet/RecNetBucketPass.h"
 
+namespace zl {
+
 namespace {
 
 // The run's progress for several sites at once: one call at a time.
@@ -183,3 +185,5 @@ bool RunSites(const std::vector<SiteRecord>& sites, bool atOnce, int threads,
     }
     return true;
 }
+
+}  // namespace zl

@@ -12,6 +12,8 @@
 #include "data/QueryHooks.h"
 #include "store/SiteRecord.h"
 
+namespace zl {
+
 // Where one site's run puts its rows: the people (2D and generic) rows and the 3D rows.
 struct SiteSinks {
     IRowSink* people = nullptr;
@@ -39,3 +41,5 @@ void ForEachAtOnce(size_t count, int threads, const std::function<void(size_t)>&
 bool RunSites(const std::vector<SiteRecord>& sites, bool atOnce, int threads,
               IQueryProgress* progress, IRetryPrompt* prompt, const SiteSinks& sinks,
               const SiteJob& job, std::string* failedSite = nullptr);
+
+}  // namespace zl

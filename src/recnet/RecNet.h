@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace zl {
+
 // Row callback: (context, column count, column texts, column names) -> 0 to go on.
 using RecNetRowCallback = int (*)(void* context, int columnCount, char** columnTexts,
                                   char** columnNames);
@@ -57,3 +59,5 @@ int RecNetConnect(RecNetClient** handle, const char* ip, int port);
 void RecNetClose(RecNetClient** handle);
 // 1 when the handle is or becomes non-null.
 int RecNetCreateLocal(RecNetLocal** handle);
+
+}  // namespace zl

@@ -9,6 +9,8 @@
 
 #include "recnet/BucketPass.h"
 
+namespace zl {
+
 class RecNetBucketPass {
   public:
     virtual ~RecNetBucketPass() = default;
@@ -22,3 +24,5 @@ class RecNetBucketPass {
                                                         zl::recnet::BucketRows* rows,
                                                         std::string* statement) = 0;
 };
+
+}  // namespace zl

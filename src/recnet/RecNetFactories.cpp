@@ -3,6 +3,8 @@
 #include "recnet/LocalDatabase.h"
 #include "recnet/RecNet.h"
 
+namespace zl {
+
 void DestroyRecNetClient(RecNetClient** handle) {
     if (!handle) return;
     delete *handle;
@@ -38,3 +40,5 @@ int RecNetCreateLocal(RecNetLocal** handle) {
     if (!*handle) *handle = CreateRecNetLocal();
     return *handle ? 1 : 0;
 }
+
+}  // namespace zl

@@ -13,6 +13,8 @@
 #include "recnet/Wire.h"
 #include "recnet/proto/recnet.grpc.pb.h"
 
+namespace zl {
+
 namespace v1 = zl::recnet::v1;
 
 namespace {
@@ -71,7 +73,7 @@ std::string RecNetLastConnectProblem() {
     return lastConnectProblem;
 }
 
-namespace zl::recnet {
+namespace recnet {
 
 struct RemoteClient::Stub {
     std::unique_ptr<v1::RecordDatabase::Stub> stub;
@@ -346,4 +348,6 @@ int RemoteClient::GetDatabaseEntry(int index, int* counterType, char* path, int 
     return 1;
 }
 
-}  // namespace zl::recnet
+}  // namespace recnet
+
+}  // namespace zl

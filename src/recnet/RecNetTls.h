@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace zl {
+
 void RecNetSetTrustedCertificates(const char* pemRootCertificates);
 
 // Reads a PEM file (the certificate of the authority that signed the servers' certificates,
@@ -15,3 +17,5 @@ bool RecNetTrustCertificateFile(const std::string& path, std::string* error);
 // Why the last failed Connect of this thread failed, in words for a user: a server that uses
 // TLS reached without a certificate to trust, or the other way round. Empty after a success.
 std::string RecNetLastConnectProblem();
+
+}  // namespace zl

@@ -8,9 +8,11 @@
 #include "recnet/RemoteClient.h"
 #include "recnet/proto/recnet.grpc.pb.h"
 
+namespace zl {
+
 namespace v1 = zl::recnet::v1;
 
-namespace zl::recnet {
+namespace recnet {
 
 namespace {
 
@@ -100,4 +102,6 @@ BucketPassResult RemoteClient::ExecBucketPass(const BucketPass& query,
     return BucketPassResult::kDone;
 }
 
-}  // namespace zl::recnet
+}  // namespace recnet
+
+}  // namespace zl

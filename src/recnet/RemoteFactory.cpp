@@ -5,6 +5,10 @@
 #include "recnet/RecNet.h"
 #include "recnet/RemoteClient.h"
 
+namespace zl {
+
 RecNetClient* CreateRecNetClient() {
     return new (std::nothrow) zl::recnet::RemoteClient();
 }
+
+}  // namespace zl

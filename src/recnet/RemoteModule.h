@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace zl {
+
 class RecNetClient;
 
 struct ZlRemoteModuleApi {
@@ -21,3 +23,5 @@ constexpr const char* kZlRemoteModuleFile = "libzl_recnet_remote.so";
 constexpr const char* kZlRemoteModuleEntry = "zl_recnet_remote_api";
 
 extern "C" const ZlRemoteModuleApi* zl_recnet_remote_api();
+
+}  // namespace zl

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace zl {
+
 struct SiteDialogFields {
     // 0 server, 1 device, 2 local folder or file (the dialog never answers 3).
     int connectionType = 0;
@@ -27,3 +29,5 @@ class ISiteDialog {
     // `fields` and returns true. Cancel: returns false and leaves `fields` as they were.
     virtual bool Run(SiteDialogFields& fields, SiteDialogPurpose purpose) = 0;
 };
+
+}  // namespace zl

@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace zl {
+
 using SiteTreeItem = void*;
 
 class ISiteTree {
@@ -38,3 +40,5 @@ class ISiteTree {
     // Starts editing the item's label; the tree reports the end of the edit to its owner.
     virtual void EditLabel(SiteTreeItem item) = 0;
 };
+
+}  // namespace zl

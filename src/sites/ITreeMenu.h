@@ -4,6 +4,8 @@
 
 #include <vector>
 
+namespace zl {
+
 struct TreeMenuEntry {
     int command = 0;        // 0: a separator
     unsigned stringId = 0;  // language string of the entry's text
@@ -16,3 +18,5 @@ class ITreeMenu {
     // atCursor is true. Returns the chosen command, 0 when the menu was dismissed.
     virtual int Track(const std::vector<TreeMenuEntry>& entries, int x, int y, bool atCursor) = 0;
 };
+
+}  // namespace zl

@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace zl {
+
 // kOkCancel is a question whose safe answer is Cancel: Cancel is the default button.
 enum class PromptButtons { kOk, kYesNo, kOkCancel };
 
@@ -17,3 +19,5 @@ class IUserPrompt {
     virtual int ShowMessage(unsigned stringId, PromptButtons buttons) = 0;
     virtual int AskText(const std::string& text, PromptButtons buttons) = 0;
 };
+
+}  // namespace zl

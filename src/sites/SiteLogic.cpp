@@ -14,6 +14,8 @@
 #include "store/IString.h"
 #include "store/StringIds.h"
 
+namespace zl {
+
 namespace {
 
 int PortNumber(const std::string& port) {
@@ -566,3 +568,5 @@ void SiteLogic::BuildSiteDisplayName(SiteRecord& site) const {
 void SiteLogic::CloseAllSites() {
     for (SiteRecord& site : sites_) ReleaseSiteHandles(site);
 }
+
+}  // namespace zl

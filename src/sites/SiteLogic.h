@@ -22,6 +22,8 @@
 #include "sites/IUserPrompt.h"
 #include "store/SiteRecord.h"
 
+namespace zl {
+
 // Commands of the tree's pop-up menu (the ids of the window's + button, - button and rename).
 constexpr int kCmdAddSite = 1043;
 constexpr int kCmdDeleteSite = 1044;
@@ -159,3 +161,5 @@ class SiteLogic {
     std::set<std::string> unreachable_;  // SiteKey of the sites that could not be reached
     SiteRecord scratch_;
 };
+
+}  // namespace zl

@@ -7,6 +7,8 @@
 #include "store/ProfileValues.h"
 #include "store/SettingsFile.h"
 
+namespace zl {
+
 namespace {
 
 constexpr int kPairs = 4;
@@ -231,3 +233,5 @@ void CChartSettingsStore::SetSettings(const ChartSettings& in, int counterType) 
     weekStart_ = in.weekStart;
     weekEnd_ = in.weekEnd;
 }
+
+}  // namespace zl

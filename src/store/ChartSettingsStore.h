@@ -8,6 +8,8 @@
 
 #include "base/SysTime.h"
 
+namespace zl {
+
 using COLORREF = uint32_t;  // 0x00BBGGRR
 
 struct LineStyleRecord {
@@ -58,3 +60,5 @@ class CChartSettingsStore {
     std::array<SYSTEMTIME, 7> weekEnd_{};
     std::string file_;
 };
+
+}  // namespace zl

@@ -6,6 +6,8 @@
 
 #include <array>
 
+namespace zl {
+
 // --- Deleting sites ----------------------------------------------------------------------------
 constexpr unsigned kStrDeleteOneSite = 500;    // "Delete this site ...?" then the name
 constexpr unsigned kStrDeleteManySites = 501;  // "%1": how many; then the names
@@ -31,3 +33,5 @@ constexpr unsigned kStrHeadingSites = 530;    // "Sites:"
 constexpr unsigned kStrHeadingRange = 531;    // "Range:"
 constexpr unsigned kStrHeadingFilters = 532;  // "Filters:"
 constexpr unsigned kStrHeadingPrinted = 533;  // "Printed:"
+
+}  // namespace zl

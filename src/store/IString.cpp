@@ -5,6 +5,8 @@
 #include "store/ProfileValues.h"
 #include "store/SettingsFile.h"
 
+namespace zl {
+
 namespace {
 constexpr const char* kStringSection = "STRING";
 constexpr const char* kMissingText = "NULL";
@@ -58,3 +60,5 @@ std::string IString::GetString(unsigned id) {
     if (!textsRead_) ReadFileLocked();
     return zl::ReadProfileText(texts_, kStringSection, std::to_string(id), kMissingText);
 }
+
+}  // namespace zl

@@ -10,6 +10,8 @@
 
 #include "base/Profile.h"
 
+namespace zl {
+
 class IString {
   public:
     static IString* Instance();
@@ -36,3 +38,5 @@ class IString {
     zl::ProfileFile texts_;
     bool textsRead_ = false;
 };
+
+}  // namespace zl

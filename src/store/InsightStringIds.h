@@ -3,6 +3,8 @@
 // them.
 #pragma once
 
+namespace zl {
+
 // --- Period comparison -------------------------------------------------------------------------
 constexpr unsigned kStrCompareLabel = 600;            // "Compare:" beside Range
 constexpr unsigned kStrCompareNone = 601;             // no comparison
@@ -35,3 +37,5 @@ constexpr unsigned kStrClosedMark = 633;         // the mark of a closed day
 constexpr unsigned kStrClosedDaysCount = 634;    // "%1" closed days in the period
 constexpr unsigned kStrClosedDateInvalid = 635;  // "%1" a line that is not a date
 constexpr unsigned kStrOpenDayAverage = 636;     // "%1" average "in" per open day
+
+}  // namespace zl

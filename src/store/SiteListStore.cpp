@@ -6,6 +6,8 @@
 #include "base/ProgramFolder.h"
 #include "store/ProfileValues.h"
 
+namespace zl {
+
 namespace {
 
 constexpr const char* kListSection = "SITE_LIST";
@@ -122,3 +124,5 @@ bool CSiteListStore::Remove(int index) {
     sites_.erase(sites_.begin() + index);
     return true;
 }
+
+}  // namespace zl

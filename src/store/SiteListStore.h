@@ -7,6 +7,8 @@
 
 #include "store/SiteRecord.h"
 
+namespace zl {
+
 class CSiteListStore {
   public:
     static CSiteListStore* Instance();
@@ -56,3 +58,5 @@ class CSiteListStore {
     std::string loadError_;
     mutable std::string saveNotice_;
 };
+
+}  // namespace zl

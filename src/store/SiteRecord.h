@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace zl {
+
 class RecNetClient;
 class RecNetLocal;
 class DevLink;
@@ -42,3 +44,5 @@ struct SiteRecord {
     int connectionType = kConnServer;
     int counterType = 0;
 };
+
+}  // namespace zl

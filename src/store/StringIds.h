@@ -8,6 +8,8 @@
 #include "store/GuideStringIds.h"
 #include "store/InsightStringIds.h"
 
+namespace zl {
+
 // --- Every window and message box -------------------------------------------------------------
 constexpr unsigned kStrAppCaption = 0;  // main window title; caption of every message box
 
@@ -328,3 +330,5 @@ inline constexpr std::array kAllStringIds{
     kStrClosedDateInvalid,
     kStrOpenDayAverage,
 };
+
+}  // namespace zl

@@ -18,6 +18,8 @@
 #include "ui/reportwin/CReportDlg.h"
 #include "ui/sitetree/CDragDropTreeCtrl.h"
 
+namespace zl {
+
 namespace {
 
 using screenshots::Save;
@@ -26,7 +28,7 @@ using screenshots::WaitForSteadyPicture;
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr, "usage: insight_screenshots OUTDIR\n");
         return 2;
@@ -67,4 +69,10 @@ int main(int argc, char** argv) {
     WaitForSteadyPicture(&w);
     failures += !Save(&w, out + "/insights-window-table.png");
     return failures == 0 ? 0 : 1;
+}
+
+}  // namespace zl
+
+int main(int argc, char** argv) {
+    return zl::Main(argc, argv);
 }

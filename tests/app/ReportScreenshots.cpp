@@ -27,6 +27,8 @@
 #include "ui/reportwin/ProgressDlg.h"
 #include "ui/sitetree/CDragDropTreeCtrl.h"
 
+namespace zl {
+
 namespace {
 
 using screenshots::Save;
@@ -35,7 +37,7 @@ using screenshots::WaitForSteadyPicture;
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr, "usage: report_screenshots OUTDIR\n");
         return 2;
@@ -167,4 +169,10 @@ int main(int argc, char** argv) {
     });
     progress.RunFor(run);
     return failures ? 1 : 0;
+}
+
+}  // namespace zl
+
+int main(int argc, char** argv) {
+    return zl::Main(argc, argv);
 }

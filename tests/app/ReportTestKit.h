@@ -18,6 +18,8 @@
 #include "CountGen.h"
 #include "base/ProgramFolder.h"
 
+namespace zl {
+
 struct TestSite {
     int connectionType = 2;  // 0 server, 2 local
     std::string localDB;
@@ -135,3 +137,5 @@ class ModalWatcher : public QObject {
     QTimer timer_;
     QPointer<QMessageBox> last_;
 };
+
+}  // namespace zl

@@ -40,6 +40,8 @@
 #include "ui/reportwin/RetryPrompt.h"
 #include "ui/sitetree/CDragDropTreeCtrl.h"
 
+namespace zl {
+
 namespace {
 
 QString TextOf(QTableWidget* table, int row, int column) {
@@ -1001,11 +1003,17 @@ class ReportWindowTest : public QObject {
     }
 };
 
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     ReportWindowTest test;
     return QTest::qExec(&test, argc, argv);
+}
+
+}  // namespace zl
+
+int main(int argc, char** argv) {
+    return zl::Main(argc, argv);
 }
 
 #include "ReportWindowTest.moc"

@@ -14,6 +14,8 @@
 #include "ui/chartview/WebBrowserHost.h"
 #include "ui/reportwin/CReportDlg.h"
 
+namespace zl {
+
 namespace screenshots {
 
 inline QImage Grab(QWidget* w) {
@@ -56,3 +58,5 @@ inline bool Save(QWidget* w, const QString& path) {
 }
 
 }  // namespace screenshots
+
+}  // namespace zl

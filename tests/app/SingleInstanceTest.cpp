@@ -15,6 +15,8 @@
 
 #include "SingleInstance.h"
 
+namespace zl {
+
 class SingleInstanceTest : public QObject {
     Q_OBJECT
 
@@ -82,5 +84,8 @@ class SingleInstanceTest : public QObject {
     }
 };
 
-QTEST_GUILESS_MAIN(SingleInstanceTest)
+}  // namespace zl
+
+QTEST_GUILESS_MAIN(zl::SingleInstanceTest)
+
 #include "SingleInstanceTest.moc"

@@ -4,6 +4,10 @@
 #include "Bytes.h"
 #include "TempFolder.h"
 
+namespace zl {
+
 using zl::testsupport::ReadBytes;
 using zl::testsupport::TempFolder;
 using zl::testsupport::WriteBytes;
+
+}  // namespace zl

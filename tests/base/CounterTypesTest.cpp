@@ -4,6 +4,8 @@
 
 #include "base/CounterTypes.h"
 
+namespace zl {
+
 namespace {
 
 TEST(CounterTypes, StoredNamesAndRelativePaths) {
@@ -101,3 +103,5 @@ TEST(CounterTypes, CutAndAppend) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -11,6 +11,8 @@
 #include "BaseTestKit.h"
 #include "base/ProgramFolder.h"
 
+namespace zl {
+
 namespace {
 
 using zl::FileLocations;
@@ -198,3 +200,5 @@ TEST_F(ProcessLocations, PermissionBitsDecideWithoutATestHook) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -11,6 +11,8 @@
 #include "base/Profile.h"
 #include "base/TextCodec.h"
 
+namespace zl {
+
 using namespace std::string_literals;
 using zl::ProfileFile;
 using zl::TextEncoding;
@@ -269,3 +271,5 @@ TEST(ProfileRules, OwnerOnlyFilesGetMode0600) {
     ASSERT_EQ(::stat(f.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
+
+}  // namespace zl

@@ -11,6 +11,8 @@
 #include "BaseTestKit.h"
 #include "base/Profile.h"
 
+namespace zl {
+
 using zl::ProfileFile;
 
 namespace {
@@ -323,3 +325,5 @@ TEST(Profile, SaveKeepsFileModeAndFollowsSymlink) {
     ASSERT_EQ(::stat(f.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
+
+}  // namespace zl

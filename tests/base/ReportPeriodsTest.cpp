@@ -4,6 +4,8 @@
 
 #include "base/ReportPeriods.h"
 
+namespace zl {
+
 using namespace zl;
 
 namespace {
@@ -137,3 +139,5 @@ TEST(ReportPeriods, DeviceDayAndMonth) {
     EXPECT_EQ(Text(m[30]), "2024-02-14 00:00:00 - 2024-02-14 23:59:59");
     EXPECT_EQ(DeviceMonthBuckets(MakeSysTime(2024, 2, 20)).size(), 29u);
 }
+
+}  // namespace zl

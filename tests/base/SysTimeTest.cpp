@@ -2,6 +2,8 @@
 
 #include "base/SysTime.h"
 
+namespace zl {
+
 namespace {
 
 std::string Sql(const SYSTEMTIME& t) {
@@ -122,3 +124,5 @@ TEST(SysTime, NowIsWholeSeconds) {
     EXPECT_LE(MinusTime(now, AddTime(10)) - 10, 2);
     EXPECT_EQ(GetZLTime() % 1000, 0);
 }
+
+}  // namespace zl

@@ -6,6 +6,8 @@
 #include "chart/HtmlChart.h"
 #include "store/IString.h"
 
+namespace zl {
+
 using namespace charttest;
 
 namespace {
@@ -169,3 +171,5 @@ TEST_F(ChartConfigTest, StoreVersionTakesSettingsAndUnitFromTheStores) {
 }
 
 }  // namespace
+
+}  // namespace zl

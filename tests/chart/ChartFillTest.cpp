@@ -5,6 +5,8 @@
 #include "chart/ChartFill.h"
 #include "chart/HtmlChart.h"
 
+namespace zl {
+
 using namespace charttest;
 
 namespace {
@@ -86,3 +88,5 @@ TEST_F(ChartFillTest, EmptyTableGivesNoPointsAndYMaximumFifty) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -9,6 +9,8 @@
 #include "chart/InsightTableText.h"
 #include "chart/LoadData.h"
 
+namespace zl {
+
 namespace {
 
 CountRecord Day(int day, uint32_t in, uint32_t out) {
@@ -101,3 +103,5 @@ TEST(ChartInsights, TableMarksNoDataClosedDaysAndAddsComparedColumns) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -21,6 +21,8 @@
 #include "ui/chartview/ChartRenderer.h"
 #include "ui/chartview/WebBrowserHost.h"
 
+namespace zl {
+
 using namespace charttest;
 
 namespace {
@@ -519,8 +521,14 @@ TEST_F(ChartPageTest, CaptureAndRendererGiveRealPixels) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
+}
+
+}  // namespace zl
+
+int main(int argc, char** argv) {
+    return zl::Main(argc, argv);
 }

@@ -15,6 +15,8 @@
 #include "store/ChartSettingsStore.h"
 #include "ui/chartview/ChartRenderer.h"
 
+namespace zl {
+
 namespace {
 
 CountRecord Bucket(int year, int month, int day, int hour, uint32_t in, uint32_t out,
@@ -52,7 +54,7 @@ int Render(CHtmlChart& chart, const std::string& out, int w, int h) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr, "usage: chart_snapshot <folder> [WxH] [values]\n");
         return 2;
@@ -130,4 +132,10 @@ int main(int argc, char** argv) {
         if (Render(chart, folder + "/chart-traffic.png", w, h)) return 1;
     }
     return 0;
+}
+
+}  // namespace zl
+
+int main(int argc, char** argv) {
+    return zl::Main(argc, argv);
 }

@@ -16,6 +16,8 @@
 #include "query/CountTable.h"
 #include "store/ChartSettingsStore.h"
 
+namespace zl {
+
 namespace charttest {
 
 // The settings of a counter type as a fresh installation has them.
@@ -95,3 +97,5 @@ class TempDir : public zl::testsupport::TempFolder {
 };
 
 }  // namespace charttest
+
+}  // namespace zl

@@ -9,6 +9,8 @@
 #include "base/AtomicFile.h"
 #include "chart/HtmlChart.h"
 
+namespace zl {
+
 using namespace charttest;
 
 namespace {
@@ -180,3 +182,5 @@ TEST_F(HtmlChartTest, FailedWriteKeepsTheOldFileAndThePage) {
 }
 
 }  // namespace
+
+}  // namespace zl

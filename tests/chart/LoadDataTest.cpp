@@ -11,6 +11,8 @@
 #include "chart/LoadData.h"
 #include "store/ChartSettingsStore.h"
 
+namespace zl {
+
 using namespace charttest;
 
 namespace {
@@ -235,3 +237,5 @@ TEST(FormatPointValue, RoundsHalvesAwayFromZero) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -10,6 +10,8 @@
 #include "chart/PageFolder.h"
 #include "chart/PageResources.h"
 
+namespace zl {
+
 using namespace charttest;
 namespace fs = std::filesystem;
 
@@ -106,3 +108,5 @@ TEST(PageFolder, ChartLibraryTravelsUnmodifiedWithItsLicence) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -4,6 +4,8 @@
 #include "ChartTestKit.h"
 #include "chart/ReportTableText.h"
 
+namespace zl {
+
 using namespace charttest;
 
 namespace {
@@ -74,3 +76,5 @@ TEST(ReportTableText, TotalsDoNotWrapAround) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -10,6 +10,8 @@
 #include "recnet/RecNetBucketPass.h"
 #include "store/SiteRecord.h"
 
+namespace zl {
+
 namespace {
 
 using zl::recnet::BucketPass;
@@ -160,3 +162,5 @@ TEST_F(PassRun, WithoutTheSwitchNothingChanges) {
 }
 
 }  // namespace
+
+}  // namespace zl

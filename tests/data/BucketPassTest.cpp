@@ -11,6 +11,8 @@
 #include "recnet/RecNetBucketPass.h"
 #include "recnet/SqliteStatement.h"
 
+namespace zl {
+
 namespace {
 
 using zl::recnet::BucketLimits;
@@ -306,3 +308,5 @@ TEST_F(LocalPass, AnswersTheReportAndStopsWhenCancelled) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -10,6 +10,8 @@
 #include "data/SqlText.h"
 #include "store/SiteRecord.h"
 
+namespace zl {
+
 namespace {
 
 using zl::recnet::BucketPass;
@@ -246,3 +248,5 @@ TEST_F(BothWays, SameRowsForEveryCounterTypeAndRange) {
 }
 
 }  // namespace
+
+}  // namespace zl

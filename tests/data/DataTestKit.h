@@ -18,6 +18,8 @@
 #include "data/QueryHooks.h"
 #include "recnet/RecNet.h"
 
+namespace zl {
+
 using zl::testsupport::TempFolder;
 
 using zl::testsupport::CountingDb;
@@ -117,3 +119,5 @@ class ScriptPrompt : public zl::testsupport::ScriptedPrompt {
 inline SYSTEMTIME Day(int y, int m, int d, int hh = 0, int mm = 0, int ss = 0) {
     return MakeSysTime(y, m, d, hh, mm, ss);
 }
+
+}  // namespace zl

@@ -6,6 +6,8 @@
 #include "data/TableDetect.h"
 #include "store/SiteRecord.h"
 
+namespace zl {
+
 namespace {
 
 std::vector<int> Marked(const uint8_t* flags) {
@@ -109,3 +111,5 @@ TEST(DayMarkPath, QueueMeasureChoosesTheFile) {
     EXPECT_EQ(DayMarkLocalPath("/x/Traffic.db", 6, 2), "/x/Traffic.db");
     EXPECT_EQ(DayMarkLocalPath("/d", 6, 2), "/d/TrafficCounterData/TrafficCounter.db");
 }
+
+}  // namespace zl

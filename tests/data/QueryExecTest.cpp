@@ -9,6 +9,8 @@
 #include "store/IString.h"
 #include "store/SiteRecord.h"
 
+namespace zl {
+
 namespace {
 
 const SYSTEMTIME kDate = Day(2024, 3, 5);
@@ -438,3 +440,5 @@ TEST_F(LocalRun, GenericWeekAndPeriodsOnAFile) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -12,6 +12,8 @@
 #include "recnet/RecNet.h"
 #include "store/SiteRecord.h"
 
+namespace zl {
+
 namespace {
 
 TEST(QueuePath, MeasureFileBelowTheRoot) {
@@ -197,3 +199,5 @@ TEST(RecNetConnect, ARefusedPortFailsBeforeTheDeadline) {
     DestroyRecNetClient(&client);
     EXPECT_LT(waited, std::chrono::milliseconds(kRecNetConnectTimeOutMs));
 }
+
+}  // namespace zl

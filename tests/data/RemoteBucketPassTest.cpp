@@ -15,6 +15,8 @@
 #include "recnet/proto/recnet.grpc.pb.h"
 #include "store/SiteRecord.h"
 
+namespace zl {
+
 namespace {
 
 using zl::recnet::BucketPass;
@@ -178,3 +180,5 @@ TEST(OldServer, WithoutTheRequestTheClientAnswersUnusable) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -11,6 +11,8 @@
 #include "data/SqlText.h"
 #include "store/SiteRecord.h"
 
+namespace zl {
+
 namespace {
 
 const SYSTEMTIME kDate = Day(2024, 3, 5);
@@ -152,3 +154,5 @@ TEST_F(RemoteQuery, AGenericRunLeavesTheSiteListsClientAlone) {
 }
 
 }  // namespace
+
+}  // namespace zl

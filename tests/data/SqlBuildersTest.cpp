@@ -5,6 +5,8 @@
 #include "data/SqlBuilders.h"
 #include "data/SqlText.h"
 
+namespace zl {
+
 namespace {
 
 std::string Range(const PlannedBucket& b) {
@@ -156,3 +158,5 @@ TEST(SqlBuilders, UnknownHeightModeOrRangePlansNothing) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -5,6 +5,8 @@
 #include "data/SqlText.h"
 #include "store/SiteRecord.h"
 
+namespace zl {
+
 namespace {
 
 const SYSTEMTIME kFrom = Day(2024, 3, 5, 10, 0, 0);
@@ -191,3 +193,5 @@ TEST(SqlText, RegionsFromWindowFlags) {
 }
 
 }  // namespace
+
+}  // namespace zl

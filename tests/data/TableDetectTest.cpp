@@ -4,6 +4,8 @@
 #include "DataTestKit.h"
 #include "data/TableDetect.h"
 
+namespace zl {
+
 namespace {
 
 TEST(TableDetect, KindOfOneName) {
@@ -76,3 +78,5 @@ TEST(TableDetect, NoDatabaseOrAFailedQueryFindsNothing) {
 }
 
 }  // namespace
+
+}  // namespace zl

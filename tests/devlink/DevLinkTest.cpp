@@ -16,6 +16,8 @@
 #include "base/SysTime.h"
 #include "devlink/DevLink.h"
 
+namespace zl {
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -336,3 +338,5 @@ INSTANTIATE_TEST_SUITE_P(Modes, DevLinkAgainstBadDevice,
                          ModeName);
 
 }  // namespace
+
+}  // namespace zl

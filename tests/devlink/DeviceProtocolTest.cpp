@@ -4,6 +4,8 @@
 
 #include "devlink/DeviceProtocol.h"
 
+namespace zl {
+
 using namespace devproto;
 
 namespace {
@@ -163,3 +165,5 @@ TEST(DeviceProtocol, Paths) {
 }
 
 }  // namespace
+
+}  // namespace zl

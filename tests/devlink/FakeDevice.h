@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+namespace zl {
+
 class FakeDevice {
   public:
     enum class Mode {
@@ -170,3 +172,5 @@ class FakeDevice {
     std::mutex mutex_;
     std::vector<std::thread> workers_;
 };
+
+}  // namespace zl

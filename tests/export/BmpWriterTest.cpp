@@ -9,6 +9,8 @@
 #include "base/AtomicFile.h"
 #include "export/BmpWriter.h"
 
+namespace zl {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -150,3 +152,5 @@ TEST_F(BmpWriterTest, FailuresAreReported) {
 }
 
 }  // namespace
+
+}  // namespace zl

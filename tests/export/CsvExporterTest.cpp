@@ -6,6 +6,8 @@
 #include "base/AtomicFile.h"
 #include "export/CsvExporter.h"
 
+namespace zl {
+
 namespace {
 
 class CsvExport : public ::testing::Test {
@@ -120,3 +122,5 @@ TEST(ExportKind, ChosenByTheTextOfThePath) {
 }
 
 }  // namespace
+
+}  // namespace zl

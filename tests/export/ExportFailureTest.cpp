@@ -10,6 +10,8 @@
 #include "store/IString.h"
 #include "store/StringIds.h"
 
+namespace zl {
+
 namespace {
 
 using Stylesheet = CXmlExporter::Stylesheet;
@@ -61,3 +63,5 @@ TEST(ExportFailure, TextsComeFromTheLanguageFileWithTheSystemsReason) {
 }
 
 }  // namespace
+
+}  // namespace zl

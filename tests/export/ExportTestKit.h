@@ -12,6 +12,8 @@
 #include "TempFolder.h"
 #include "query/CountTable.h"
 
+namespace zl {
+
 inline CountRecord ExportRow(int fromHour, int toHour, std::vector<uint32_t> values) {
     CountRecord r;
     r.fromYear = r.toYear = 2024;
@@ -37,3 +39,5 @@ inline std::string ReadAll(const std::string& path) {
     s << in.rdbuf();
     return s.str();
 }
+
+}  // namespace zl

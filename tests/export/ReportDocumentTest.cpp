@@ -4,6 +4,8 @@
 
 #include "export/ReportDocument.h"
 
+namespace zl {
+
 namespace {
 
 ReportDocument Sample() {
@@ -69,3 +71,5 @@ TEST(ReportDocument, MalformedDocumentsAreRefused) {
 }
 
 }  // namespace
+
+}  // namespace zl

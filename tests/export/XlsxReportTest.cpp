@@ -12,6 +12,8 @@
 #include "ExportTestKit.h"
 #include "export/XlsxReport.h"
 
+namespace zl {
+
 namespace {
 
 using nlohmann::json;
@@ -157,3 +159,5 @@ TEST(XlsxReport, ColumnWidthFollowsTheLongestLine) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -10,6 +10,8 @@
 #include "ExportTestKit.h"
 #include "export/XmlExporter.h"
 
+namespace zl {
+
 namespace {
 
 class XmlExport : public ::testing::Test {
@@ -156,3 +158,5 @@ TEST_F(XmlExport, DocumentThatCannotBeCreatedIsAnErrorAndWritesNoStylesheet) {
 }
 
 }  // namespace
+
+}  // namespace zl

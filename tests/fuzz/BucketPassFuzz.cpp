@@ -11,6 +11,8 @@
 #include "FuzzKit.h"
 #include "recnet/BucketPass.h"
 
+namespace zl {
+
 namespace {
 
 sqlite3* Database() {
@@ -133,3 +135,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     sqlite3_progress_handler(db, 0, nullptr, nullptr);
     return 0;
 }
+
+}  // namespace zl

@@ -8,6 +8,8 @@
 #include "FuzzKit.h"
 #include "devlink/DeviceProtocol.h"
 
+namespace zl {
+
 namespace {
 
 bool Ascii(const std::string& s) {
@@ -81,3 +83,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckTimes(body);
     return 0;
 }
+
+}  // namespace zl

@@ -8,6 +8,8 @@
 #include "FuzzKit.h"
 #include "store/IString.h"
 
+namespace zl {
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using zl::fuzz::Scratch;
     zl::fuzz::Input in(data, size);
@@ -35,3 +37,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     return 0;
 }
+
+}  // namespace zl

@@ -11,6 +11,8 @@
 #include "chart/HtmlChart.h"
 #include "chart/LoadData.h"
 
+namespace zl {
+
 namespace {
 
 int Hex(char c) {
@@ -185,3 +187,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ZL_FUZZ_CHECK(next == texts.size(), "not every text is in the file");
     return 0;
 }
+
+}  // namespace zl

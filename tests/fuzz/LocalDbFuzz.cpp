@@ -19,6 +19,8 @@
 #include "recnet/RecNet.h"
 #include "store/SiteRecord.h"
 
+namespace zl {
+
 namespace {
 
 std::set<std::string> Names(const std::string& folder) {
@@ -114,3 +116,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ZL_FUZZ_CHECK(after == before, "a file was made beside the database");
     return 0;
 }
+
+}  // namespace zl

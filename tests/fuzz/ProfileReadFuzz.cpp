@@ -11,6 +11,8 @@
 #include "base/Profile.h"
 #include "base/TextCodec.h"
 
+namespace zl {
+
 namespace {
 
 using Snapshot = std::map<std::string, std::vector<std::pair<std::string, std::string>>>;
@@ -86,3 +88,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ZL_FUZZ_CHECK(Read(again) == before, "the saved copy reads differently");
     return 0;
 }
+
+}  // namespace zl

@@ -10,6 +10,8 @@
 #include "base/Profile.h"
 #include "base/TextCodec.h"
 
+namespace zl {
+
 namespace {
 
 bool IsBlank(char c) {
@@ -156,3 +158,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     verify(again, "after reload");
     return 0;
 }
+
+}  // namespace zl

@@ -19,6 +19,8 @@
 #include "recnet/Wire.h"
 #include "recnet/proto/recnet.grpc.pb.h"
 
+namespace zl {
+
 namespace {
 
 namespace v1 = ::zl::recnet::v1;
@@ -267,3 +269,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ZL_FUZZ_CHECK(zl::testkit::Fingerprint(g->root) == g->fingerprint, "a served file changed");
     return 0;
 }
+
+}  // namespace zl

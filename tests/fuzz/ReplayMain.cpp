@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace zl {
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
 
@@ -43,8 +45,14 @@ TEST(FuzzReplay, ZL_FUZZ_TARGET) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (LLVMFuzzerInitialize) LLVMFuzzerInitialize(&argc, &argv);
     return RUN_ALL_TESTS();
+}
+
+}  // namespace zl
+
+int main(int argc, char** argv) {
+    return zl::Main(argc, argv);
 }

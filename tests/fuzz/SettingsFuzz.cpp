@@ -7,6 +7,8 @@
 #include "FuzzKit.h"
 #include "store/ChartSettingsStore.h"
 
+namespace zl {
+
 namespace {
 
 std::string Describe(const LineStyleRecord& r) {
@@ -68,3 +70,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ZL_FUZZ_CHECK(a == b, "saved settings load back differently:\n" + a + "\n---\n" + b);
     return 0;
 }
+
+}  // namespace zl

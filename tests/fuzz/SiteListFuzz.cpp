@@ -9,6 +9,8 @@
 #include "base/TextCodec.h"
 #include "store/SiteListStore.h"
 
+namespace zl {
+
 namespace {
 
 std::string Describe(const SiteRecord& s) {
@@ -81,3 +83,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ZL_FUZZ_CHECK(ok && a == b, "a saved list loads back differently");
     return 0;
 }
+
+}  // namespace zl

@@ -15,6 +15,8 @@
 #include <cstdlib>
 #include <string>
 
+namespace zl {
+
 namespace {
 
 volatile sig_atomic_t g_stop = 0;
@@ -36,7 +38,7 @@ bool Exec(sqlite3* db, const char* sql) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
     if (argc != 4) {
         std::fprintf(stderr, "usage: hardening_live_writer DB wal|delete PAUSE_US\n");
         return 2;
@@ -91,4 +93,10 @@ int main(int argc, char** argv) {
     if (sqlite3_close(db) != SQLITE_OK) failed = true;
     std::printf("%ld\n", rows);
     return failed ? 1 : 0;
+}
+
+}  // namespace zl
+
+int main(int argc, char** argv) {
+    return zl::Main(argc, argv);
 }

@@ -8,6 +8,8 @@
 #include "recnet/RecNetBucketPass.h"
 #include "store/SiteRecord.h"
 
+namespace zl {
+
 namespace {
 
 using zl::recnet::BucketPassResult;
@@ -87,3 +89,5 @@ TEST(BucketPassFailure, PassTheHandleCannotAnswerUsesTheBucketStatements) {
 }
 
 }  // namespace
+
+}  // namespace zl

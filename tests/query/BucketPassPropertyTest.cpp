@@ -24,6 +24,8 @@
 #include "query/QueryWorker.h"
 #include "recnet/RecNet.h"
 
+namespace zl {
+
 namespace {
 
 using Rng = std::mt19937;
@@ -554,3 +556,5 @@ TEST_F(BucketPassProperty, WorkersBuildTheSameTables) {
 }
 
 }  // namespace
+
+}  // namespace zl

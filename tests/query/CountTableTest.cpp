@@ -4,6 +4,8 @@
 
 #include "query/CountTable.h"
 
+namespace zl {
+
 namespace {
 
 SYSTEMTIME At(int day, int hour, int minute = 0, int second = 0) {
@@ -145,3 +147,5 @@ TEST(ReportBuild, RowsAreAddedByBucketStartAndKeptInTimeOrder) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -14,6 +14,8 @@
 #include "recnet/RecNet.h"
 #include "store/SiteRecord.h"
 
+namespace zl {
+
 namespace {
 
 CountRecord Row(int hour, int minute, int periodMinutes, std::vector<uint32_t> values,
@@ -416,3 +418,5 @@ TEST(ClosedDays, ParsedSavedAndAppliedToWeekAndMonthRows) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -13,6 +13,8 @@
 #include "query/QueryWorker.h"
 #include "recnet/RecNet.h"
 
+namespace zl {
+
 namespace {
 
 class MixedReport : public ::testing::Test {
@@ -118,3 +120,5 @@ TEST_F(MixedReport, EveryRangeHasOneRowPerBucketSummingTheSitesAlone) {
 }
 
 }  // namespace
+
+}  // namespace zl

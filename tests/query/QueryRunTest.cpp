@@ -9,6 +9,8 @@
 
 #include "query/QueryRun.h"
 
+namespace zl {
+
 namespace {
 
 class CountingDisplay : public IProgressDisplay {
@@ -117,3 +119,5 @@ TEST(QueryRunHandshake, CancelBeforeStartMakesTheFirstStepFail) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -19,6 +19,8 @@
 #include "devlink/DevLink.h"
 #include "recnet/RecNet.h"
 
+namespace zl {
+
 using zl::testsupport::TempFolder;
 
 using zl::testsupport::CountingDb;
@@ -83,3 +85,5 @@ class FakeDevice : public DevLink {
 
 using zl::testsupport::CountingProgress;
 using zl::testsupport::ScriptedPrompt;
+
+}  // namespace zl

@@ -6,6 +6,8 @@
 #include "QueryTestKit.h"
 #include "query/QueryWorker.h"
 
+namespace zl {
+
 namespace {
 
 const SYSTEMTIME kDate = MakeSysTime(2024, 3, 5);
@@ -333,3 +335,5 @@ TEST_F(Worker, DeviceSiteWithoutLinkGetsZeroRows) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -5,6 +5,8 @@
 #include "query/ReportColumns.h"
 #include "store/ChartSettingsStore.h"
 
+namespace zl {
+
 namespace {
 
 LineStyleRecord Titles() {
@@ -84,3 +86,5 @@ TEST(ShownValueRowsTest, OutColumnsGetTheOutValues) {
 }
 
 }  // namespace
+
+}  // namespace zl

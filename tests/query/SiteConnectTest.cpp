@@ -5,6 +5,8 @@
 #include "query/SiteConnect.h"
 #include "recnet/RecNet.h"
 
+namespace zl {
+
 namespace {
 
 class SiteConnect : public ::testing::Test {
@@ -157,3 +159,5 @@ TEST(DisplayName, LocalSiteShowsTheLastPathPart) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -12,6 +12,8 @@
 #include "query/SiteRunner.h"
 #include "recnet/RecNet.h"
 
+namespace zl {
+
 namespace {
 
 using zl::testsupport::RecordedRow;
@@ -206,3 +208,5 @@ TEST(SiteRunner, WhichSitesMayGoAtOnce) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -10,6 +10,8 @@
 
 #include "recnet/SqliteStatement.h"
 
+namespace zl {
+
 namespace {
 
 using zl::recnet::ForEachRow;
@@ -165,3 +167,5 @@ TEST_F(SqliteStatement, FinalizedOnEveryWayOut) {
 }
 
 }  // namespace
+
+}  // namespace zl

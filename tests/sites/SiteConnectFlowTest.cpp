@@ -13,6 +13,8 @@
 #include "SitesTestKit.h"
 #include "base/CounterTypes.h"
 
+namespace zl {
+
 namespace {
 
 using zl::testkit::TestServer;
@@ -559,3 +561,5 @@ TEST_F(ServerFlow, ALogInWithoutAnAnswerIsNoRefusal) {
 }
 
 }  // namespace
+
+}  // namespace zl

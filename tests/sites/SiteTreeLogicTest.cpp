@@ -8,6 +8,8 @@
 #include "SitesTestKit.h"
 #include "recnet/RecNet.h"
 
+namespace zl {
+
 namespace {
 
 SiteRecord ShownSite(const std::string& name, std::vector<int> cameras, bool is3D = false) {
@@ -263,3 +265,5 @@ TEST_F(SiteTreeLogic, CloseAllSitesReleasesEveryHandle) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -23,6 +23,8 @@
 #include "sites/SiteLogic.h"
 #include "store/IString.h"
 
+namespace zl {
+
 using zl::testsupport::TempFolder;
 
 // Points the language strings at a small file, once per process (texts are cached forever).
@@ -222,3 +224,5 @@ inline std::vector<int> UsedCameras(const SiteRecord& s) {
         if (s.cameras[static_cast<size_t>(k)].used) out.push_back(k + 1);
     return out;
 }
+
+}  // namespace zl

@@ -7,6 +7,8 @@
 #include "store/ChartSettingsStore.h"
 #include "store/SettingsFile.h"
 
+namespace zl {
+
 namespace {
 
 class ChartSettingsStoreTest : public ::testing::Test {
@@ -358,3 +360,5 @@ TEST_F(ChartSettingsStoreTest, LastCounterType) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -11,6 +11,8 @@
 #include "store/SettingsFile.h"
 #include "store/SiteListStore.h"
 
+namespace zl {
+
 namespace {
 
 struct CodePageScope {
@@ -188,3 +190,5 @@ TEST(FileEncoding, LanguageFileNameIsReadAndWritten) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -9,6 +9,8 @@
 #include "base/ProgramFolder.h"
 #include "store/IString.h"
 
+namespace zl {
+
 namespace {
 
 // Each test runs with its own program folder.
@@ -120,3 +122,5 @@ TEST(IStringInstance, IsOneObject) {
 }
 
 }  // namespace
+
+}  // namespace zl

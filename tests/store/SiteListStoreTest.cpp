@@ -7,6 +7,8 @@
 #include "base/Profile.h"
 #include "store/SiteListStore.h"
 
+namespace zl {
+
 namespace {
 
 class SiteListStoreTest : public ::testing::Test {
@@ -351,3 +353,5 @@ TEST_F(SiteListStoreTest, InsertAndAt) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -16,6 +16,8 @@
 #include "Bytes.h"
 #include "TempFolder.h"
 
+namespace zl {
+
 using zl::testsupport::ReadBytes;
 using zl::testsupport::TempFolder;
 using zl::testsupport::WriteBytes;
@@ -49,3 +51,5 @@ inline int RunWithPermissions(const std::function<int()>& body) {
 inline void SetMode(const std::string& path, mode_t mode) {
     ::chmod(path.c_str(), mode);
 }
+
+}  // namespace zl

@@ -13,6 +13,8 @@
 #include "store/IString.h"
 #include "store/StringIds.h"
 
+namespace zl {
+
 namespace {
 
 const std::string kShipped = std::string(ZL_LANG_SOURCE_DIR) + "/zelkoReporter_ENG.ini";
@@ -82,3 +84,5 @@ TEST(StringIds, BuildCopiesTheLanguageFileBesideTheProgram) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -6,6 +6,8 @@
 #include "CountingDb.h"
 #include "TempFolder.h"
 
+namespace zl {
+
 namespace {
 
 using zl::testsupport::CountingDb;
@@ -103,3 +105,5 @@ TEST(CountingDb, StepsRunInOrderAndAFailedStepFailsTheWrite) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -11,6 +11,8 @@
 #include "TempFolder.h"
 #include "threadkit/ZBaseLog.h"
 
+namespace zl {
+
 using namespace zl;
 using zl::testsupport::ReadBytes;
 using zl::testsupport::WriteBytes;
@@ -104,3 +106,5 @@ TEST(ZBaseLog, RotatingSubclass) {
     EXPECT_NE(ReadBytes(f).find("fresh"), std::string::npos);
     EXPECT_LT(std::filesystem::file_size(f), 100u);
 }
+
+}  // namespace zl

@@ -8,6 +8,8 @@
 #include "threadkit/ZEvent.h"
 #include "threadkit/ZUnknown.h"
 
+namespace zl {
+
 using namespace zl;
 using namespace std::chrono_literals;
 
@@ -126,3 +128,5 @@ TEST(ZUnknown, ReferenceCountingAndInterfaces) {
     EXPECT_EQ(obj->Release(), 0u);
     EXPECT_EQ(destroyed.load(), 1);
 }
+
+}  // namespace zl

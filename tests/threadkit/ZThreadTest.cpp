@@ -8,6 +8,8 @@
 
 #include "threadkit/ZThread.h"
 
+namespace zl {
+
 using namespace zl;
 
 namespace {
@@ -145,3 +147,5 @@ TEST(ZThread, CallToAnEndedWorkerFailsInsteadOfHanging) {
     t.Close();
     EXPECT_EQ(t.ExitCode(), 3u);
 }
+
+}  // namespace zl

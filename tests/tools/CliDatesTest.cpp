@@ -5,6 +5,8 @@
 #include "CliDates.h"
 #include "CliOptions.h"
 
+namespace zl {
+
 namespace {
 
 std::string Text(const SYSTEMTIME& t) {
@@ -128,3 +130,5 @@ TEST(CliDates, OptionsResolveDatesAndNamesOnTheRunsClock) {
 }
 
 }  // namespace
+
+}  // namespace zl

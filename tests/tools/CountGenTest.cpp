@@ -13,6 +13,8 @@
 #include "CountGenOptions.h"
 #include "ToolsTestKit.h"
 
+namespace zl {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -442,3 +444,5 @@ TEST(Calendar, DayNumbersAndWeekdays) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -13,6 +13,8 @@
 #include "DevSimOptions.h"
 #include "ToolsTestKit.h"
 
+namespace zl {
+
 namespace {
 
 std::string MakePeopleDb(const TempFolder& dir, int cameras) {
@@ -190,3 +192,5 @@ TEST(DevSim, AnswersOverHttp) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -11,6 +11,8 @@
 #include "CliFiles.h"
 #include "base/Version.h"
 
+namespace zl {
+
 namespace {
 
 struct Output {
@@ -81,3 +83,5 @@ TEST(ProgramInfo, ReporterCliHelpSaysWhereItLooks) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -27,6 +27,8 @@
 #include "UserStore.h"
 #include "base/TextCodec.h"
 
+namespace zl {
+
 namespace {
 
 using nlohmann::json;
@@ -873,3 +875,5 @@ TEST_F(ReporterCli, ServerSitesThroughTheProgramsModuleAndLocalOnesWithoutIt) {
 }
 
 }  // namespace
+
+}  // namespace zl

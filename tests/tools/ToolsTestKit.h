@@ -8,4 +8,8 @@
 
 #include "TempFolder.h"
 
+namespace zl {
+
 using zl::testsupport::TempFolder;
+
+}  // namespace zl

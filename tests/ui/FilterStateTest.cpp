@@ -8,6 +8,8 @@
 #include "store/StringIds.h"
 #include "ui/reportwin/FilterState.h"
 
+namespace zl {
+
 namespace {
 
 // The filter controls shown now.
@@ -260,3 +262,5 @@ TEST(FilterState, ComboContents) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -18,6 +18,8 @@
 #include "ui/reportwin/ProgressDlg.h"
 #include "ui/reportwin/RetryPrompt.h"
 
+namespace zl {
+
 using zl::testsupport::Flag;
 using zl::testsupport::ScopeExit;
 
@@ -228,5 +230,8 @@ class ProgressDlgTest : public QObject {
     }
 };
 
-QTEST_MAIN(ProgressDlgTest)
+}  // namespace zl
+
+QTEST_MAIN(zl::ProgressDlgTest)
+
 #include "ProgressDlgTest.moc"

@@ -4,6 +4,8 @@
 #include "store/GuideStringIds.h"
 #include "ui/reportwin/QueryReadiness.h"
 
+namespace zl {
+
 namespace {
 
 SiteRecord Site(int checked, std::vector<std::pair<int, int>> cameras) {
@@ -35,3 +37,5 @@ TEST(QueryReadiness, ACheckedSiteWithoutCameraListNeedsNoCamera) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -2,6 +2,8 @@
 
 #include <ctime>
 
+namespace zl {
+
 int64_t DaysFromCivil(const CivilDate& date) {
     return zl::DaysFromCivil(date.year, date.month, date.day);
 }
@@ -38,3 +40,5 @@ CivilDate LocalToday() {
     localtime_r(&now, &local);
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
+
+}  // namespace zl

@@ -6,6 +6,8 @@
 
 #include "base/CivilDays.h"
 
+namespace zl {
+
 using CivilDate = zl::CivilDay;
 
 int64_t DaysFromCivil(const CivilDate& date);
@@ -17,3 +19,5 @@ int DayOfYear(const CivilDate& date);
 // 'YYYY-MM-DD' with a valid date; false otherwise.
 bool ParseIsoDate(const std::string& text, CivilDate* out);
 CivilDate LocalToday();
+
+}  // namespace zl

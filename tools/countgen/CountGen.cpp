@@ -12,6 +12,8 @@
 #include "Random.h"
 #include "base/CounterTypes.h"
 
+namespace zl {
+
 namespace {
 
 // Stream keys, so each kind of draw has a stream of its own.
@@ -563,3 +565,5 @@ int GenerateDatabases(const CountGenOptions& options, std::vector<GeneratedFile>
     }
     return 1;
 }
+
+}  // namespace zl

@@ -10,6 +10,8 @@
 
 #include "DbWriter.h"
 
+namespace zl {
+
 struct CountGenOptions {
     std::string root;
     std::vector<int> types = {1, 2, 3, 4, 5, 6, 7};
@@ -49,3 +51,5 @@ bool ValidateCountGenOptions(const CountGenOptions& options, std::string* error)
 // were complete before a failure stay, a file being written when it fails is removed.
 int GenerateDatabases(const CountGenOptions& options, std::vector<GeneratedFile>* files,
                       std::string* error);
+
+}  // namespace zl

@@ -4,6 +4,8 @@
 
 #include "Calendar.h"
 
+namespace zl {
+
 namespace {
 
 template <class T>
@@ -106,3 +108,5 @@ int ParseCountGenArgs(const std::vector<std::string>& args, CountGenOptions* opt
     if (quiet) *quiet = silent;
     return 1;
 }
+
+}  // namespace zl

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
+namespace zl {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -142,3 +144,5 @@ void DbWriter::Abort() {
         tempPath_.clear();
     }
 }
+
+}  // namespace zl

@@ -11,6 +11,8 @@
 
 struct sqlite3;
 
+namespace zl {
+
 struct ColumnSpec {
     const char* name;
     const char* type;  // "TEXT" or "INTEGER"
@@ -57,3 +59,5 @@ class DbWriter {
     std::string insertError_;
     int64_t rows_ = 0;
 };
+
+}  // namespace zl

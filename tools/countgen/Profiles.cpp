@@ -1,5 +1,7 @@
 #include "Profiles.h"
 
+namespace zl {
+
 namespace {
 
 // 1 at x = 0, falling smoothly to 0 at |x| = width.
@@ -65,3 +67,5 @@ double MonthFactor(int month) {
                                             1.04, 1.06, 0.95, 0.99, 1.06, 1.25};
     return month >= 1 && month <= 12 ? kFactors[month - 1] : 1.0;
 }
+
+}  // namespace zl

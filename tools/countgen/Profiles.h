@@ -2,6 +2,8 @@
 // by hour of day and weekday (0 = Sunday), built from smooth polynomial bumps.
 #pragma once
 
+namespace zl {
+
 // Shops and malls: open 09:00-21:00 on weekdays and 10:00-21:00 at weekends, with a lunch
 // peak and a larger evening peak; a little staff traffic outside opening hours.
 double ShopProfile(double hour, int weekday);
@@ -19,3 +21,5 @@ double RoadProfile(double hour, int weekday);
 // Weekday factor (weekends lower, Friday busiest) and month factor (December busiest).
 double WeekdayFactor(int weekday);
 double MonthFactor(int month);
+
+}  // namespace zl

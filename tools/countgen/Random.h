@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdint>
 
+namespace zl {
+
 inline uint64_t SplitMix64(uint64_t& state) {
     uint64_t z = (state += 0x9E3779B97F4A7C15ull);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
@@ -81,3 +83,5 @@ class Rng {
 
     uint64_t s_[4];
 };
+
+}  // namespace zl

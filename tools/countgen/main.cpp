@@ -5,7 +5,9 @@
 #include "CountGenOptions.h"
 #include "base/Version.h"
 
-int main(int argc, char** argv) {
+namespace zl {
+
+int Main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (zl::AsksForVersion(args)) {
         std::fputs(zl::VersionText("countgen").c_str(), stdout);
@@ -34,4 +36,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     return 0;
+}
+
+}  // namespace zl
+
+int main(int argc, char** argv) {
+    return zl::Main(argc, argv);
 }

@@ -12,6 +12,8 @@
 #include "devlink/DeviceProtocol.h"
 #include "recnet/SqliteStatement.h"
 
+namespace zl {
+
 namespace {
 
 constexpr int kMaxCameras = 64;
@@ -265,3 +267,5 @@ int DevSim::CameraCount() const {
 void DevSim::Stop() {
     impl_.reset();
 }
+
+}  // namespace zl

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+namespace zl {
+
 struct DevSimConfig {
     std::string dbPath;
     std::string address = "127.0.0.1";
@@ -38,3 +40,5 @@ class DevSim {
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
+
+}  // namespace zl

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <fstream>
 
+namespace zl {
+
 namespace {
 
 bool ParseInt(const std::string& text, int lo, int hi, int* out) {
@@ -91,3 +93,5 @@ int ParseDevSimArgs(const std::vector<std::string>& args, DevSimConfig* config,
     *config = c;
     return 1;
 }
+
+}  // namespace zl

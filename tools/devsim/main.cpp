@@ -8,7 +8,9 @@
 #include "DevSimOptions.h"
 #include "base/Version.h"
 
-int main(int argc, char** argv) {
+namespace zl {
+
+int Main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     if (zl::AsksForVersion(args)) {
         std::fputs(zl::VersionText("devsim").c_str(), stdout);
@@ -48,4 +50,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "devsim: stopping (%s)\n", signalNumber == SIGINT ? "SIGINT" : "SIGTERM");
     sim.Stop();
     return 0;
+}
+
+}  // namespace zl
+
+int main(int argc, char** argv) {
+    return zl::Main(argc, argv);
 }

@@ -14,6 +14,8 @@
 
 extern char** environ;
 
+namespace zl {
+
 std::string ChartHelperPath() {
     if (const char* given = std::getenv("ZL_REPORTER_CHART"); given && *given) return given;
     char self[PATH_MAX];
@@ -90,3 +92,5 @@ bool RunChartHelper(const std::string& folder, int width, int height, const std:
     if (error->empty()) error->assign("the picture helper failed");
     return false;
 }
+
+}  // namespace zl

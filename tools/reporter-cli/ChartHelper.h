@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace zl {
+
 // The helper's path: $ZL_REPORTER_CHART when set, else "reporter-chart" in the folder of the
 // running program.
 std::string ChartHelperPath();
@@ -12,3 +14,5 @@ std::string ChartHelperPath();
 // report); true when it wrote the file, else *error holds its message.
 bool RunChartHelper(const std::string& folder, int width, int height, const std::string& output,
                     const std::vector<std::string>& options, std::string* error);
+
+}  // namespace zl

@@ -16,6 +16,8 @@
 #include "ChartHelper.h"
 #endif
 
+namespace zl {
+
 namespace {
 // Beside the page's own files; not one of them.
 constexpr const char* kReportDocumentFile = "ReportDocument.json";
@@ -106,3 +108,5 @@ int WriteCliChart(const CliOptions& o, const std::vector<CountRecord>& rows,
     return 4;
 #endif
 }
+
+}  // namespace zl

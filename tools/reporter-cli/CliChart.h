@@ -5,11 +5,13 @@
 #include <ostream>
 #include <vector>
 
-struct ChartInsightData;
-
 #include "CliOptions.h"
 #include "export/ReportDocument.h"
 #include "query/CountTable.h"
+
+namespace zl {
+
+struct ChartInsightData;
 
 // True when this build can write the page folder / render the picture.
 bool CliCanWriteChart();
@@ -21,3 +23,5 @@ bool CliCanRenderChart();
 int WriteCliChart(const CliOptions& options, const std::vector<CountRecord>& rows,
                   const ReportDocument& document, std::ostream& err,
                   const ChartInsightData* insights = nullptr);
+
+}  // namespace zl

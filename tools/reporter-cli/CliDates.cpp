@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace zl {
+
 namespace {
 
 using std::chrono::days;
@@ -132,3 +134,5 @@ std::string FileNamePart(const std::string& name) {
     if (out[0] == '.') out[0] = '_';
     return out;
 }
+
+}  // namespace zl

@@ -6,6 +6,8 @@
 
 #include "base/SysTime.h"
 
+namespace zl {
+
 // The report date `text` names, seen from `today`: "YYYY-MM-DD", "today", "yesterday", "-Nd"
 // (N days back, 0..36500), or "last-monday" .. "last-sunday" (the latest such weekday before
 // today, a week back when today is that weekday). False when the text is none of these or
@@ -29,3 +31,5 @@ bool ExpandOutputName(const std::string& pattern, const OutputNameFields& fields
 // A site's name as a part of a file name: '/', control characters and a leading '.' become
 // '_'; an empty name is "site".
 std::string FileNamePart(const std::string& name);
+
+}  // namespace zl

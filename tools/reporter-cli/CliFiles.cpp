@@ -1,5 +1,7 @@
 #include "CliFiles.h"
 
+namespace zl {
+
 std::string CliFileLocationsFor(const zl::LocationFacts& facts) {
     const zl::FileLocations where = zl::ResolveFileLocations(facts);
     std::string text = "\nfiles (unless --settings or --lang name others):\n";
@@ -20,3 +22,5 @@ std::string CliFileLocationsFor(const zl::LocationFacts& facts) {
 std::string CliFileLocations() {
     return CliFileLocationsFor(zl::CurrentLocationFacts());
 }
+
+}  // namespace zl

@@ -5,7 +5,11 @@
 
 #include "base/ProgramFolder.h"
 
+namespace zl {
+
 // The text for the given facts (see base/ProgramFolder.h); CliFileLocations() uses those of
 // this process. Nothing is made or copied.
 std::string CliFileLocationsFor(const zl::LocationFacts& facts);
 std::string CliFileLocations();
+
+}  // namespace zl

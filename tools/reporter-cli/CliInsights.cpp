@@ -9,6 +9,8 @@
 #include "store/IString.h"
 #include "store/InsightStringIds.h"
 
+namespace zl {
+
 namespace {
 
 std::string Text(unsigned id) {
@@ -194,3 +196,5 @@ void AppendCoverageColumns(const CliInsights& insights, const std::vector<CountR
         r.valueCount = static_cast<uint32_t>(shownCount + 2);
     }
 }
+
+}  // namespace zl

@@ -9,6 +9,8 @@
 #include "chart/ChartInsights.h"
 #include "query/InsightRun.h"
 
+namespace zl {
+
 using CliInsights = ReportInsights;
 
 // ",\n \"peak\":{..}[,\n \"coverage\":{..}][,\n \"compare\":{..}]": inserted after the sites.
@@ -25,3 +27,5 @@ std::string TableInsightLines(const CliInsights& insights, const std::vector<Cou
 void AppendCoverageColumns(const CliInsights& insights, const std::vector<CountRecord>& rows,
                            int shownCount, std::vector<CountRecord>* exportRows,
                            std::vector<std::string>* columns);
+
+}  // namespace zl

@@ -10,6 +10,8 @@
 #include "base/TextCodec.h"
 #include "query/Compare.h"
 
+namespace zl {
+
 namespace {
 
 bool ParseInt(const std::string& text, long lo, long hi, int* out) {
@@ -292,3 +294,5 @@ bool ParseCliOptionsAt(const std::vector<std::string>& args, const SYSTEMTIME& n
             return fail("with --each-site, " + *name + " needs {site}");
     return true;
 }
+
+}  // namespace zl

@@ -7,6 +7,8 @@
 
 #include "base/SysTime.h"
 
+namespace zl {
+
 enum class CliFormat { Table, Csv, Xml, Json, Xlsx };
 
 enum class CliPaper { A4, Letter };
@@ -82,3 +84,5 @@ const char* CliUsage();
 
 // "day", "week" or "month".
 const char* RangeName(int range);
+
+}  // namespace zl

@@ -5,6 +5,8 @@
 
 #include "query/InsightText.h"
 
+namespace zl {
+
 namespace {
 
 std::string Quote(const std::string& text) {
@@ -159,3 +161,5 @@ std::string FormatTableReport(const std::string& numberTitle, const std::string&
     }
     return out;
 }
+
+}  // namespace zl

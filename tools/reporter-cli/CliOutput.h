@@ -7,6 +7,8 @@
 
 #include "query/CountTable.h"
 
+namespace zl {
+
 // A site of the report and whether it answered (else why not).
 struct JsonSite {
     std::string name;
@@ -55,3 +57,5 @@ std::string FormatTableReport(const std::string& numberTitle, const std::string&
 // "YYYY-MM-DD hh:mm:ss" of a record's start or end.
 std::string RecordFromText(const CountRecord& r);
 std::string RecordToText(const CountRecord& r);
+
+}  // namespace zl

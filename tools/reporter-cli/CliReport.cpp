@@ -4,6 +4,8 @@
 
 #include "base/Version.h"
 
+namespace zl {
+
 namespace {
 
 std::string Day(int y, int m, int d) {
@@ -98,3 +100,5 @@ ReportDocument MakeCliReport(const CliOptions& o, const CliReportTexts& texts,
     d.barChart = o.chartView == 1;
     return d;
 }
+
+}  // namespace zl

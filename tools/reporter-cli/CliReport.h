@@ -9,6 +9,8 @@
 #include "CliOutput.h"
 #include "export/ReportDocument.h"
 
+namespace zl {
+
 struct CliReportTexts {
     std::string counterType;  // the counter type's name
     std::string fromTitle, toTitle, totalTitle;
@@ -19,3 +21,5 @@ ReportDocument MakeCliReport(const CliOptions& options, const CliReportTexts& te
                              const std::vector<std::string>& captions,
                              const std::vector<CountRecord>& rows,
                              const std::vector<JsonSite>& sites);
+
+}  // namespace zl

@@ -15,6 +15,8 @@
 #include "recnet/RecNetTls.h"
 #include "recnet/RemoteModule.h"
 
+namespace zl {
+
 namespace {
 
 std::mutex loadMutex;
@@ -84,3 +86,5 @@ std::string RecNetLastConnectProblem() {
     }
     return api->lastProblem();
 }
+
+}  // namespace zl

@@ -32,6 +32,8 @@
 #include "store/SiteListStore.h"
 #include "store/StringIds.h"
 
+namespace zl {
+
 namespace {
 
 constexpr const char* kPrefix = "reporter-cli: ";
@@ -571,3 +573,5 @@ int RunReporterCli(const std::vector<std::string>& args, const CliIo& io) {
         return UsageError(io, error);
     return o.eachSite ? RunEachSite(o, io, settings, sites) : RunReport(o, io, settings, sites);
 }
+
+}  // namespace zl

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace zl {
+
 enum CliExit {
     kCliDone = 0,
     kCliUsage = 1,
@@ -27,3 +29,5 @@ struct CliIo {
 
 // Runs the command of `args` (the arguments after the program name); answers the exit code.
 int RunReporterCli(const std::vector<std::string>& args, const CliIo& io);
+
+}  // namespace zl

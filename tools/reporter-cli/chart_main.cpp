@@ -16,6 +16,8 @@
 #include "ui/chartview/ChartRenderer.h"
 #include "ui/chartview/PdfReport.h"
 
+namespace zl {
+
 namespace {
 
 // The chart of a PDF is drawn this many times as finely as its layout size.
@@ -77,7 +79,7 @@ int MakePdf(const char* folder, int width, int height, const char* output, const
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
     int width = 0, height = 0;
     HelperArgs a;
     if (argc < 5 || !ParseSize(argv[2], &width) || !ParseSize(argv[3], &height) ||
@@ -98,4 +100,10 @@ int main(int argc, char** argv) {
         return 4;
     }
     return 0;
+}
+
+}  // namespace zl
+
+int main(int argc, char** argv) {
+    return zl::Main(argc, argv);
 }

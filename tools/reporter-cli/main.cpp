@@ -6,6 +6,8 @@
 
 #include "ReporterCli.h"
 
+namespace zl {
+
 namespace {
 
 std::atomic<bool> g_cancel{false};
@@ -19,7 +21,7 @@ void OnInterrupt(int) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);
     std::signal(SIGPIPE, SIG_IGN);
@@ -29,4 +31,10 @@ int main(int argc, char** argv) {
     io.errIsTerminal = isatty(STDERR_FILENO) != 0;
     io.cancel = &g_cancel;
     return RunReporterCli(std::vector<std::string>(argv + 1, argv + argc), io);
+}
+
+}  // namespace zl
+
+int main(int argc, char** argv) {
+    return zl::Main(argc, argv);
 }

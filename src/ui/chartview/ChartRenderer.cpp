@@ -14,6 +14,8 @@
 #include "chart/PageFolder.h"
 #include "ui/chartview/WebBrowserHost.h"
 
+namespace zl {
+
 namespace {
 
 constexpr int kLoadTimeoutMs = 30000;
@@ -136,3 +138,5 @@ int CaptureChartFolder(const std::string& folder, int w, int h, double scale, QI
     if (image->isNull()) return Fail(error, "nothing could be captured");
     return 0;
 }
+
+}  // namespace zl

@@ -5,6 +5,8 @@
 #include <QImage>
 #include <string>
 
+namespace zl {
+
 // Loads `folder`/ZLXChart.html in a browser view of w x h pixels, waits for the page to load
 // and draw, captures it and writes `outPath` (BMP when `bmp`, else PNG). Returns 0 on success,
 // else 1 with *error (when given) saying why.
@@ -20,3 +22,5 @@ int RenderChartFolder(const std::string& folder, int w, int h, const std::string
 // finely (1..4), for print.
 int CaptureChartFolder(const std::string& folder, int w, int h, double scale, QImage* image,
                        std::string* error);
+
+}  // namespace zl

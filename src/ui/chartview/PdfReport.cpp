@@ -7,6 +7,8 @@
 #include <QSaveFile>
 #include <algorithm>
 
+namespace zl {
+
 namespace {
 
 constexpr int kDpi = 300;
@@ -262,3 +264,5 @@ bool WritePdfReport(const QString& path, const ReportDocument& d, const QImage& 
     if (!file.commit()) return fail(file.errorString());
     return true;
 }
+
+}  // namespace zl

@@ -10,6 +10,8 @@
 
 #include "export/ReportDocument.h"
 
+namespace zl {
+
 struct PdfReportOptions {
     QPageSize::PageSizeId paper = QPageSize::A4;
     QDateTime printedAt = QDateTime::currentDateTime();
@@ -24,3 +26,5 @@ bool WritePdfReport(const QString& path, const ReportDocument& document, const Q
 
 // Letter where the locale's country uses it (the Americas' letter countries), else A4.
 QPageSize::PageSizeId DefaultPaper();
+
+}  // namespace zl

@@ -9,6 +9,8 @@
 #include "base/AtomicFile.h"
 #include "export/BmpWriter.h"
 
+namespace zl {
+
 CWebBrowserHost::CWebBrowserHost(QWidget* parent) : QWidget(parent) {
     view_ = new QWebEngineView(this);
     view_->setGeometry(0, 0, width(), height());
@@ -89,3 +91,5 @@ bool SaveImageAsPng(const QImage& image, const std::string& path, std::string* e
     return zl::WriteFileAtomically(target, std::string_view(bytes.constData(), bytes.size()),
                                    error);
 }
+
+}  // namespace zl

@@ -10,6 +10,8 @@
 
 class QWebEngineView;
 
+namespace zl {
+
 class CWebBrowserHost : public QWidget, public IChartHost {
     Q_OBJECT
 
@@ -47,3 +49,5 @@ class CWebBrowserHost : public QWidget, public IChartHost {
 bool SaveImageAsBmp(const QImage& image, const std::string& path, std::string* error = nullptr);
 // Writes an image as a PNG file, replacing an existing one atomically.
 bool SaveImageAsPng(const QImage& image, const std::string& path, std::string* error = nullptr);
+
+}  // namespace zl

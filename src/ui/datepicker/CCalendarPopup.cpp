@@ -6,6 +6,8 @@
 #include "ui/datepicker/CHighlightMonthCal.h"
 #include "ui/datepicker/PickerDates.h"
 
+namespace zl {
+
 CCalendarPopup::CCalendarPopup(QWidget* parent)
     : QFrame(parent, Qt::Popup | Qt::FramelessWindowHint),
       selected_(GetSysTime()),
@@ -46,3 +48,5 @@ void CCalendarPopup::keyPressEvent(QKeyEvent* event) {
     }
     QFrame::keyPressEvent(event);
 }
+
+}  // namespace zl

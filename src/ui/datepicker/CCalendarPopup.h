@@ -7,6 +7,8 @@
 
 #include "base/SysTime.h"
 
+namespace zl {
+
 class CHighlightMonthCal;
 
 class CCalendarPopup : public QFrame {
@@ -42,3 +44,5 @@ class CCalendarPopup : public QFrame {
     SYSTEMTIME selected_;
     SYSTEMTIME constructed_;
 };
+
+}  // namespace zl

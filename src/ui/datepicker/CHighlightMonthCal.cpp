@@ -7,6 +7,8 @@
 
 #include "ui/datepicker/PickerDates.h"
 
+namespace zl {
+
 CHighlightMonthCal::CHighlightMonthCal(QWidget* parent) : QCalendarWidget(parent) {
     setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     setGridVisible(false);
@@ -94,3 +96,5 @@ bool CHighlightMonthCal::eventFilter(QObject* watched, QEvent* event) {
     }
     return QCalendarWidget::eventFilter(watched, event);
 }
+
+}  // namespace zl

@@ -15,6 +15,8 @@
 
 class QTableView;
 
+namespace zl {
+
 class CHighlightMonthCal : public QCalendarWidget {
     Q_OBJECT
 
@@ -67,3 +69,5 @@ class CHighlightMonthCal : public QCalendarWidget {
     bool requestSent_ = false;
     bool framesShown_ = false;
 };
+
+}  // namespace zl

@@ -2,6 +2,8 @@
 
 #include "ui/datepicker/CHighlightMonthCal.h"
 
+namespace zl {
+
 CalendarDatePicker::CalendarDatePicker(DayMarksRequester::Source source, QWidget* parent)
     : picker_(new ZPickCalendar(parent)) {
     picker_->setObjectName(QStringLiteral("id1015"));
@@ -27,3 +29,5 @@ void CalendarDatePicker::RefreshDataDays() {
     if (!picker_ || !picker_->IsCalendarOpen()) return;
     requester_->HighlightDaysWithData();
 }
+
+}  // namespace zl

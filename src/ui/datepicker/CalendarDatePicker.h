@@ -9,6 +9,8 @@
 #include "ui/datepicker/IDatePicker.h"
 #include "ui/datepicker/ZPickCalendar.h"
 
+namespace zl {
+
 class CalendarDatePicker : public IDatePicker {
   public:
     // The widget gets the object name "id1015" and `parent` (the window re-parents it).
@@ -29,3 +31,5 @@ class CalendarDatePicker : public IDatePicker {
     QPointer<ZPickCalendar> picker_;
     std::unique_ptr<DayMarksRequester> requester_;
 };
+
+}  // namespace zl

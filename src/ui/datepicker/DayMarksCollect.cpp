@@ -7,6 +7,8 @@
 #include "data/TableDetect.h"
 #include "recnet/RecNet.h"
 
+namespace zl {
+
 namespace {
 
 // A site record whose handles are this request's own, released on destruction.
@@ -79,3 +81,5 @@ int CollectDayMarks(const DayMarksQuery& query, const SYSTEMTIME& first,
     for (int i = 0; i < kDayMarkCount; ++i) marked += flags[i];
     return marked;
 }
+
+}  // namespace zl

@@ -10,6 +10,8 @@
 #include "data/DayMarks.h"
 #include "store/SiteRecord.h"
 
+namespace zl {
+
 // What the window hands over for one request: copies of its checked sites (their handle
 // pointers only say which kind of connection each site has; they are never used here) and the
 // mode of the current counter type.
@@ -29,3 +31,5 @@ struct DayMarksQuery {
 // first + i; answers the number of marked days.
 int CollectDayMarks(const DayMarksQuery& query, const SYSTEMTIME& first,
                     uint8_t flags[kDayMarkCount]);
+
+}  // namespace zl

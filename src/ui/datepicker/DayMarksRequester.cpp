@@ -8,6 +8,8 @@
 
 #include "ui/datepicker/ZPickCalendar.h"
 
+namespace zl {
+
 // State shared with the worker thread; it outlives the requester when a request is still
 // running at destruction.
 struct DayMarksRequester::Shared {
@@ -115,3 +117,5 @@ void DayMarksRequester::OnAnswer(uint64_t id, SYSTEMTIME first,
     picker_->SetHighlight(days);
     emit applied(id, static_cast<int>(days.size()));
 }
+
+}  // namespace zl

@@ -16,6 +16,8 @@
 #include "ui/datepicker/DayMarksCollect.h"
 #include "ui/datepicker/ZPickCalendar.h"
 
+namespace zl {
+
 class DayMarksRequester : public QObject {
     Q_OBJECT
 
@@ -58,3 +60,5 @@ class DayMarksRequester : public QObject {
     uint64_t lastRequest_ = 0;
     std::shared_ptr<Shared> shared_;
 };
+
+}  // namespace zl

@@ -7,6 +7,8 @@
 
 class QWidget;
 
+namespace zl {
+
 class IDatePicker {
   public:
     virtual ~IDatePicker() = default;
@@ -19,3 +21,5 @@ class IDatePicker {
     // fetches them again. The plain field has nothing to mark.
     virtual void RefreshDataDays() {}
 };
+
+}  // namespace zl

@@ -5,6 +5,8 @@
 
 #include "base/SysTime.h"
 
+namespace zl {
+
 // The date of a record (its time of day is dropped); invalid for a record that is no date.
 inline QDate DateOf(const SYSTEMTIME& t) {
     return QDate(t.wYear, t.wMonth, t.wDay);
@@ -14,3 +16,5 @@ inline QDate DateOf(const SYSTEMTIME& t) {
 inline SYSTEMTIME SysTimeOf(const QDate& d, int hour = 0, int minute = 0, int second = 0) {
     return MakeSysTime(d.year(), d.month(), d.day(), hour, minute, second);
 }
+
+}  // namespace zl

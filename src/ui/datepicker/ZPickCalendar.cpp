@@ -11,6 +11,8 @@
 #include "ui/datepicker/CHighlightMonthCal.h"
 #include "ui/datepicker/PickerDates.h"
 
+namespace zl {
+
 ZPickCalendar::ZPickCalendar(QWidget* parent) : QWidget(parent) {
     text_ = new QLineEdit(this);
     text_->setObjectName(QStringLiteral("id%1").arg(kTextId));
@@ -147,3 +149,5 @@ void ZPickCalendar::resizeEvent(QResizeEvent* event) {
     text_->setGeometry(0, 0, std::max(width() - side, 0), height());
     arrow_->setGeometry(width() - side, 0, side, height());
 }
+
+}  // namespace zl

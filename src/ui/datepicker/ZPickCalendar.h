@@ -13,10 +13,13 @@
 
 #include "base/SysTime.h"
 
-class CCalendarPopup;
-class CHighlightMonthCal;
 class QLineEdit;
 class QToolButton;
+
+namespace zl {
+
+class CCalendarPopup;
+class CHighlightMonthCal;
 
 class ZPickCalendar : public QWidget {
     Q_OBJECT
@@ -79,3 +82,5 @@ class ZPickCalendar : public QWidget {
     CCalendarPopup* popup_;
     SYSTEMTIME selected_;
 };
+
+}  // namespace zl

@@ -5,8 +5,12 @@
 
 class QWidget;
 
+namespace zl {
+
 class ISettingsDialog {
   public:
     virtual ~ISettingsDialog() = default;
     virtual bool Run(QWidget* parent, int counterType) = 0;
 };
+
+}  // namespace zl

@@ -6,6 +6,8 @@
 #include "store/ChartSettingsStore.h"
 #include "ui/options/ISettingsDialog.h"
 
+namespace zl {
+
 class OptionDialogRunner : public ISettingsDialog {
   public:
     // The store the dialog works on; default: the process-wide store.
@@ -15,3 +17,5 @@ class OptionDialogRunner : public ISettingsDialog {
   private:
     CChartSettingsStore* store_;
 };
+
+}  // namespace zl

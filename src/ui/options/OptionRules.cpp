@@ -4,6 +4,8 @@
 
 #include "store/StringIds.h"
 
+namespace zl {
+
 OptionValues LoadOptionValues(const ChartSettings& settings) {
     OptionValues v;
     v.page = settings.line;
@@ -62,3 +64,5 @@ int FieldNumber(const std::string& text) {
     }
     return value;
 }
+
+}  // namespace zl

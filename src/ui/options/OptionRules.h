@@ -9,6 +9,8 @@
 
 #include "store/ChartSettingsStore.h"
 
+namespace zl {
+
 // What the dialog edits: one line-style record (shown on the chart page) and the shared part.
 struct OptionValues {
     LineStyleRecord page;
@@ -57,3 +59,5 @@ std::string WorkingHourMessage(const WorkingHourProblem& problem,
 // A field's number: blanks around digits only; -1 for anything else (empty, signs, letters,
 // too long).
 int FieldNumber(const std::string& text);
+
+}  // namespace zl

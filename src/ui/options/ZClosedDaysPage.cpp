@@ -10,6 +10,8 @@
 #include "store/InsightStringIds.h"
 #include "store/StringIds.h"
 
+namespace zl {
+
 namespace {
 
 QString Str(unsigned id) {
@@ -66,3 +68,5 @@ QCheckBox* ZClosedDaysPage::WeekdayBox(int dayOfWeekSundayZero) const {
                ? weekdays_[static_cast<size_t>(dayOfWeekSundayZero)]
                : nullptr;
 }
+
+}  // namespace zl

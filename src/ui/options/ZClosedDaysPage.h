@@ -11,6 +11,8 @@
 class QCheckBox;
 class QPlainTextEdit;
 
+namespace zl {
+
 class ZClosedDaysPage : public QWidget {
     Q_OBJECT
 
@@ -28,3 +30,5 @@ class ZClosedDaysPage : public QWidget {
     std::array<QCheckBox*, 7> weekdays_{};  // by day of week, 0 = Sunday
     QPlainTextEdit* dates_ = nullptr;
 };
+
+}  // namespace zl

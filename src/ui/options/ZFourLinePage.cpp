@@ -13,6 +13,8 @@
 
 #include "ui/options/OptionRules.h"
 
+namespace zl {
+
 namespace {
 
 QString IdName(int id) {
@@ -181,3 +183,5 @@ QColor ZFourLinePage::SwatchColor(int swatchId) const {
     const auto* swatch = findChild<QLabel*>(IdName(swatchId));
     return swatch ? swatch->palette().color(QPalette::Window) : QColor();
 }
+
+}  // namespace zl

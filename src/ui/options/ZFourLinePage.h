@@ -17,6 +17,8 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
+namespace zl {
+
 enum FourLineControl {
     kIdChartTitle = 1019,
     kIdInTitle = 1281,  // + pair
@@ -80,3 +82,5 @@ class ZFourLinePage : public QWidget {
     QRadioButton* gridNoteOff_;
     ColorChooser chooser_;
 };
+
+}  // namespace zl

@@ -20,6 +20,8 @@
 #include "ui/options/ZFourLinePage.h"
 #include "ui/options/ZWorkingHourPage.h"
 
+namespace zl {
+
 namespace {
 
 QString Str(unsigned id) {
@@ -137,3 +139,5 @@ void ZOptionDlg::accept() {
     QDialog::accept();
     emit settingsSaved(counterType_);
 }
+
+}  // namespace zl

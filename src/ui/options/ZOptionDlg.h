@@ -16,6 +16,9 @@ class QComboBox;
 class QDialogButtonBox;
 class QLabel;
 class QTabWidget;
+
+namespace zl {
+
 class ZClosedDaysPage;
 class ZFourLinePage;
 class ZWorkingHourPage;
@@ -72,3 +75,5 @@ class ZOptionDlg : public QDialog {
     int shownTab_ = 0;
     bool reverting_ = false;
 };
+
+}  // namespace zl

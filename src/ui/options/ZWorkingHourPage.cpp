@@ -10,6 +10,8 @@
 #include "store/IString.h"
 #include "store/StringIds.h"
 
+namespace zl {
+
 namespace {
 
 QString Str(unsigned id) {
@@ -166,3 +168,5 @@ bool ZWorkingHourPage::CheckOnLeave() {
     if (messageBox_) messageBox_(Str(kStrAppCaption), QString::fromUtf8(text.c_str()));
     return false;
 }
+
+}  // namespace zl

@@ -17,6 +17,8 @@ class QCheckBox;
 class QLabel;
 class QSpinBox;
 
+namespace zl {
+
 enum WorkingHourControl {
     kIdSynchronized = 1055,
     kIdStartHour = 1200,    // + row
@@ -75,3 +77,5 @@ class ZWorkingHourPage : public QWidget {
     MessageBox messageBox_;
     bool copying_ = false;
 };
+
+}  // namespace zl

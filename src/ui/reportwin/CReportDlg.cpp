@@ -38,6 +38,8 @@
 #include "ui/sitetree/CDragDropTreeCtrl.h"
 #include "ui/sitetree/SiteTreeAdapter.h"
 
+namespace zl {
+
 namespace {
 
 QString Str(unsigned id) {
@@ -461,3 +463,5 @@ void CReportDlg::Shutdown() {
     CChartSettingsStore::Instance()->Save();
     if (siteLogic_) siteLogic_->CloseAllSites();
 }
+
+}  // namespace zl

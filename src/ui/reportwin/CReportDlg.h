@@ -25,11 +25,6 @@
 #include "ui/reportwin/FilterState.h"
 #include "ui/reportwin/ReportHeading.h"
 
-class CDragDropTreeCtrl;
-class CWebBrowserHost;
-class IDatePicker;
-class ISettingsDialog;
-class MessagePrompt;
 class QButtonGroup;
 class QComboBox;
 class QLabel;
@@ -41,6 +36,14 @@ class QStackedWidget;
 class QTableWidget;
 class QTimer;
 class QTreeWidgetItem;
+
+namespace zl {
+
+class CDragDropTreeCtrl;
+class CWebBrowserHost;
+class IDatePicker;
+class ISettingsDialog;
+class MessagePrompt;
 class QueryRun;
 struct ReportTableText;
 class SiteConnDialogRunner;
@@ -262,3 +265,5 @@ class CReportDlg : public QWidget {
     ReportInsights insights_;
     int reportValueColumns_ = 0;  // value columns of the report itself (export titles)
 };
+
+}  // namespace zl

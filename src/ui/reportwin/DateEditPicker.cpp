@@ -3,6 +3,8 @@
 #include <QDate>
 #include <QDateEdit>
 
+namespace zl {
+
 DateEditPicker::DateEditPicker(QWidget* parent) : edit_(new QDateEdit(parent)) {
     edit_->setObjectName(QStringLiteral("id1015"));
     edit_->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
@@ -22,3 +24,5 @@ SYSTEMTIME DateEditPicker::Get_Select_Time() const {
 void DateEditPicker::Set_Select_Time(const SYSTEMTIME& day) {
     edit_->setDate(QDate(day.wYear, day.wMonth, day.wDay));
 }
+
+}  // namespace zl

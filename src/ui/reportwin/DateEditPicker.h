@@ -5,6 +5,8 @@
 
 class QDateEdit;
 
+namespace zl {
+
 class DateEditPicker : public IDatePicker {
   public:
     // Starts on today.
@@ -16,3 +18,5 @@ class DateEditPicker : public IDatePicker {
   private:
     QDateEdit* edit_;
 };
+
+}  // namespace zl

@@ -6,6 +6,8 @@
 
 #include "store/StringIds.h"
 
+namespace zl {
+
 namespace {
 
 constexpr int kHeightControls[] = {kIdHeight,   kIdHeightLabel, kIdHeightLow,
@@ -217,3 +219,5 @@ std::vector<unsigned> CounterTypeStringIds() {
         ids.push_back(kStrCounterType2DPeople + static_cast<unsigned>(code - 1));
     return ids;
 }
+
+}  // namespace zl

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace zl {
+
 // Controls of the report window, numbered as the window knows them.
 enum ReportControlId : int {
     kIdResultTable = 1000,
@@ -157,3 +159,5 @@ std::vector<unsigned> QueueTypeStringIds();
 std::vector<unsigned> HeightStringIds();
 std::vector<unsigned> HeightUnitStringIds();
 std::vector<unsigned> CounterTypeStringIds();
+
+}  // namespace zl

@@ -4,6 +4,8 @@
 #include <QPrinter>
 #include <QTextDocument>
 
+namespace zl {
+
 bool PrintImage(QPrinter& printer, const QImage& image) {
     if (image.isNull()) return false;
     QPainter painter;
@@ -53,3 +55,5 @@ bool PrintTable(QPrinter& printer, const QStringList& heading, const QStringList
     document.print(&printer);
     return printer.printerState() != QPrinter::Error;
 }
+
+}  // namespace zl

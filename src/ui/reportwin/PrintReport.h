@@ -9,6 +9,8 @@
 
 class QPrinter;
 
+namespace zl {
+
 // False when the image is empty or the printer cannot be started.
 bool PrintImage(QPrinter& printer, const QImage& image);
 // `heading` above the table (its first line as the title); header captions may hold a line
@@ -18,3 +20,5 @@ bool PrintTable(QPrinter& printer, const QStringList& heading, const QStringList
 // The HTML the table is printed from.
 QString TableHtml(const QStringList& heading, const QStringList& headers,
                   const std::vector<QStringList>& rows);
+
+}  // namespace zl

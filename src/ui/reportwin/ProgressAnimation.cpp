@@ -4,6 +4,8 @@
 #include <QPainterPath>
 #include <cmath>
 
+namespace zl {
+
 namespace {
 
 // A database drum: an ellipse on top of a cylinder.
@@ -89,3 +91,5 @@ void ProgressAnimation::paintEvent(QPaintEvent*) {
         p.drawEllipse(QPointF(xk, yk), 1.6, 1.6);
     }
 }
+
+}  // namespace zl

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+namespace zl {
+
 class ProgressAnimation : public QWidget {
   public:
     static constexpr int kFrames = 16;
@@ -20,3 +22,5 @@ class ProgressAnimation : public QWidget {
   private:
     int frame_ = 0;
 };
+
+}  // namespace zl

@@ -13,6 +13,8 @@
 #include "store/StringIds.h"
 #include "ui/reportwin/ProgressAnimation.h"
 
+namespace zl {
+
 namespace {
 
 QString Text(unsigned id) {
@@ -129,3 +131,5 @@ void CProgressDlg::timerEvent(QTimerEvent* event) {
     tick_ = (tick_ + 1) % kTicks;
     ShowTickText();
 }
+
+}  // namespace zl

@@ -13,6 +13,9 @@
 class QLabel;
 class QProgressBar;
 class QPushButton;
+
+namespace zl {
+
 class ProgressAnimation;
 
 class CProgressDlg : public QDialog, public IProgressDisplay {
@@ -66,3 +69,5 @@ class CProgressDlg : public QDialog, public IProgressDisplay {
     QueryRun* run_ = nullptr;
     bool cancelled_ = false;
 };
+
+}  // namespace zl

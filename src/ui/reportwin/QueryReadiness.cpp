@@ -2,6 +2,8 @@
 
 #include "store/GuideStringIds.h"
 
+namespace zl {
+
 unsigned MissingForQuery(bool counterTypeChosen, const std::vector<SiteRecord>& sites) {
     if (!counterTypeChosen) return kStrMissingCounterType;
     bool anySite = false;
@@ -18,3 +20,5 @@ unsigned MissingForQuery(bool counterTypeChosen, const std::vector<SiteRecord>& 
     }
     return anySite ? kStrMissingCamera : kStrMissingSite;
 }
+
+}  // namespace zl

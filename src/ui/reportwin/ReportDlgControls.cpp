@@ -22,6 +22,8 @@
 #include "ui/reportwin/ProgressDlg.h"
 #include "ui/sitetree/CDragDropTreeCtrl.h"
 
+namespace zl {
+
 namespace {
 
 QString Str(unsigned id) {
@@ -191,3 +193,5 @@ void CReportDlg::OnSettings() {
     BuildColumnsAndTable();
     if (hasResult_ == 1) RenderPage();
 }
+
+}  // namespace zl

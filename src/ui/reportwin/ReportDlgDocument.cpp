@@ -15,6 +15,8 @@
 #include "ui/reportwin/CReportDlg.h"
 #include "ui/reportwin/ResultTable.h"
 
+namespace zl {
+
 namespace {
 
 std::string Text(unsigned id) {
@@ -94,3 +96,5 @@ bool CReportDlg::ExportDocument(const std::string& file, bool pdf) {
     ShowError(QString::fromStdString(FailureText(kStrExportFailed, file, error)));
     return false;
 }
+
+}  // namespace zl

@@ -13,6 +13,8 @@
 #include "store/InsightStringIds.h"
 #include "ui/reportwin/CReportDlg.h"
 
+namespace zl {
+
 namespace {
 
 QString Str(unsigned id) {
@@ -80,3 +82,5 @@ void CReportDlg::ShowInsightLines() {
     insightLine_->setText(lines.join(QStringLiteral("\n")));
     insightLine_->setVisible(!lines.isEmpty());
 }
+
+}  // namespace zl

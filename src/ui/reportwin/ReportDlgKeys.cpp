@@ -13,6 +13,8 @@
 #include "ui/reportwin/CReportDlg.h"
 #include "ui/sitetree/CDragDropTreeCtrl.h"
 
+namespace zl {
+
 void CReportDlg::BuildShortcuts() {
     // Only while the button is enabled: without rows there is nothing to print or export.
     const auto add = [this](const QKeySequence& keys, QPushButton* button,
@@ -58,3 +60,5 @@ void CReportDlg::keyPressEvent(QKeyEvent* event) {
     }
     QWidget::keyPressEvent(event);
 }
+
+}  // namespace zl

@@ -23,6 +23,8 @@
 #include "ui/reportwin/ReportHeading.h"
 #include "ui/reportwin/ResultTable.h"
 
+namespace zl {
+
 namespace {
 
 QString Str(unsigned id) {
@@ -170,3 +172,5 @@ void CReportDlg::ShowError(const QString& text) {
     box.setObjectName(QStringLiteral("errorMessage"));
     box.exec();
 }
+
+}  // namespace zl

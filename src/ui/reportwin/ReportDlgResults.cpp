@@ -32,6 +32,8 @@
 #include "ui/reportwin/ResultTable.h"
 #include "ui/reportwin/RetryPrompt.h"
 
+namespace zl {
+
 namespace {
 
 QString Str(unsigned id) {
@@ -226,3 +228,5 @@ bool CReportDlg::eventFilter(QObject* watched, QEvent* event) {
         resizeTimer_->start();
     return QWidget::eventFilter(watched, event);
 }
+
+}  // namespace zl

@@ -4,6 +4,8 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+namespace zl {
+
 QStringList ReportHeadingLines(const ReportHeadingFields& f) {
     QString dates = f.firstDay;
     if (!f.lastDay.isEmpty() && f.lastDay != f.firstDay) dates += QStringLiteral(" - ") + f.lastDay;
@@ -45,3 +47,5 @@ QImage WithHeading(const QImage& image, const QStringList& lines) {
     painter.end();
     return out;
 }
+
+}  // namespace zl

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace zl {
+
 struct ReportHeadingFields {
     QStringList sites;    // names of the sites queried
     QString counterType;  // the counter type's name
@@ -30,3 +32,5 @@ QStringList ReportHeadingLines(const ReportHeadingFields& fields);
 // `image` under a white strip holding `lines` (as wide as the image, the text elided at its right
 // end where a line is too long). A null image stays null.
 QImage WithHeading(const QImage& image, const QStringList& lines);
+
+}  // namespace zl

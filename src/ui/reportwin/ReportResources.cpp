@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QPixmap>
 
+namespace zl {
+
 namespace {
 
 QPixmap IconPixmap(int size) {
@@ -32,3 +34,5 @@ QIcon ReportAppIcon() {
     for (int size : {16, 32, 48}) icon.addPixmap(IconPixmap(size));
     return icon;
 }
+
+}  // namespace zl

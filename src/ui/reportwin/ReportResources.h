@@ -3,6 +3,8 @@
 
 #include <QIcon>
 
+namespace zl {
+
 // The About box: its text (%1: the project version), its title, and the entry that opens it.
 inline constexpr const char* kResAboutText = "zelkoReporter , version %1";
 inline constexpr const char* kResAboutTitle = "About";
@@ -13,3 +15,5 @@ inline constexpr const char* kResHeightTo = "~";
 
 // The window icon: a small bar chart, drawn at 16, 32 and 48 pixels.
 QIcon ReportAppIcon();
+
+}  // namespace zl

@@ -4,6 +4,8 @@
 #include <QTableWidget>
 #include <algorithm>
 
+namespace zl {
+
 namespace {
 
 QTableWidgetItem* Cell(const QString& text) {
@@ -94,3 +96,5 @@ std::vector<QStringList> CellTexts(const QTableWidget* table) {
     }
     return rows;
 }
+
+}  // namespace zl

@@ -11,6 +11,8 @@
 
 class QTableWidget;
 
+namespace zl {
+
 constexpr int kNumberColumnWidth = 40;
 constexpr int kTimeColumnWidth = 280;
 constexpr int kValueColumnWidth = 83;
@@ -27,3 +29,5 @@ void SetRows(QTableWidget* table, const std::vector<std::vector<std::string>>& r
 // The header texts and the cells as they stand (for export titles and printing).
 QStringList HeaderTexts(const QTableWidget* table);
 std::vector<QStringList> CellTexts(const QTableWidget* table);
+
+}  // namespace zl

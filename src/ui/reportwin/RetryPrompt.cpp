@@ -6,6 +6,8 @@
 
 #include "query/QueryRun.h"
 
+namespace zl {
+
 UiRetryPrompt::UiRetryPrompt(QWidget* fallbackParent) : fallbackParent_(fallbackParent) {}
 
 bool UiRetryPrompt::AskRetry(const std::string& caption, const std::string& message) {
@@ -33,3 +35,5 @@ bool UiRetryPrompt::AskHere(const QString& caption, const QString& message) {
     emit aboutToAsk(message);
     return box.exec() == QMessageBox::Yes;
 }
+
+}  // namespace zl

@@ -9,6 +9,8 @@
 
 #include "data/QueryHooks.h"
 
+namespace zl {
+
 class QueryRun;
 
 class UiRetryPrompt : public QObject, public IRetryPrompt {
@@ -44,3 +46,5 @@ class UiRetryPrompt : public QObject, public IRetryPrompt {
     int asked_ = 0;
     std::function<QString(const QString&)> describe_;
 };
+
+}  // namespace zl

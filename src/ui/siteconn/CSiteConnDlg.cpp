@@ -20,6 +20,8 @@
 #include "store/StringIds.h"
 #include "ui/siteconn/MessagePrompt.h"
 
+namespace zl {
+
 namespace {
 
 QString Text(unsigned id) {
@@ -357,3 +359,5 @@ bool SiteConnDialogRunner::Run(SiteDialogFields& fields, SiteDialogPurpose purpo
     fields.localPath = dlg.m_strLocalPathOnOk.toStdString();
     return true;
 }
+
+}  // namespace zl

@@ -22,6 +22,9 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+
+namespace zl {
+
 struct SiteRecord;
 class IUserPrompt;
 
@@ -155,3 +158,5 @@ class SiteConnDialogRunner : public ISiteDialog {
     const std::vector<SiteRecord>* sites_;
     IUserPrompt* prompt_;
 };
+
+}  // namespace zl

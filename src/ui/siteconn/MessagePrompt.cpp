@@ -5,6 +5,8 @@
 #include "store/IString.h"
 #include "store/StringIds.h"
 
+namespace zl {
+
 int MessagePrompt::ShowMessage(unsigned stringId, PromptButtons buttons) {
     return AskText(IString::Instance()->LoadStringA(stringId), buttons);
 }
@@ -33,3 +35,5 @@ int MessagePrompt::AskText(const std::string& text, PromptButtons buttons) {
     box.exec();
     return kAnswerOk;
 }
+
+}  // namespace zl

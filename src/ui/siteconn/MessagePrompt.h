@@ -6,6 +6,8 @@
 
 class QWidget;
 
+namespace zl {
+
 class MessagePrompt : public IUserPrompt {
   public:
     explicit MessagePrompt(QWidget* parent = nullptr) : parent_(parent) {}
@@ -15,3 +17,5 @@ class MessagePrompt : public IUserPrompt {
   private:
     QWidget* parent_;
 };
+
+}  // namespace zl

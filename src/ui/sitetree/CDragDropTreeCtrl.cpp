@@ -17,6 +17,8 @@
 
 #include "ui/sitetree/CSiteTreeData.h"
 
+namespace zl {
+
 namespace {
 
 constexpr int kSiteTreeItemType = QTreeWidgetItem::UserType + 1;
@@ -624,3 +626,5 @@ void CDragDropTreeCtrl::closeEditor(QWidget* editor, QAbstractItemDelegate::EndE
     QTreeWidget::closeEditor(editor, hint);
     if (item) Post(Note::kLabelEdit, item, QPoint());
 }
+
+}  // namespace zl

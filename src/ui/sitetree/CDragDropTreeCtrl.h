@@ -20,6 +20,8 @@
 #include <array>
 #include <vector>
 
+namespace zl {
+
 class CSiteTreeData;
 
 // Told about drags the control starts (not owned by the control).
@@ -154,3 +156,5 @@ class CDragDropTreeCtrl : public QTreeWidget {
     QPoint pressPoint_;
     bool basePressed_ = false;  // the standard handling received the last press
 };
+
+}  // namespace zl

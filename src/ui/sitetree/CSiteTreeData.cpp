@@ -3,6 +3,8 @@
 #include <atomic>
 #include <utility>
 
+namespace zl {
+
 namespace {
 std::atomic<int> g_live{0};
 }
@@ -28,3 +30,5 @@ CSiteTreeData::~CSiteTreeData() {
 int CSiteTreeData::LiveCount() {
     return g_live.load();
 }
+
+}  // namespace zl

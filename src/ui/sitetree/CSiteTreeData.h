@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace zl {
+
 class CSiteTreeData {
   public:
     CSiteTreeData();
@@ -17,3 +19,5 @@ class CSiteTreeData {
     // Objects alive now (tests check that the tree frees what it owns).
     static int LiveCount();
 };
+
+}  // namespace zl

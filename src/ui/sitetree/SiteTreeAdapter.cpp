@@ -8,6 +8,8 @@
 #include "ui/sitetree/CDragDropTreeCtrl.h"
 #include "ui/sitetree/SiteTreeImages.h"
 
+namespace zl {
+
 namespace {
 QString Qs(const std::string& s) {
     return QString::fromUtf8(s.data(), static_cast<int>(s.size()));
@@ -116,3 +118,5 @@ void ApplyReportTreeLook(CDragDropTreeCtrl* tree) {
     pal.setColor(QPalette::Text, QColor(255, 255, 255));
     tree->setPalette(pal);
 }
+
+}  // namespace zl

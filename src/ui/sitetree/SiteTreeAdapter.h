@@ -5,8 +5,11 @@
 #include "sites/ISiteTree.h"
 #include "sites/ITreeMenu.h"
 
-class CDragDropTreeCtrl;
 class QTreeWidgetItem;
+
+namespace zl {
+
+class CDragDropTreeCtrl;
 
 class SiteTreeAdapter : public ISiteTree {
   public:
@@ -50,3 +53,5 @@ class SiteTreeMenu : public ITreeMenu {
 // The look the report window gives its tree: the 13 pictures, 30x24 icons, a 20-pixel Tahoma
 // font, white text on grey (RGB 125, 125, 125).
 void ApplyReportTreeLook(CDragDropTreeCtrl* tree);
+
+}  // namespace zl

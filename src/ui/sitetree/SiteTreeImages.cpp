@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+namespace zl {
+
 namespace {
 
 QPixmap Blank() {
@@ -100,3 +102,5 @@ std::vector<QPixmap> BuildSiteTreeImages() {
     images.push_back(DrawFolder());
     return images;
 }
+
+}  // namespace zl

@@ -7,8 +7,12 @@
 #include <QPixmap>
 #include <vector>
 
+namespace zl {
+
 constexpr int kTreeImageWidth = 30;
 constexpr int kTreeImageHeight = 24;
 constexpr int kTreeImageCount = 13;
 
 std::vector<QPixmap> BuildSiteTreeImages();
+
+}  // namespace zl

@@ -14,10 +14,12 @@
 
 #include "UserStore.h"
 
+namespace zl {
+
 // TempCacheHome.cpp: the per-user cache folder of a test program is a temporary one.
 void UseTempCacheHome();
 
-namespace zl::testkit {
+namespace testkit {
 
 namespace {
 
@@ -312,4 +314,6 @@ RecNetClient* TestServer::NewClient(bool login) const {
     return client;
 }
 
-}  // namespace zl::testkit
+}  // namespace testkit
+
+}  // namespace zl

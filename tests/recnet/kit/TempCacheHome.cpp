@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <string>
 
+namespace zl {
+
 namespace {
 
 struct TempCacheHome {
@@ -29,3 +31,5 @@ const TempCacheHome g_cacheHome;
 // Called by the test kit, so that a program linking the kit gets this file too (the folder is
 // set before main runs; the call itself does nothing).
 void UseTempCacheHome() {}
+
+}  // namespace zl

@@ -16,6 +16,8 @@
 #include "ui/datepicker/PickerDates.h"
 #include "ui/datepicker/ZPickCalendar.h"
 
+namespace zl {
+
 namespace {
 
 constexpr QRgb kBlue = 0xFF0000FF;
@@ -289,3 +291,5 @@ TEST_F(PickerTest, OfFiftyDaysOnlyTheFirstFortyTwoAreKept) {
 }
 
 }  // namespace
+
+}  // namespace zl

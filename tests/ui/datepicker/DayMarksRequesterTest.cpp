@@ -28,6 +28,8 @@
 #include "ui/datepicker/PickerDates.h"
 #include "ui/datepicker/ZPickCalendar.h"
 
+namespace zl {
+
 namespace {
 
 class TempFolder {
@@ -398,3 +400,5 @@ TEST(CalendarDatePicker, TheWindowsPickerAsksItsSourceWhileOpenOnly) {
 }
 
 }  // namespace
+
+}  // namespace zl

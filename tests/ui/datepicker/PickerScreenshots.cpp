@@ -19,6 +19,8 @@
 #include "ui/datepicker/CalendarDatePicker.h"
 #include "ui/options/ZOptionDlg.h"
 
+namespace zl {
+
 namespace {
 
 bool Save(const QImage& image, const QString& path) {
@@ -29,7 +31,7 @@ bool Save(const QImage& image, const QString& path) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc < 2) {
@@ -111,4 +113,10 @@ int main(int argc, char** argv) {
     dlg.Tabs()->setCurrentIndex(1);
     ok = Save(dlg.grab().toImage(), out + QStringLiteral("/settings-working-hours.png")) && ok;
     return ok ? 0 : 1;
+}
+
+}  // namespace zl
+
+int main(int argc, char** argv) {
+    return zl::Main(argc, argv);
 }

@@ -26,6 +26,8 @@
 #include "ui/options/ZOptionDlg.h"
 #include "ui/options/ZWorkingHourPage.h"
 
+namespace zl {
+
 namespace {
 
 void WriteText(const std::string& path, const std::string& text) {
@@ -432,3 +434,5 @@ TEST_F(OptionDlg, TheWindowsRunnerAnswersWhetherTheUserConfirmed) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -5,6 +5,8 @@
 #include "store/StringIds.h"
 #include "ui/options/OptionRules.h"
 
+namespace zl {
+
 namespace {
 
 std::array<WorkingHourRow, 7> AllDay() {
@@ -101,3 +103,5 @@ TEST(OptionValues, ThePageShowsTheBarRecordAndOkWritesItToBoth) {
 }
 
 }  // namespace
+
+}  // namespace zl

@@ -19,6 +19,8 @@
 #include "store/SiteRecord.h"
 #include "ui/siteconn/CSiteConnDlg.h"
 
+namespace zl {
+
 namespace {
 
 struct RecordingPrompt : IUserPrompt {
@@ -333,3 +335,5 @@ TEST(SiteConnRunner, AnswersTheFieldsOnOkAndNothingOnCancel) {
 }
 
 }  // namespace
+
+}  // namespace zl

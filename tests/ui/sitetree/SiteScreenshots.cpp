@@ -14,6 +14,8 @@
 #include "ui/sitetree/CDragDropTreeCtrl.h"
 #include "ui/sitetree/SiteTreeAdapter.h"
 
+namespace zl {
+
 namespace {
 
 struct NoDialog : ISiteDialog {
@@ -36,7 +38,7 @@ SiteRecord Site(const std::string& name, int cameras, bool is3D) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
@@ -80,4 +82,10 @@ int main(int argc, char** argv) {
         dlg.grab().save(out + QStringLiteral("/site-dialog-%1.png").arg(names[type]));
     }
     return 0;
+}
+
+}  // namespace zl
+
+int main(int argc, char** argv) {
+    return zl::Main(argc, argv);
 }

@@ -18,6 +18,8 @@
 #include "ui/sitetree/SiteTreeAdapter.h"
 #include "ui/sitetree/SiteTreeImages.h"
 
+namespace zl {
+
 namespace {
 
 // Builds the style option the item delegate paints with (to find the check box).
@@ -368,3 +370,5 @@ TEST_F(SiteTreeCtrl, AdapterServesTheSiteLogic) {
 }
 
 }  // namespace
+
+}  // namespace zl
