@@ -45,9 +45,9 @@ foreach(i RANGE ${last})
 endforeach()
 
 set(text "// Generated at build time by cmake/embed.cmake; do not edit.\n")
-string(APPEND text "#include \"${HEADER}\"\n\nnamespace {\n\n${arrays}}  // namespace\n\n")
+string(APPEND text "#include \"${HEADER}\"\n\nnamespace zl {\nnamespace {\n\n${arrays}}  // namespace\n\n")
 string(APPEND text "const EmbeddedFile ${TABLE}[] = {\n${entries}};\n")
-string(APPEND text "const size_t ${TABLE}_count = ${file_count};\n")
+string(APPEND text "const size_t ${TABLE}_count = ${file_count};\n\n}  // namespace zl\n")
 
 # Only touch the output when it changes, so an unchanged resource does not rebuild anything.
 if(EXISTS "${OUT}")

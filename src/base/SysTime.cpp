@@ -11,7 +11,6 @@ namespace zl {
 
 namespace {
 
-using zl::DaysFromCivil;
 
 const int64_t kOleEpochDays = DaysFromCivil(1899, 12, 30);
 constexpr int64_t kSecondsPerDay = 86400;
@@ -47,10 +46,6 @@ SYSTEMTIME FromOleSeconds(int64_t s) {
 
 int DayOfWeek(int year, int month, int day) {
     return zl::WeekdayOfDays(DaysFromCivil(year, month, day));
-}
-
-int DaysInMonth(int year, int month) {
-    return zl::DaysInMonth(year, month);
 }
 
 SYSTEMTIME MakeSysTime(int year, int month, int day, int hour, int minute, int second) {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/CivilDays.h"
+
 namespace zl {
 
 struct SYSTEMTIME {
@@ -31,7 +33,6 @@ double SystemTimeToOleDate(const SYSTEMTIME& t);
 SYSTEMTIME OleDateToSystemTime(double oleDate);
 // 0 = Sunday .. 6 = Saturday, for a Gregorian date.
 int DayOfWeek(int year, int month, int day);
-int DaysInMonth(int year, int month);
 SYSTEMTIME MakeSysTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
 
 SYSTEMTIME GetSysTime();

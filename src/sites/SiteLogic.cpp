@@ -561,8 +561,8 @@ void SiteLogic::Fill(Mode mode) {
 
 void SiteLogic::BuildSiteDisplayName(SiteRecord& site) const {
     IString* strings = IString::Instance();
-    site.name = ::BuildSiteDisplayName(site, strings->LoadStringA(kStrUnnamedSite),
-                                       strings->LoadStringA(kStrLocalSite));
+    site.name = zl::BuildSiteDisplayName(site, strings->LoadStringA(kStrUnnamedSite),
+                                         strings->LoadStringA(kStrLocalSite));
 }
 
 void SiteLogic::CloseAllSites() {

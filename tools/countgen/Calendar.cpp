@@ -8,14 +8,6 @@ int64_t DaysFromCivil(const CivilDate& date) {
     return zl::DaysFromCivil(date.year, date.month, date.day);
 }
 
-CivilDate CivilFromDays(int64_t days) {
-    return zl::CivilFromDays(days);
-}
-
-int WeekdayOfDays(int64_t days) {
-    return zl::WeekdayOfDays(days);
-}
-
 int DayOfYear(const CivilDate& date) {
     return static_cast<int>(DaysFromCivil(date) - DaysFromCivil({date.year, 1, 1}) + 1);
 }

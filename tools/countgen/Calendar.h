@@ -11,9 +11,6 @@ namespace zl {
 using CivilDate = zl::CivilDay;
 
 int64_t DaysFromCivil(const CivilDate& date);
-CivilDate CivilFromDays(int64_t days);
-// 0 = Sunday .. 6 = Saturday.
-int WeekdayOfDays(int64_t days);
 // 1..366.
 int DayOfYear(const CivilDate& date);
 // 'YYYY-MM-DD' with a valid date; false otherwise.
