@@ -1,8 +1,8 @@
 # zl_use_temp_cache_home(): every program of the calling folder (and of the folders below it,
-# added before the call) gets tests/recnet/kit/TempCacheHome.cpp, so that it keeps camera
+# added before the call) gets tests/support/server/TempCacheHome.cpp, so that it keeps camera
 # discovery answers in a temporary cache folder of its own and never in the user's.
 function(zl_use_temp_cache_home)
-  set(source ${CMAKE_SOURCE_DIR}/tests/recnet/kit/TempCacheHome.cpp)
+  set(source ${CMAKE_SOURCE_DIR}/tests/support/server/TempCacheHome.cpp)
   set(dirs ${CMAKE_CURRENT_SOURCE_DIR})
   while(dirs)
     list(POP_FRONT dirs dir)
