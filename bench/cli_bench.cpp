@@ -117,9 +117,11 @@ long PeakKb(const std::vector<std::string>& args, const std::string& dir) {
     return kb;
 }
 
+// The best of `repeat` runs; a short run (under 200 ms) is repeated at least 10 times, since
+// on a shared machine a few milliseconds of it are chance.
 Run Best(const std::vector<std::string>& args, int repeat) {
     Run best;
-    for (int i = 0; i < repeat; ++i) {
+    for (int i = 0; i < repeat || (best.wall >= 0 && best.wall < 200 && i < 10); ++i) {
         const Run r = Spawn(args, false);
         if (r.code != 0) return r;
         if (best.wall < 0 || r.wall < best.wall) best.wall = r.wall;

@@ -835,8 +835,8 @@ TEST_F(ReporterCli, PdfReportContinuesOverPages) {
 // and names the missing module for a server site, a device site and a workbook.
 TEST_F(ReporterCli, ServerSitesThroughTheProgramsModuleAndLocalOnesWithoutIt) {
     const auto run = [&](const std::string& program, const std::string& sites, int* code) {
-        const std::string command = program + " report --type 5 --date 2024-03-05 " + sites +
-                                    " --format json --lang " + ZL_TEST_LANG_FILE + " 2>" +
+        const std::string command = program + " report --type 5 --date 2024-03-05 --format json " +
+                                    sites + " --lang " + ZL_TEST_LANG_FILE + " 2>" +
                                     (*dir_ / "stderr.txt");
         FILE* p = popen(command.c_str(), "r");
         std::string out;
