@@ -16,12 +16,8 @@ const ZlDevLinkModuleApi* Api() {
     static const ZlDevLinkModuleApi* loaded = nullptr;
     std::call_once(once, [] {
         std::string problem;
-        const auto* api = static_cast<const ZlDevLinkModuleApi*>(
-            LoadPrivateModule(kZlDevLinkModuleFile, kZlDevLinkModuleEntry, &problem));
-        if (api && api->version != kZlDevLinkModuleVersion)
-            problem = "it is of another version";
-        else if (api)
-            loaded = api;
+        loaded = LoadModuleApi<ZlDevLinkModuleApi>(kZlDevLinkModuleFile, kZlDevLinkModuleEntry,
+                                                   kZlDevLinkModuleVersion, &problem);
         if (!loaded)
             std::fprintf(stderr, "reporter-cli: the device-link module %s\n", problem.c_str());
     });

@@ -10,3 +10,13 @@
 // when the file cannot be loaded or has no such function. The module stays loaded for the life of
 // the process.
 const void* LoadPrivateModule(const char* file, const char* entry, std::string* problem);
+
+// The entry points of a module whose `Api` starts with its `version`: null, with the reason in
+// *problem, when it cannot be loaded or is of another version.
+template <class Api>
+const Api* LoadModuleApi(const char* file, const char* entry, int version, std::string* problem) {
+    const auto* api = static_cast<const Api*>(LoadPrivateModule(file, entry, problem));
+    if (!api || api->version == version) return api;
+    *problem = "is of another version";
+    return nullptr;
+}

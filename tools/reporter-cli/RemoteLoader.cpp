@@ -17,12 +17,8 @@ std::string loadProblem;
 const ZlRemoteModuleApi* Api() {
     std::lock_guard<std::mutex> lock(loadMutex);
     if (loaded || !loadProblem.empty()) return loaded;
-    const auto* api = static_cast<const ZlRemoteModuleApi*>(
-        LoadPrivateModule(kZlRemoteModuleFile, kZlRemoteModuleEntry, &loadProblem));
-    if (api && api->version != kZlRemoteModuleVersion)
-        loadProblem = "is of another version";
-    else if (api)
-        loaded = api;
+    loaded = LoadModuleApi<ZlRemoteModuleApi>(kZlRemoteModuleFile, kZlRemoteModuleEntry,
+                                              kZlRemoteModuleVersion, &loadProblem);
     if (!loaded) loadProblem = "the remote-database module " + loadProblem;
     return loaded;
 }

@@ -12,12 +12,8 @@ bool WriteXlsxReport(const std::string& path, const ReportDocument& report, std:
     static const ZlXlsxModuleApi* loaded = nullptr;
     static std::string problem;
     std::call_once(once, [] {
-        const auto* api = static_cast<const ZlXlsxModuleApi*>(
-            LoadPrivateModule(kZlXlsxModuleFile, kZlXlsxModuleEntry, &problem));
-        if (api && api->version != kZlXlsxModuleVersion)
-            problem = "is of another version";
-        else if (api)
-            loaded = api;
+        loaded = LoadModuleApi<ZlXlsxModuleApi>(kZlXlsxModuleFile, kZlXlsxModuleEntry,
+                                                kZlXlsxModuleVersion, &problem);
         if (!loaded) problem = "the workbook module " + problem;
     });
     if (loaded) return loaded->write(path, report, error);
