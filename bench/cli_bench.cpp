@@ -180,8 +180,9 @@ struct Report {
     const char* to;
 };
 
-// 2024-03-10 is a Sunday: its week starts on Monday 2024-03-04. The 5-minute Day is a flow
-// counter's (a people counter's Day is by the hour).
+// 2024-03-10 is a Sunday: its week starts on Monday 2024-03-04. The month of a report on that
+// date is the one that ends with it, from 2024-02-11 (as the report's rows show). The 5-minute
+// Day is a flow counter's (a people counter's Day is by the hour).
 const Report kReports[] = {
     {"Day", "day", "1", nullptr, "substr(EnterTime,1,13)", "EnterTime", "SUM(Inward), SUM(Outward)",
      "2024-03-10 00:00:00", "2024-03-10 23:59:59"},
@@ -191,7 +192,7 @@ const Report kReports[] = {
     {"Week", "week", "1", nullptr, "substr(EnterTime,1,10)", "EnterTime",
      "SUM(Inward), SUM(Outward)", "2024-03-04 00:00:00", "2024-03-10 23:59:59"},
     {"Month", "month", "1", nullptr, "substr(EnterTime,1,10)", "EnterTime",
-     "SUM(Inward), SUM(Outward)", "2024-03-01 00:00:00", "2024-03-31 23:59:59"},
+     "SUM(Inward), SUM(Outward)", "2024-02-11 00:00:00", "2024-03-10 23:59:59"},
 };
 
 std::string ShellSql(const Report& r) {
