@@ -3,10 +3,11 @@
 // one-minute data of 16 cameras (2D people counters, and flow counters for the Day by 5
 // minutes) over 1, 2 and 3 years, without and with an index on the
 // time column. Printed: best wall and processor milliseconds, their ratios, the first run
-// after the discovery cache was emptied, a cold page cache (when this runs as root), four
-// sites against one, recnetd on 127.0.0.1 against the file and the log-in's share, the start
-// and peak resident size of reporter-cli without a picture, and 100 local sites with 10
-// recnetd servers of 10 roots each and one site that is down (time, peak memory, threads).
+// after the discovery cache was emptied, the JSON output (which adds the data coverage), a cold
+// page cache (when this runs as root), four sites against one, recnetd on 127.0.0.1 against the
+// file and the log-in's share, the start and peak resident size of reporter-cli without a picture,
+// and 100 local sites with 10 recnetd servers of 10 roots each and one site that is down (time,
+// peak memory, threads).
 //
 // usage: bench_cli [--dir DIR] [--cli PATH] [--sqlite3 PATH] [--years 1,2,3] [--repeat N]
 //                  [--keep] [--no-many] [--days N]
@@ -15,6 +16,7 @@
 // --keep. The machine may be shared: the processor times are the steadier figures.
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -117,9 +119,11 @@ long PeakKb(const std::vector<std::string>& args, const std::string& dir) {
     return kb;
 }
 
+// The best of `repeat` runs; a short run (under 200 ms) is repeated at least 10 times, since
+// on a shared machine a few milliseconds of it are chance.
 Run Best(const std::vector<std::string>& args, int repeat) {
     Run best;
-    for (int i = 0; i < repeat; ++i) {
+    for (int i = 0; i < repeat || (best.wall >= 0 && best.wall < 200 && i < 10); ++i) {
         const Run r = Spawn(args, false);
         if (r.code != 0) return r;
         if (best.wall < 0 || r.wall < best.wall) best.wall = r.wall;
@@ -135,6 +139,27 @@ bool Generate(const std::string& root, int days, bool index) {
     d.days = days;
     d.index = index;
     return zl::bench::WriteBenchData(root, d);
+}
+
+// How much of a file lies in the page cache, in KiB: after the cache was dropped, what a run
+// read of it (the disk reads of a whole process also count its program and libraries).
+long ResidentKb(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    const auto size = static_cast<size_t>(std::filesystem::file_size(path));
+    void* map = size ? ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0) : MAP_FAILED;
+    ::close(fd);
+    if (map == MAP_FAILED) return -1;
+    const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+    std::vector<unsigned char> in((size + page - 1) / page);
+    long kb = -1;
+    if (::mincore(map, size, in.data()) == 0) {
+        size_t pages = 0;
+        for (unsigned char c : in) pages += c & 1;
+        kb = static_cast<long>(pages * page / 1024);
+    }
+    ::munmap(map, size);
+    return kb;
 }
 
 bool DropCaches() {
@@ -157,8 +182,9 @@ struct Report {
     const char* to;
 };
 
-// 2024-03-10 is a Sunday: its week starts on Monday 2024-03-04. The 5-minute Day is a flow
-// counter's (a people counter's Day is by the hour).
+// 2024-03-10 is a Sunday: its week starts on Monday 2024-03-04. The month of a report on that
+// date is the one that ends with it, from 2024-02-11 (as the report's rows show). The 5-minute
+// Day is a flow counter's (a people counter's Day is by the hour).
 const Report kReports[] = {
     {"Day", "day", "1", nullptr, "substr(EnterTime,1,13)", "EnterTime", "SUM(Inward), SUM(Outward)",
      "2024-03-10 00:00:00", "2024-03-10 23:59:59"},
@@ -168,7 +194,7 @@ const Report kReports[] = {
     {"Week", "week", "1", nullptr, "substr(EnterTime,1,10)", "EnterTime",
      "SUM(Inward), SUM(Outward)", "2024-03-04 00:00:00", "2024-03-10 23:59:59"},
     {"Month", "month", "1", nullptr, "substr(EnterTime,1,10)", "EnterTime",
-     "SUM(Inward), SUM(Outward)", "2024-03-01 00:00:00", "2024-03-31 23:59:59"},
+     "SUM(Inward), SUM(Outward)", "2024-02-11 00:00:00", "2024-03-10 23:59:59"},
 };
 
 std::string ShellSql(const Report& r) {
@@ -176,10 +202,13 @@ std::string ShellSql(const Report& r) {
            " BETWEEN '" + r.from + "' AND '" + r.to + "' GROUP BY 1;";
 }
 
+// The report as CSV: the table alone. JSON and the table add the data coverage (a statement of
+// its own) and are timed in a column of their own.
 std::vector<std::string> CliArgs(const std::string& cli, const Report& r,
-                                 const std::vector<std::string>& sites) {
+                                 const std::vector<std::string>& sites,
+                                 const char* format = "csv") {
     std::vector<std::string> a = {cli,      "report",     "--type",   r.type, "--range", r.range,
-                                  "--date", "2024-03-10", "--format", "json", "--quiet"};
+                                  "--date", "2024-03-10", "--format", format, "--quiet"};
     if (r.period) a.insert(a.end(), {"--period", r.period});
     a.insert(a.end(), sites.begin(), sites.end());
     return a;
@@ -200,6 +229,11 @@ std::string Ratio(const Run& a, const Run& b) {
     if (a.code != 0 || b.code != 0 || b.wall <= 0 || b.cpu <= 0) return "-";
     std::snprintf(s, sizeof s, "%.2f/%.2f", a.wall / b.wall, a.cpu / std::max(b.cpu, 1.0));
     return s;
+}
+
+// "meets" or "MISSES" a goal; "-" when a run failed.
+const char* Goal(bool ran, bool met) {
+    return !ran ? "-" : met ? "meets" : "MISSES";
 }
 
 std::vector<int> ParseYears(const char* text) {
@@ -302,8 +336,9 @@ int Main(int argc, char** argv) {
                         y > 1 ? "s" : "", index ? "with" : "without", fileKb / 1024,
                         Ms(Clock::now() - made) / 1000);
             if (index && firstRoot.empty()) firstRoot = dataRoot;
-            std::printf("  %-6s %12s %12s %12s %14s %12s\n", "report", "cli", "sqlite3", "ratio",
-                        "first(no cache)", "cli peak KiB");
+            std::printf("  %-6s %12s %12s %12s %14s %12s %12s  %s\n", "report", "cli", "sqlite3",
+                        "ratio", "first(no cache)", "cli peak KiB", "json",
+                        index ? "goal: cpu <= 2 x sqlite3 + 30 ms" : "goal: cpu <= 1.3 x sqlite3");
             for (const Report& r : kReports) {
                 const std::vector<std::string> args = CliArgs(cli, r, {"--local", dataRoot});
                 std::filesystem::remove_all(cacheHome);
@@ -312,24 +347,34 @@ int Main(int argc, char** argv) {
                 const std::string& file = std::string(r.type) == "5" ? flowDb : db;
                 const Run shell =
                     Best({shellProgram, "-batch", "-readonly", file, ShellSql(r)}, repeat);
-                std::printf("  %-6s %12s %12s %12s %14s %12ld\n", r.name, Cell(warm).c_str(),
-                            Cell(shell).c_str(), Ratio(warm, shell).c_str(), Cell(first).c_str(),
-                            PeakKb(args, dir));
+                const Run json = Best(CliArgs(cli, r, {"--local", dataRoot}, "json"), repeat);
+                const bool ran = warm.code == 0 && shell.code == 0;
+                const bool met =
+                    index ? warm.cpu <= 2 * shell.cpu + 30 : warm.cpu <= 1.3 * shell.cpu;
+                std::printf("  %-6s %12s %12s %12s %14s %12ld %12s  %s\n", r.name,
+                            Cell(warm).c_str(), Cell(shell).c_str(), Ratio(warm, shell).c_str(),
+                            Cell(first).c_str(), PeakKb(args, dir), Cell(json).c_str(),
+                            Goal(ran, met));
                 if (std::string(r.name) == "Day" && index) dayByYears.push_back(warm.cpu);
                 if (root) {
                     DropCaches();
                     const Run cold = Spawn(args, false);
+                    const long coldFileKb = ResidentKb(file);
                     DropCaches();
                     const Run coldShell =
                         Spawn({shellProgram, "-batch", "-readonly", file, ShellSql(r)}, false);
+                    const long shellFileKb = ResidentKb(file);
+                    const double share =
+                        100.0 * coldFileKb /
+                        std::max(static_cast<long>(std::filesystem::file_size(file) / 1024), 1L);
+                    const bool day = std::string(r.name) == "Day" && index;
                     std::printf(
-                        "  %-6s cold: cli %s (read %ld KiB = %.1f %% of the file), "
-                        "sqlite3 %s (read %ld KiB), ratio %s\n",
-                        r.name, Cell(cold).c_str(), cold.readKb,
-                        100.0 * cold.readKb /
-                            std::max(static_cast<long>(std::filesystem::file_size(file) / 1024),
-                                     1L),
-                        Cell(coldShell).c_str(), coldShell.readKb, Ratio(cold, coldShell).c_str());
+                        "  %-6s cold: cli %s (read %ld KiB of the file = %.1f %%%s; %ld KiB in "
+                        "all), sqlite3 %s (read %ld KiB of the file; %ld KiB in all), ratio %s\n",
+                        r.name, Cell(cold).c_str(), coldFileKb, share,
+                        day ? (share < 5 ? ", goal < 5 %: meets" : ", goal < 5 %: MISSES") : "",
+                        cold.readKb, Cell(coldShell).c_str(), shellFileKb, coldShell.readKb,
+                        Ratio(cold, coldShell).c_str());
                 }
             }
             // Four sites on the same file against one.
@@ -339,28 +384,48 @@ int Main(int argc, char** argv) {
                                           {"--local", dataRoot, "--local", dataRoot, "--local",
                                            dataRoot, "--local", dataRoot}),
                                   repeat);
-            std::printf("  Month, 4 sites %s against 1 site %s: ratio %s\n", Cell(four).c_str(),
-                        Cell(one).c_str(), Ratio(four, one).c_str());
-            // Through recnetd on 127.0.0.1.
+            std::printf("  Month, 4 sites %s against 1 site %s: ratio %s (goal wall <= 2.3: %s)\n",
+                        Cell(four).c_str(), Cell(one).c_str(), Ratio(four, one).c_str(),
+                        Goal(four.code == 0 && one.code == 0, four.wall <= 2.3 * one.wall));
+            // Through recnetd on 127.0.0.1. The log-in's share: a run of a day without records,
+            // cameras given (connect, log in, open, one empty statement), through the server
+            // against the same run on the file; the server's first log-in checks the password
+            // hash in full, later ones of the same password are recognised.
             Server server;
             if (StartServer(&server, {dataRoot}, users)) {
+                const std::vector<std::string> remote = {"--server", server.Arg(),      "--user",
+                                                         "bench",    "--password-file", password};
+                const auto emptyDay = [&](const std::vector<std::string>& site) {
+                    std::vector<std::string> a = {cli,        "report",     "--type",    "1",
+                                                  "--date",   "2000-01-01", "--cameras", "1",
+                                                  "--format", "csv",        "--quiet"};
+                    a.insert(a.end(), site.begin(), site.end());
+                    return a;
+                };
+                const Run firstLogin = Spawn(emptyDay(remote), false);
                 for (const Report& r : kReports) {
-                    const std::vector<std::string> remote = {
-                        "--server", server.Arg(), "--user", "bench", "--password-file", password};
                     const Run viaServer = Best(CliArgs(cli, r, remote), repeat);
                     const Run local = Best(CliArgs(cli, r, {"--local", dataRoot}), repeat);
-                    std::printf("  %-6s recnetd %s against file %s: ratio %s\n", r.name,
+                    const bool longRun = local.wall >= 500;
+                    std::printf("  %-6s recnetd %s against file %s: ratio %s%s\n", r.name,
                                 Cell(viaServer).c_str(), Cell(local).c_str(),
-                                Ratio(viaServer, local).c_str());
+                                Ratio(viaServer, local).c_str(),
+                                !longRun                             ? ""
+                                : viaServer.wall <= 1.5 * local.wall ? " (goal <= 1.5: meets)"
+                                                                     : " (goal <= 1.5: MISSES)");
                 }
-                // The log-in's share: a run whose site is the server but reads nothing.
-                const Run loginOnly =
-                    Best({cli, "report", "--type", "1", "--date", "2000-01-01", "--server",
-                          server.Arg(), "--user", "bench", "--password-file", password, "--cameras",
-                          "1", "--format", "json", "--quiet"},
-                         repeat);
-                std::printf("  recnetd: a run of an empty day (connect, log in, open) %s\n",
-                            Cell(loginOnly).c_str());
+                // Without an index a day without records is a scan of the table: the share is
+                // told on indexed files only.
+                const Run loginOnly = Best(emptyDay(remote), repeat);
+                const Run localEmpty = Best(emptyDay({"--local", dataRoot}), repeat);
+                std::printf(
+                    "  recnetd, a day without records: first log-in %s, later %s, on the file "
+                    "%s",
+                    Cell(firstLogin).c_str(), Cell(loginOnly).c_str(), Cell(localEmpty).c_str());
+                if (index)
+                    std::printf("; the server's share (connect, log in, open) %.0f ms wall",
+                                loginOnly.wall - localEmpty.wall);
+                std::printf("\n");
                 server.server->Stop();
             }
         }
@@ -370,14 +435,19 @@ int Main(int argc, char** argv) {
         // given, a day without records.
         const std::vector<std::string> empty = {
             cli,       "report",    "--type", "1",        "--date", "2000-01-01", "--local",
-            firstRoot, "--cameras", "1",      "--format", "json",   "--quiet"};
+            firstRoot, "--cameras", "1",      "--format", "csv",    "--quiet"};
         const Run start = Best(empty, repeat);
-        std::printf("\nstart: a report of an empty day, no picture: %s ms, peak %ld KiB\n",
-                    Cell(start).c_str(), PeakKb(empty, dir));
+        const long peak = PeakKb(empty, dir);
+        std::printf(
+            "\nstart: a report of an empty day, no picture: %s ms, peak %ld KiB (goal < 20 ms "
+            "and < 25 MB: %s)\n",
+            Cell(start).c_str(), peak, Goal(start.code == 0, start.wall < 20 && peak < 25 * 1024));
     }
     if (dayByYears.size() >= 2)
-        std::printf("\nindexed Day, processor time of %d years over 1 year: %.2f\n", years.back(),
-                    dayByYears.back() / std::max(dayByYears.front(), 1.0));
+        std::printf(
+            "\nindexed Day, processor time of %d years over 1 year: %.2f (goal <= 1.2: %s)\n",
+            years.back(), dayByYears.back() / std::max(dayByYears.front(), 1.0),
+            Goal(true, dayByYears.back() <= 1.2 * std::max(dayByYears.front(), 1.0)));
 
     if (many && !firstRoot.empty()) {
         // 100 local sites, 10 servers of 10 roots each, one site that is down.

@@ -12,3 +12,18 @@ function(zl_publish_headers target)
   endif()
   target_include_directories(${target} PUBLIC ${root})
 endfunction()
+
+# A module that a program loads when it first needs it (reporter-cli's remote client and device
+# link), built beside the programs. Its own names come first, so nothing of the loading program
+# stands in for them; every name is resolved inside it, except in sanitizer builds, whose
+# runtime lives in the program that loads it.
+function(zl_loadable_module target)
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/src)
+  target_link_options(${target} PRIVATE -Wl,-Bsymbolic)
+  if(NOT ZL_SANITIZE AND NOT ZL_FUZZ)
+    target_link_options(${target} PRIVATE -Wl,--no-undefined)
+  endif()
+  set_target_properties(${target} PROPERTIES
+    POSITION_INDEPENDENT_CODE ON
+    LIBRARY_OUTPUT_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+endfunction()

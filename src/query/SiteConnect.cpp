@@ -212,7 +212,7 @@ SiteConnectResult ReconnectSite(SiteRecord& site, int counterType, int queueMeas
         r = DiscoverCameras(site, counterType, discover);
     } else if (site.connectionType == kConnDevice) {
         site.deviceLink = CreateDevLink();
-        if (!site.deviceLink) return r;
+        if (!site.deviceLink) return Fail(r, kMsgCannotConnect);
         if (site.deviceLink->Connect(site.ipAddress.c_str(), PortOf(site), site.userName.c_str(),
                                      site.password.c_str(), kDeviceTimeOutMs) != 1) {
             DestroyDevLink(&site.deviceLink);

@@ -65,6 +65,45 @@ TEST_F(UserStoreTest, AddVerifyReplaceRemove) {
     EXPECT_NE(error.find("no such user"), std::string::npos);
 }
 
+// A password that passed the full check is recognised without it, and only that password of
+// that user while the user's line in the file stays the same: every other password, a changed
+// or removed user, another user and a store that remembers nothing take the full check.
+TEST_F(UserStoreTest, RecognisesOnlyTheVerifiedPasswordOfTheSameHash) {
+    std::string error;
+    ASSERT_TRUE(UserStore::AddUser(path_, "alice", "right", &error)) << error;
+    ASSERT_TRUE(UserStore::AddUser(path_, "bob", "right", &error)) << error;
+    UserStore store(path_);
+    ASSERT_TRUE(store.Load(&error));
+    EXPECT_TRUE(store.Verify("alice", "right"));
+    EXPECT_EQ(store.FullChecks(), 1u);
+    bool known = false;
+    EXPECT_TRUE(store.Verify("alice", "right", &known));
+    EXPECT_TRUE(known);
+    EXPECT_EQ(store.FullChecks(), 1u);
+    for (const char* wrong : {"Right", "righ", "right ", ""}) {
+        EXPECT_FALSE(store.Verify("alice", wrong)) << wrong;
+    }
+    EXPECT_EQ(store.FullChecks(), 5u);
+    // bob's password is the same text: his first log-in is checked in full.
+    EXPECT_TRUE(store.Verify("bob", "right"));
+    EXPECT_EQ(store.FullChecks(), 6u);
+
+    ASSERT_TRUE(UserStore::AddUser(path_, "alice", "new", &error));
+    store.ReloadIfChanged();
+    EXPECT_FALSE(store.Verify("alice", "right"));
+    EXPECT_TRUE(store.Verify("alice", "new"));
+    ASSERT_TRUE(UserStore::RemoveUser(path_, "bob", &error));
+    store.ReloadIfChanged();
+    EXPECT_FALSE(store.Verify("bob", "right", &known));
+    EXPECT_FALSE(known);
+
+    UserStore forgetful(path_, 0);
+    ASSERT_TRUE(forgetful.Load(&error));
+    EXPECT_TRUE(forgetful.Verify("alice", "new"));
+    EXPECT_TRUE(forgetful.Verify("alice", "new"));
+    EXPECT_EQ(forgetful.FullChecks(), 2u);
+}
+
 TEST_F(UserStoreTest, KeepsCommentsAndOtherUsers) {
     std::ofstream(path_) << "# users of the server\n\nbob:$argon2id$notreal\n";
     std::string error;

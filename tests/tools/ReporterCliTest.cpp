@@ -833,13 +833,13 @@ TEST_F(ReporterCli, PdfReportContinuesOverPages) {
 }
 #endif
 
-// The program takes its remote client from the module beside it, and only for a server site:
-// a copy without the module still reports local files, and names the missing module for a
-// server site.
+// The program takes its remote client, device link and workbook writer from the modules
+// beside it, and only when a report needs one: a copy without them still reports local files,
+// and names the missing module for a server site, a device site and a workbook.
 TEST_F(ReporterCli, ServerSitesThroughTheProgramsModuleAndLocalOnesWithoutIt) {
     const auto run = [&](const std::string& program, const std::string& sites, int* code) {
-        const std::string command = program + " report --type 5 --date 2024-03-05 " + sites +
-                                    " --format json --lang " + ZL_TEST_LANG_FILE + " 2>" +
+        const std::string command = program + " report --type 5 --date 2024-03-05 --format json " +
+                                    sites + " --lang " + ZL_TEST_LANG_FILE + " 2>" +
                                     (*dir_ / "stderr.txt");
         FILE* p = popen(command.c_str(), "r");
         std::string out;
@@ -872,6 +872,23 @@ TEST_F(ReporterCli, ServerSitesThroughTheProgramsModuleAndLocalOnesWithoutIt) {
     std::ifstream err(*dir_ / "stderr.txt");
     const std::string said((std::istreambuf_iterator<char>(err)), std::istreambuf_iterator<char>());
     EXPECT_NE(said.find("the remote-database module cannot be loaded"), std::string::npos) << said;
+
+    run(copy, "--device " + DeviceArg(), &code);
+    EXPECT_EQ(code, 2);
+    std::ifstream deviceErr(*dir_ / "stderr.txt");
+    const std::string deviceSaid((std::istreambuf_iterator<char>(deviceErr)),
+                                 std::istreambuf_iterator<char>());
+    EXPECT_NE(deviceSaid.find("the device-link module cannot be loaded"), std::string::npos)
+        << deviceSaid;
+
+    const std::string book = *dir_ / "alone.xlsx";
+    run(copy, "--local " + root_ + " --format xlsx --output " + book + " --quiet", &code);
+    EXPECT_EQ(code, 4);
+    EXPECT_FALSE(std::filesystem::exists(book));
+    std::ifstream bookErr(*dir_ / "stderr.txt");
+    const std::string bookSaid((std::istreambuf_iterator<char>(bookErr)),
+                               std::istreambuf_iterator<char>());
+    EXPECT_NE(bookSaid.find("the workbook module cannot be loaded"), std::string::npos) << bookSaid;
 }
 
 }  // namespace

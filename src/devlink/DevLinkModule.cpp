@@ -1,0 +1,10 @@
+// The entry point of the loadable device-link module.
+#include "devlink/DevLinkModule.h"
+
+#include "devlink/DevLink.h"
+
+extern "C" __attribute__((visibility("default"))) const ZlDevLinkModuleApi*
+zl_devlink_module_api() {
+    static const ZlDevLinkModuleApi api{kZlDevLinkModuleVersion, &CreateDevLink, &DestroyDevLink};
+    return &api;
+}
