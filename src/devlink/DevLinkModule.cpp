@@ -3,8 +3,12 @@
 
 #include "devlink/DevLink.h"
 
+namespace zl {
+
 extern "C" __attribute__((visibility("default"))) const ZlDevLinkModuleApi*
 zl_devlink_module_api() {
     static const ZlDevLinkModuleApi api{kZlDevLinkModuleVersion, &CreateDevLink, &DestroyDevLink};
     return &api;
 }
+
+}  // namespace zl

@@ -4,6 +4,8 @@
 // the program and defines CreateDevLink / DestroyDevLink of DevLink.h on it.
 #pragma once
 
+namespace zl {
+
 class DevLink;
 
 struct ZlDevLinkModuleApi {
@@ -17,3 +19,5 @@ constexpr const char* kZlDevLinkModuleFile = "libzl_devlink_module.so";
 constexpr const char* kZlDevLinkModuleEntry = "zl_devlink_module_api";
 
 extern "C" const ZlDevLinkModuleApi* zl_devlink_module_api();
+
+}  // namespace zl

@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace zl {
+
 struct ReportDocument;
 
 struct ZlXlsxModuleApi {
@@ -18,3 +20,5 @@ constexpr const char* kZlXlsxModuleFile = "libzl_xlsx_module.so";
 constexpr const char* kZlXlsxModuleEntry = "zl_xlsx_module_api";
 
 extern "C" const ZlXlsxModuleApi* zl_xlsx_module_api();
+
+}  // namespace zl

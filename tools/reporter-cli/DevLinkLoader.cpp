@@ -9,6 +9,8 @@
 #include "devlink/DevLink.h"
 #include "devlink/DevLinkModule.h"
 
+namespace zl {
+
 namespace {
 
 const ZlDevLinkModuleApi* Api() {
@@ -36,3 +38,5 @@ void DestroyDevLink(DevLink** handle) {
     // A link exists only when the module was loaded.
     Api()->destroy(handle);
 }
+
+}  // namespace zl

@@ -9,6 +9,8 @@
 #define ZL_MODULE_DIR "/usr/lib/zelkoreporter"
 #endif
 
+namespace zl {
+
 namespace {
 
 std::string ProgramFolder() {
@@ -38,3 +40,5 @@ const void* LoadPrivateModule(const char* file, const char* entry, std::string* 
     if (!api) *problem = "is not a module of this program (" + path + ")";
     return api;
 }
+
+}  // namespace zl

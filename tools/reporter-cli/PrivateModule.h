@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace zl {
+
 // Opens `file` beside the program (a build tree, a portable copy), else in the folder the
 // package installs it to, and returns the result of its function `entry` (which gives the
 // module's entry points). Null, with the reason in *problem (a phrase after the module's name),
@@ -20,3 +22,5 @@ const Api* LoadModuleApi(const char* file, const char* entry, int version, std::
     *problem = "is of another version";
     return nullptr;
 }
+
+}  // namespace zl

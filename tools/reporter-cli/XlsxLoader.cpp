@@ -7,6 +7,8 @@
 #include "export/XlsxModule.h"
 #include "export/XlsxReport.h"
 
+namespace zl {
+
 bool WriteXlsxReport(const std::string& path, const ReportDocument& report, std::string* error) {
     static std::once_flag once;
     static const ZlXlsxModuleApi* loaded = nullptr;
@@ -20,3 +22,5 @@ bool WriteXlsxReport(const std::string& path, const ReportDocument& report, std:
     if (error) *error = problem;
     return false;
 }
+
+}  // namespace zl
