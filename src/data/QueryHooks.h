@@ -9,6 +9,8 @@
 
 #include "base/SysTime.h"
 
+class PassPairing;
+
 // The progress display of a running query. The engine steps it after every hour (Day) or day
 // (Week, Month) of a report and stops when it answers false.
 class IQueryProgress {
@@ -71,4 +73,9 @@ struct QueryHooks {
     bool bucketPass = false;
     // When set, the bucket pass also counts the records of each bucket and hands them here.
     IRecordCountSink* counts = nullptr;
+    // When set, a bucket pass also answers the buckets of the adjoining earlier period
+    // (data/PassPairing.h) and keeps their rows there.
+    PassPairing* earlierInPass = nullptr;
+    // When set, a pass whose rows an earlier joined pass kept is taken from there, not run.
+    PassPairing* answeredPasses = nullptr;
 };
