@@ -11,6 +11,8 @@
 
 namespace zl {
 
+class PassPairing;
+
 // The progress display of a running query. The engine steps it after every hour (Day) or day
 // (Week, Month) of a report and stops when it answers false.
 class IQueryProgress {
@@ -73,6 +75,11 @@ struct QueryHooks {
     bool bucketPass = false;
     // When set, the bucket pass also counts the records of each bucket and hands them here.
     IRecordCountSink* counts = nullptr;
+    // When set, a bucket pass also answers the buckets of the adjoining earlier period
+    // (data/PassPairing.h) and keeps their rows there.
+    PassPairing* earlierInPass = nullptr;
+    // When set, a pass whose rows an earlier joined pass kept is taken from there, not run.
+    PassPairing* answeredPasses = nullptr;
 };
 
 }  // namespace zl

@@ -1,8 +1,10 @@
 #include "data/SqlBuilders.h"
 
 #include <cstdint>
+#include <functional>
 
 #include "data/BucketPassRun.h"
+#include "data/PassPairing.h"
 #include "data/SqlText.h"
 #include "store/SiteRecord.h"
 
@@ -53,6 +55,25 @@ bool RunBucket(const SiteRecord& site, const BucketPlan& plan, const PlannedBuck
         }
     }
     return true;
+}
+
+// The plan of `date` on the site. With hooks.earlierInPass its bucket pass also reads the plan
+// of the earlier date when both pair (data/BucketPassRun.h); else the plan runs alone.
+int RunPlanOf(const SiteRecord& site, const std::function<BucketPlan(const SYSTEMTIME&)>& planAt,
+              const SYSTEMTIME& date, const QueryHooks& hooks) {
+    const BucketPlan plan = planAt(date);
+    if (hooks.bucketPass && hooks.earlierInPass) {
+        switch (
+            RunJoinedBucketPass(site, plan, planAt(hooks.earlierInPass->EarlierDate()), hooks)) {
+            case BucketPassResult::kDone:
+                return 1;
+            case BucketPassResult::kFailed:
+                return 0;
+            case BucketPassResult::kUnusable:
+                break;
+        }
+    }
+    return RunPlan(site, plan, hooks);
 }
 
 }  // namespace
@@ -116,23 +137,33 @@ int RunPlan(const SiteRecord& site, const BucketPlan& plan, const QueryHooks& ho
 
 int Query2D(const SiteRecord& site, const std::string& cameraFilter, int range,
             const SYSTEMTIME& date, const WorkingHourTable& hours, const QueryHooks& hooks) {
-    return RunPlan(site, Plan2D(cameraFilter, range, date, hours), hooks);
+    return RunPlanOf(
+        site, [&](const SYSTEMTIME& d) { return Plan2D(cameraFilter, range, d, hours); }, date,
+        hooks);
 }
 
 int Query3D(const SiteRecord& site, const std::string& cameraFilter, int range,
             const SYSTEMTIME& date, int t1, int t2, int heightMode, const WorkingHourTable& hours,
             const QueryHooks& hooks) {
-    return RunPlan(site, Plan3D(cameraFilter, range, date, t1, t2, heightMode, hours), hooks);
+    return RunPlanOf(
+        site,
+        [&](const SYSTEMTIME& d) {
+            return Plan3D(cameraFilter, range, d, t1, t2, heightMode, hours);
+        },
+        date, hooks);
 }
 
 int QueryGeneric(const SiteRecord& site, const std::string& selectExpression,
                  const std::string& cameraFilter, const std::string& timeColumn, int range,
                  const SYSTEMTIME& date, int periodMinutes, const WorkingHourTable& hours,
                  const QueryHooks& hooks) {
-    return RunPlan(
+    return RunPlanOf(
         site,
-        PlanGeneric(selectExpression, cameraFilter, timeColumn, range, date, periodMinutes, hours),
-        hooks);
+        [&](const SYSTEMTIME& d) {
+            return PlanGeneric(selectExpression, cameraFilter, timeColumn, range, d, periodMinutes,
+                               hours);
+        },
+        date, hooks);
 }
 
 int RunGenericSite(SiteRecord site, const GenericRunParams& params, const QueryHooks& hooks) {

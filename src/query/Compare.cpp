@@ -1,6 +1,7 @@
 #include "query/Compare.h"
 
 #include "base/CounterTypes.h"
+#include "data/PassPairing.h"
 #include "data/QueryExec.h"
 #include "data/SqlBuilders.h"
 #include "query/SiteRunner.h"
@@ -39,6 +40,11 @@ class SharedRunClients {
     std::vector<SiteRecord>* sites_;
     std::vector<RecNetClient**> handles_;
 };
+
+// The compared period ends where the current one begins.
+bool AdjoinsCurrent(int range, CompareMode mode) {
+    return mode == kComparePrevious || (mode == kComparePreviousWeekday && range != kReportDay);
+}
 
 SYSTEMTIME DaysBefore(const SYSTEMTIME& date, int days) {
     const SYSTEMTIME day = MakeSysTime(date.wYear, date.wMonth, date.wDay);
@@ -122,11 +128,19 @@ int RunComparedQuery(const QueryParams& params, CompareMode mode,
                                    params.siteThreads);
     QueryParams now = params;
     now.ownClientsReady = true;
-    int outcome = RunQuery(now, own, &keepOpen, prompt, current);
+    QueryParams earlier = now;
+    earlier.startDate = ComparedDate(params.range, params.startDate, mode);
+    // An earlier period that ends where the current one begins is read in the current run's
+    // passes (one scan of both periods where there is no time index); its run takes the rows.
+    PassPairing pairing(earlier.startDate);
+    QueryTables currentTables = current, comparedTables = compared;
+    if (AdjoinsCurrent(params.range, mode)) {
+        currentTables.earlierInPass = &pairing;
+        comparedTables.answeredPasses = &pairing;
+    }
+    int outcome = RunQuery(now, own, &keepOpen, prompt, currentTables);
     if (outcome == kQueryDone) {
-        QueryParams earlier = now;
-        earlier.startDate = ComparedDate(params.range, params.startDate, mode);
-        outcome = RunQuery(earlier, own, &keepOpen, prompt, compared);
+        outcome = RunQuery(earlier, own, &keepOpen, prompt, comparedTables);
         // A failed compared run leaves no half report behind.
         if (outcome != kQueryDone && current.report) current.report->Clear();
     }

@@ -47,6 +47,11 @@ std::vector<PassRecordCounts>* CountsOf(const QueryTables& tables,
     return &tables.counts->sites[static_cast<size_t>(&listed - sites.data())];
 }
 
+void PairPasses(const QueryTables& tables, QueryHooks* hooks) {
+    hooks->earlierInPass = tables.earlierInPass;
+    hooks->answeredPasses = tables.answeredPasses;
+}
+
 void ClearTables(const QueryTables& tables) {
     if (tables.people) tables.people->Clear();
     if (tables.threeD) tables.threeD->Clear();
@@ -121,6 +126,8 @@ int RunPeopleQuery(const QueryParams& params, const std::vector<SiteRecord>& sit
                            nullptr,      params.bucketPass, countSink};
         QueryHooks hooks3D{siteProgress, sitePrompt,        sinks.threeD,
                            nullptr,      params.bucketPass, countSink};
+        PairPasses(tables, &hooks2D);
+        PairPasses(tables, &hooks3D);
         // A client of the run's own in the handle of this copy; the site list's stays as it
         // is. Without a client the site's local object is used.
         RecNetClient** own = params.ownClientsReady ? nullptr
@@ -175,6 +182,7 @@ int RunGeneralQuery(const QueryParams& params, const std::vector<SiteRecord>& si
         SiteCountSink counts(counted);
         QueryHooks hooks{siteProgress, sitePrompt,        sinks.people,
                          nullptr,      params.bucketPass, counted ? &counts : nullptr};
+        PairPasses(tables, &hooks);
         return RunGenericSite(site, run, hooks) != 0;
     };
     const bool atOnce = SitesMayRunAtOnce(sites, false, params.siteThreads);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "QueryTestKit.h"
+#include "data/PassPairing.h"
 #include "data/SqlBuilders.h"
 #include "query/QueryParams.h"
 #include "recnet/RecNetBucketPass.h"
@@ -21,9 +22,11 @@ class ScriptedPass : public FakeLocal, public RecNetBucketPass {
   public:
     std::vector<BucketPassResult> script;
     int calls = 0;
+    std::vector<size_t> buckets;  // of each pass asked for
     BucketPassResult ExecBucketPass(const zl::recnet::BucketPass& query,
                                     const std::function<bool()>&, zl::recnet::BucketRows* rows,
                                     std::string*) override {
+        buckets.push_back(query.buckets.size());
         const BucketPassResult result =
             script[std::min(static_cast<size_t>(calls), script.size() - 1)];
         ++calls;
@@ -41,7 +44,7 @@ struct Outcome {
     bool aborted;
 };
 
-Outcome RunDay(ScriptedPass& db, int yes) {
+Outcome RunDay(ScriptedPass& db, int yes, PassPairing* pairing = nullptr) {
     SiteRecord site;
     site.connectionType = kConnLocal;
     site.localDb = &db;
@@ -50,6 +53,7 @@ Outcome RunDay(ScriptedPass& db, int yes) {
     ScriptedPrompt prompt(yes);
     zl::testsupport::RowCollector rows;
     QueryHooks hooks{&progress, &prompt, &rows, nullptr, true};
+    hooks.earlierInPass = pairing;
     const int result =
         Query2D(site, "(Camera= 1)", 0, MakeSysTime(2024, 3, 5), QueryParams().hours, hooks);
     return {result, prompt.Asked(), db.sql.size(), static_cast<int>(rows.rows.size()),
@@ -86,6 +90,26 @@ TEST(BucketPassFailure, PassTheHandleCannotAnswerUsesTheBucketStatements) {
     EXPECT_EQ(cannot.calls, 1);
     EXPECT_GT(r.statements, 0u);
     EXPECT_EQ(static_cast<size_t>(r.rows), r.statements);
+}
+
+TEST(BucketPassFailure, JoinedPassOfThePeriodBeforeFailsAsTheRunsOwn) {
+    ScriptedPass failing;
+    failing.script = {kFailed};
+    PassPairing pairing(MakeSysTime(2024, 3, 4));
+    const Outcome given = RunDay(failing, 0, &pairing);
+    EXPECT_EQ(given.result, 0);
+    EXPECT_EQ(given.asked, 1);
+    EXPECT_EQ(given.statements, 0u);
+    EXPECT_EQ(given.rows, 0);
+    EXPECT_EQ(failing.buckets, std::vector<size_t>(4, 48u));  // both days in every attempt
+
+    // A handle that cannot answer the joined pass gets the day's own.
+    ScriptedPass cannot;
+    cannot.script = {BucketPassResult::kUnusable, kDone};
+    const Outcome alone = RunDay(cannot, 0, &pairing);
+    EXPECT_EQ(alone.result, 1);
+    EXPECT_EQ(cannot.buckets, (std::vector<size_t>{48u, 24u}));
+    EXPECT_EQ(alone.rows, 24);
 }
 
 }  // namespace

@@ -1,0 +1,46 @@
+#include "data/PassPairing.h"
+
+#include <utility>
+
+namespace zl {
+
+using zl::recnet::BucketPass;
+using zl::recnet::BucketRows;
+
+bool SamePass(const BucketPass& a, const BucketPass& b) {
+    if (a.table != b.table || a.timeColumn != b.timeColumn || a.parts.size() != b.parts.size() ||
+        a.buckets.size() != b.buckets.size())
+        return false;
+    for (size_t i = 0; i < a.parts.size(); ++i)
+        if (a.parts[i].select != b.parts[i].select || a.parts[i].condition != b.parts[i].condition)
+            return false;
+    for (size_t i = 0; i < a.buckets.size(); ++i)
+        if (a.buckets[i].from != b.buckets[i].from || a.buckets[i].to != b.buckets[i].to)
+            return false;
+    return true;
+}
+
+void PassPairing::Keep(const void* handle, BucketPass pass, bool counted, std::string statement,
+                       BucketRows rows) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    kept_.push_back({handle, std::move(pass), counted, std::move(statement), std::move(rows)});
+}
+
+bool PassPairing::Take(const void* handle, const BucketPass& pass, bool counting, BucketRows* rows,
+                       std::string* statement) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    for (auto it = kept_.begin(); it != kept_.end(); ++it) {
+        if (it->handle != handle || !SamePass(it->pass, pass) || (counting && !it->counted))
+            continue;
+        *rows = std::move(it->rows);
+        *statement = std::move(it->statement);
+        if (it->counted && !counting)
+            for (zl::recnet::BucketRow& row : *rows)
+                if (!row.empty()) row.pop_back();
+        kept_.erase(it);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace zl
