@@ -11,7 +11,6 @@ namespace zl {
 
 namespace {
 
-
 const int64_t kOleEpochDays = DaysFromCivil(1899, 12, 30);
 constexpr int64_t kSecondsPerDay = 86400;
 
