@@ -24,7 +24,7 @@ std::string ProgramFolder() {
 
 }  // namespace
 
-const void* LoadPrivateModule(const char* file, const char* entry, std::string* problem) {
+void* LoadPrivateModule(const char* file, const char* entry, std::string* problem) {
     std::string path = ProgramFolder() + "/" + file;
     if (::access(path.c_str(), F_OK) != 0) path = std::string(ZL_MODULE_DIR) + "/" + file;
     void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -34,11 +34,9 @@ const void* LoadPrivateModule(const char* file, const char* entry, std::string* 
         return nullptr;
     }
     // Never closed: the objects made by the module and their code live in it.
-    using Entry = const void* (*)();
-    const auto function = reinterpret_cast<Entry>(::dlsym(handle, entry));
-    const void* api = function ? function() : nullptr;
-    if (!api) *problem = "is not a module of this program (" + path + ")";
-    return api;
+    void* function = ::dlsym(handle, entry);
+    if (!function) *problem = "is not a module of this program (" + path + ")";
+    return function;
 }
 
 }  // namespace zl
