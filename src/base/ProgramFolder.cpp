@@ -40,15 +40,6 @@ std::string& PreparedFolder() {
     return folder;
 }
 
-std::string ExecutableFolder() {
-    char buf[PATH_MAX + 1];
-    ssize_t n = ::readlink("/proc/self/exe", buf, PATH_MAX);
-    if (n <= 0) return "./";
-    std::string path(buf, static_cast<size_t>(n));
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
-}
-
 std::string WithSlash(std::string folder) {
     if (!folder.empty() && folder.back() != '/') folder += '/';
     return folder;
@@ -125,6 +116,15 @@ bool CopyOneFile(const std::string& source, const std::string& target, std::stri
 }
 
 }  // namespace
+
+std::string ExecutableFolder() {
+    char buf[PATH_MAX + 1];
+    ssize_t n = ::readlink("/proc/self/exe", buf, PATH_MAX);
+    if (n <= 0) return "./";
+    std::string path(buf, static_cast<size_t>(n));
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
 
 std::string ProgramFolder() {
     std::lock_guard<std::mutex> lock(FolderMutex());

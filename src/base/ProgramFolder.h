@@ -16,6 +16,8 @@ namespace zl {
 
 // The folder of the running executable, with a trailing '/'.
 std::string ProgramFolder();
+// The folder of the running executable itself, with a trailing '/', whatever the override.
+std::string ExecutableFolder();
 // Tests and tools may point the program folder elsewhere (empty restores the default).
 void SetProgramFolderOverride(const std::string& folder);
 

@@ -12,18 +12,15 @@
 #include <string_view>
 #include <vector>
 
+#include "base/ProgramFolder.h"
+
 extern char** environ;
 
 namespace zl {
 
 std::string ChartHelperPath() {
     if (const char* given = std::getenv("ZL_REPORTER_CHART"); given && *given) return given;
-    char self[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0) return "reporter-chart";
-    std::string path(self, static_cast<size_t>(n));
-    const size_t cut = path.rfind('/');
-    return (cut == std::string::npos ? std::string(".") : path.substr(0, cut)) + "/reporter-chart";
+    return ExecutableFolder() + "reporter-chart";
 }
 
 bool RunChartHelper(const std::string& folder, int width, int height, const std::string& output,
