@@ -110,7 +110,10 @@ int RemoteClient::Connect(const char* ip, int port, int timeOutMs) {
     args.SetMaxReceiveMessageSize(kMaxMessageBytes);
     args.SetMaxSendMessageSize(kMaxMessageBytes);
     args.SetInt(GRPC_ARG_INITIAL_RECONNECT_BACKOFF_MS, 100);
-    args.SetInt(GRPC_ARG_MIN_RECONNECT_BACKOFF_MS, 100);
+    // gRPC also takes the "minimum reconnect back-off" as the time one connection attempt
+    // (TCP, TLS and the server's HTTP/2 greeting) is given before it counts as failed. At
+    // 100 ms a distant or busy server failed at once; the attempt gets the caller's time-out.
+    args.SetInt(GRPC_ARG_MIN_RECONNECT_BACKOFF_MS, std::max(timeOutMs, 100));
     args.SetInt(GRPC_ARG_MAX_RECONNECT_BACKOFF_MS, 2000);
     std::shared_ptr<grpc::ChannelCredentials> credentials;
     const std::string roots = TrustedRoots();

@@ -229,13 +229,8 @@ TEST_F(ServerTest, APortInUseIsReported) {
 }
 
 TEST_F(ServerTest, TlsWhenConfigured) {
-    if (std::system("command -v openssl >/dev/null 2>&1") != 0) GTEST_SKIP() << "no openssl";
-    const std::string cert = dir_ / "cert.pem", key = dir_ / "key.pem";
-    const std::string command =
-        "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=localhost "
-        "-addext subjectAltName=IP:127.0.0.1 -keyout " +
-        key + " -out " + cert + " >/dev/null 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::string cert, key, pem;
+    if (!WriteSelfSignedCertificate(dir_.Path(), &cert, &key, &pem)) GTEST_SKIP() << "no openssl";
     server_->Config().tlsCertFile = cert;
     server_->Config().tlsKeyFile = key;
     ASSERT_TRUE(server_->Start());
@@ -243,10 +238,7 @@ TEST_F(ServerTest, TlsWhenConfigured) {
     ClientHolder plain(CreateRecNetClient());
     EXPECT_EQ(plain->Connect("127.0.0.1", server_->Port(), 1000), 0);
 
-    std::ifstream in(cert);
-    std::stringstream pem;
-    pem << in.rdbuf();
-    RecNetSetTrustedCertificates(pem.str().c_str());
+    RecNetSetTrustedCertificates(pem.c_str());
     ClientHolder secure(server_->NewClient());
     RecNetSetTrustedCertificates(nullptr);
     ASSERT_TRUE(secure);

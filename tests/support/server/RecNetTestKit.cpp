@@ -304,6 +304,23 @@ std::vector<std::string> TestServer::LogLines() const {
     return log_;
 }
 
+bool WriteSelfSignedCertificate(const std::string& folder, std::string* cert, std::string* key,
+                                std::string* pem) {
+    if (std::system("command -v openssl >/dev/null 2>&1") != 0) return false;
+    *cert = folder + "/cert.pem";
+    *key = folder + "/key.pem";
+    const std::string command =
+        "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=localhost "
+        "-addext subjectAltName=IP:127.0.0.1 -keyout '" +
+        *key + "' -out '" + *cert + "' >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) return false;
+    std::ifstream in(*cert);
+    std::stringstream text;
+    text << in.rdbuf();
+    *pem = text.str();
+    return !pem->empty();
+}
+
 RecNetClient* TestServer::NewClient(bool login) const {
     RecNetClient* client = CreateRecNetClient();
     if (!client) return nullptr;

@@ -42,6 +42,11 @@ std::string Sha256OfFile(const std::string& path);
 // Every entry below root: relative path -> "dir", "link:<target>" or the file's SHA-256.
 std::map<std::string, std::string> Fingerprint(const std::string& root);
 
+// A self-signed certificate for 127.0.0.1 (CN localhost) and its key, written by openssl into
+// the folder; false when openssl is missing or fails. `pem` gets the certificate's text.
+bool WriteSelfSignedCertificate(const std::string& folder, std::string* cert, std::string* key,
+                                std::string* pem);
+
 // Rows an Exec delivered: column texts (nullopt for NULL) and names.
 struct Rows {
     std::vector<std::vector<std::optional<std::string>>> rows;
