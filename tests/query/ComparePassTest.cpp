@@ -172,6 +172,71 @@ TEST_F(ComparePassDb, PeriodsThatDoNotAdjoinAreNotJoined) {
         zl::recnet::BucketPassResult::kUnusable);  // other cameras
 }
 
+// Periods that do not adjoin (and adjoining ones on an indexed file) are read at once on local
+// objects of the run's own: the rows, the coverage and the steps are those of two reports one
+// after the other, with or without threads to spare.
+TEST_F(ComparePassDb, PeriodsReadAtOnceGiveTheRowsOfTwoReports) {
+    ASSERT_TRUE(MakeDb(file_, {"CREATE INDEX ByTime ON Records(EnterTime);"}));
+    for (CompareMode mode : {kComparePreviousWeekday, kCompareLastYear, kComparePrevious}) {
+        for (int range : {kReportDay, kReportWeek, kReportMonth}) {
+            for (int threads : {1, 4}) {
+                params_.range = range;
+                params_.siteThreads = threads;
+                params_.startDate = MakeSysTime(2024, 3, 21);
+                const std::string what = std::string(CompareModeName(mode)) + " range " +
+                                         std::to_string(range) + " threads " +
+                                         std::to_string(threads);
+                ReportInsights insights, plain;
+                insights.mode = mode;
+                insights.hasCoverage = plain.hasCoverage = true;
+                CCountTable people, threeD, people2, threeD2;
+                CReportTable report, report2;
+                testsupport::CountingProgress progress, plainProgress;
+                ASSERT_EQ(RunReportWithInsights(params_, {site_}, {"shop"}, &progress, nullptr,
+                                                &insights, {&people, &threeD, &report}),
+                          kQueryDone)
+                    << what;
+                ASSERT_EQ(RunReportWithInsights(params_, {site_}, {"shop"}, &plainProgress, nullptr,
+                                                &plain, {&people2, &threeD2, &report2}),
+                          kQueryDone)
+                    << what;
+                EXPECT_EQ(Texts(report.Records()), Texts(report2.Records())) << what;
+                EXPECT_EQ(Texts(insights.compared),
+                          Texts(Alone(ComparedDate(range, params_.startDate, mode))))
+                    << what;
+                EXPECT_FALSE(insights.compared.empty()) << what;
+                // Both periods stepped the one progress, which stays open for the caller.
+                EXPECT_GT(progress.steps, plainProgress.steps) << what;
+                EXPECT_EQ(progress.closed, 0) << what;
+                ASSERT_EQ(insights.coverage.total.size(), plain.coverage.total.size()) << what;
+                for (size_t b = 0; b < plain.coverage.total.size(); ++b)
+                    EXPECT_EQ(insights.coverage.total[b].present, plain.coverage.total[b].present)
+                        << what << " " << b;
+            }
+        }
+    }
+}
+
+// A cancel while both periods run ends the run as failed with no report, in either period and
+// however far the other got.
+TEST_F(ComparePassDb, ACancelDuringPeriodsReadAtOnceLeavesNoReport) {
+    params_.range = kReportMonth;
+    params_.startDate = MakeSysTime(2024, 3, 21);
+    for (int stopAt : {1, 5, 20, 40}) {
+        testsupport::CountingProgress progress;
+        progress.stopAt = stopAt;
+        ReportInsights insights;
+        insights.mode = kCompareLastYear;
+        CCountTable people, threeD;
+        CReportTable report;
+        EXPECT_EQ(RunReportWithInsights(params_, {site_}, {"shop"}, &progress, nullptr, &insights,
+                                        {&people, &threeD, &report}),
+                  kQueryFailed)
+            << stopAt;
+        EXPECT_TRUE(report.Records().empty()) << stopAt;
+    }
+}
+
 }  // namespace
 
 }  // namespace zl
