@@ -6,6 +6,9 @@
 // 127.0.0.1.
 //
 // usage: bench_insights [--cache DIR] [--repeat N] [--index yes|no] [--site file|server]
+//                       [--threads N]
+// --threads 1 reads the compared period after the current one (as before local sites read both
+// at once).
 // The databases (a year, 8 cameras, 5-minute records) are written into DIR once (default
 // /tmp/zl-insights-bench) and reused.
 #include <algorithm>
@@ -111,13 +114,15 @@ const char* Verdict(double ratio, double goal) {
 int Main(int argc, char** argv) {
     std::string cache = "/tmp/zl-insights-bench";
     int repeat = 5;
-    std::string onlyIndex, onlySite;  // empty: both
+    std::string onlyIndex, onlySite;          // empty: both
+    int threads = QueryParams().siteThreads;  // 1: the compared period after the current one
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string name = argv[i];
         if (name == "--cache") cache = argv[i + 1];
         if (name == "--repeat") repeat = std::max(1, std::atoi(argv[i + 1]));
         if (name == "--index") onlyIndex = argv[i + 1];
         if (name == "--site") onlySite = argv[i + 1];
+        if (name == "--threads") threads = std::max(1, std::atoi(argv[i + 1]));
     }
     std::printf("%-5s %-6s %-6s %8s | %-36s | %-36s | %s\n", "index", "site", "range", "plain ms",
                 "previous ms, wall ratio, CPU ratio", "last-year ms, wall ratio, CPU ratio",
@@ -153,6 +158,7 @@ int Main(int argc, char** argv) {
             params.range = range;
             params.startDate = MakeSysTime(2024, 3, 12);
             params.periodMinutes = 15;
+            params.siteThreads = threads;
             for (int k = 0; k < 7; ++k) {
                 params.hours.start[k] = MakeSysTime(2000, 1, 1, 0, 0);
                 params.hours.end[k] = MakeSysTime(2000, 1, 1, 23, 59);
