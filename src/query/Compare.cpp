@@ -80,18 +80,15 @@ bool TimeIndexed(const SiteRecord& site, int counterType) {
 // once. Destroyed on every way out.
 class ComparedLocals {
   public:
-    // Opens one per site when every site is local and its database can be opened again;
-    // else Ready() is false and the periods run one after the other.
-    // `indexedOnly`: only when every database has an index on the time columns the report
-    // reads (else one pass over both periods reads less).
-    ComparedLocals(const std::vector<SiteRecord>& sites, int counterType, bool indexedOnly)
-        : sites_(sites) {
+    // Opens one per site when every site is local, has an index on the time columns the report
+    // reads (else one pass over both periods reads less) and its database can be opened
+    // again; else Ready() is false.
+    ComparedLocals(const std::vector<SiteRecord>& sites, int counterType) : sites_(sites) {
         if (counterType == kQueue) return;  // its database is chosen per queue measure
         for (const SiteRecord& site : sites_)
             if (site.connectionType != kConnLocal || !site.localDb ||
                 !dynamic_cast<RecNetBucketPass*>(site.localDb) || site.client2D || site.client3D ||
-                site.clientOther || site.deviceLink ||
-                (indexedOnly && !TimeIndexed(site, counterType)))
+                site.clientOther || site.deviceLink || !TimeIndexed(site, counterType))
                 return;
         for (SiteRecord& site : sites_) {
             const std::string path = IsDatabaseFile(site.localDB)
@@ -156,11 +153,6 @@ class PeriodsProgress : public IQueryProgress, public IRetryPrompt {
     mutable std::mutex mutex_;
     bool stopped_ = false;
 };
-
-// The compared period ends where the current one begins.
-bool AdjoinsCurrent(int range, CompareMode mode) {
-    return mode == kComparePrevious || (mode == kComparePreviousWeekday && range != kReportDay);
-}
 
 SYSTEMTIME DaysBefore(const SYSTEMTIME& date, int days) {
     const SYSTEMTIME day = MakeSysTime(date.wYear, date.wMonth, date.wDay);
@@ -246,17 +238,15 @@ int RunComparedQuery(const QueryParams& params, CompareMode mode,
     now.ownClientsReady = true;
     QueryParams earlier = now;
     earlier.startDate = ComparedDate(params.range, params.startDate, mode);
-    // Local sites read both periods at once on objects of their own; an adjoining period
-    // does so only where an index finds its rows (without one, a pass over both reads the
-    // table once instead of twice).
+    // Local sites whose time column is indexed read both periods at once on objects of their
+    // own (an index finds the rows of each period, two threads read them in half the time).
     const ComparedLocals locals(params.siteThreads < 2 ? std::vector<SiteRecord>() : own,
-                                params.counterType, AdjoinsCurrent(params.range, mode));
-    // Else an earlier period that ends where the current one begins is read in the current
-    // run's passes (one scan of both periods where there is no time index); its run takes the
-    // rows.
+                                params.counterType);
+    // Else the earlier period is read in the current run's passes (one scan of both periods
+    // where there is no time index, one request to a server); its run takes the rows.
     PassPairing pairing(earlier.startDate);
     QueryTables currentTables = current, comparedTables = compared;
-    if (AdjoinsCurrent(params.range, mode) && !locals.Ready()) {
+    if (!locals.Ready()) {
         currentTables.earlierInPass = &pairing;
         comparedTables.answeredPasses = &pairing;
     }
