@@ -9,7 +9,7 @@ and last-year, on the bench databases of bench_insights (run it once first), and
   report the report itself: the whole process less the plain run's part outside the report run
 
 usage: insights_instructions.py --cli build/bin/reporter-cli [--cache /tmp/zl-insights-bench]
-                                [--index yes|no] [--date 2024-03-12]
+                                [--index yes|no] [--range day|week|month] [--date 2024-03-12]
 """
 import argparse
 import os
@@ -47,6 +47,7 @@ def main():
     p.add_argument("--cache", default="/tmp/zl-insights-bench")
     p.add_argument("--index", choices=["yes", "no"])
     p.add_argument("--date", default="2024-03-12")
+    p.add_argument("--range", choices=["day", "week", "month"])
     a = p.parse_args()
     print("%-5s %-6s %8s %8s | %-24s | %-24s" % ("index", "range", "plain M", "report M",
                                                  "previous whole report", "last-year whole report"))
@@ -56,6 +57,8 @@ def main():
                 continue
             folder = os.path.join(a.cache, "indexed" if index == "yes" else "plain")
             for rng in ("day", "week", "month"):
+                if a.range and a.range != rng:
+                    continue
                 total, inside = run(a.cli, folder, rng, a.date, None, out_dir)
                 outside = total - inside
                 cells = []

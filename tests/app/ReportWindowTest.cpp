@@ -805,7 +805,11 @@ class ReportWindowTest : public QObject {
         QCOMPARE(QDate(day.wYear, day.wMonth, day.wDay), QDate(2026, 2, 3));
     }
 
+    // Run in a process of its own (ctest app_report_window_chinese): texts a window fetched
+    // stay those of the first language file for the life of the process.
     void theQueryRowFitsTheLeastSizeInChinese() {
+        if (qEnvironmentVariable("ZL_WINDOW_LANGUAGE") != QStringLiteral("CHT"))
+            QSKIP("run with ZL_WINDOW_LANGUAGE=CHT in a process of its own");
         QVERIFY(QFile::copy(QStringLiteral(ZL_LANG_CHT_FILE),
                             folder_->Path("LANG/zelkoReporter_CHT.ini")));
         QFile settings(folder_->Path("Setting .ini"));
