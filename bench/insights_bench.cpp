@@ -1,14 +1,12 @@
 // What the report insights cost: a report with its compared period against the plain report
 // (goal: at most 2.2x; the period before and the same period a year before, each read in one
-// pass with the current one, or at once on a second connection where a local file has a time
-// index), and with the coverage statements against the plain report (goal: at most 20 % more),
-// for Day (15-minute periods of a traffic counter), Week and Month reports, without and with a
-// time index, from the file and through recnetd on 127.0.0.1.
+// pass with the current one), and with the coverage statements against the plain report (goal: at
+// most 20 % more), for Day (15-minute periods of a traffic counter), Week and Month reports,
+// without and with a time index, from the file and through recnetd on 127.0.0.1.
 //
 // usage: bench_insights [--cache DIR] [--repeat N] [--index yes|no] [--site file|server]
-//                       [--threads N]
-// --threads 1 keeps a local indexed file from reading both periods at once. Reports of a few
-// milliseconds on a busy machine: bench/insights_instructions.py counts instructions instead.
+// Reports of a few milliseconds on a busy machine: bench/insights_instructions.py counts
+// instructions instead.
 // The databases (a year, 8 cameras, 5-minute records) are written into DIR once (default
 // /tmp/zl-insights-bench) and reused.
 #include <algorithm>
@@ -114,15 +112,13 @@ const char* Verdict(double ratio, double goal) {
 int Main(int argc, char** argv) {
     std::string cache = "/tmp/zl-insights-bench";
     int repeat = 5;
-    std::string onlyIndex, onlySite;          // empty: both
-    int threads = QueryParams().siteThreads;  // 1: the compared period after the current one
+    std::string onlyIndex, onlySite;  // empty: both
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string name = argv[i];
         if (name == "--cache") cache = argv[i + 1];
         if (name == "--repeat") repeat = std::max(1, std::atoi(argv[i + 1]));
         if (name == "--index") onlyIndex = argv[i + 1];
         if (name == "--site") onlySite = argv[i + 1];
-        if (name == "--threads") threads = std::max(1, std::atoi(argv[i + 1]));
     }
     std::printf("%-5s %-6s %-6s %8s | %-36s | %-36s | %s\n", "index", "site", "range", "plain ms",
                 "previous ms, wall ratio, CPU ratio", "last-year ms, wall ratio, CPU ratio",
@@ -158,7 +154,6 @@ int Main(int argc, char** argv) {
             params.range = range;
             params.startDate = MakeSysTime(2024, 3, 12);
             params.periodMinutes = 15;
-            params.siteThreads = threads;
             for (int k = 0; k < 7; ++k) {
                 params.hours.start[k] = MakeSysTime(2000, 1, 1, 0, 0);
                 params.hours.end[k] = MakeSysTime(2000, 1, 1, 23, 59);
