@@ -1,18 +1,22 @@
 // What the report insights cost: a report with its compared period against the plain report
-// (goal: at most 2.2x; the period before, read in one pass with the current one, and the
-// same period a year before, read in a pass of its own), and with the coverage statements against
-// the plain report (goal: at most 20 % more), for Day (15-minute periods of a traffic counter),
-// Week and Month reports, without and with a time index, from the file and through recnetd on
-// 127.0.0.1.
+// (goal: at most 2.2x; the period before and the same period a year before, each read in one
+// pass with the current one), and with the coverage statements against the plain report (goal: at
+// most 20 % more), for Day (15-minute periods of a traffic counter), Week and Month reports,
+// without and with a time index, from the file and through recnetd on 127.0.0.1.
 //
 // usage: bench_insights [--cache DIR] [--repeat N] [--index yes|no] [--site file|server]
+// Reports of a few milliseconds on a busy machine: bench/insights_instructions.py counts
+// instructions instead.
 // The databases (a year, 8 cameras, 5-minute records) are written into DIR once (default
 // /tmp/zl-insights-bench) and reused.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "BenchKit.h"
 #include "CountGen.h"
@@ -27,6 +31,7 @@ namespace zl {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+constexpr double kCompareGoal = 2.2;
 
 bool EnsureData(const std::string& root, bool index) {
     if (std::filesystem::exists(root + "/TrafficCounterData/TrafficCounter.db")) return true;
@@ -42,27 +47,64 @@ bool EnsureData(const std::string& root, bool index) {
     return zl::bench::WriteBenchData(root, d);
 }
 
-// Best of `repeat` runs, in milliseconds; negative when a run failed.
-double Time(const SiteRecord& site, const QueryParams& params, CompareMode mode, bool coverage,
-            int repeat) {
+// One report of the bench: its wall and CPU time (the whole process: both periods' threads and
+// the in-process server), in milliseconds.
+struct Cost {
+    double wall = 1e18;
+    double cpu = 1e18;
+};
+
+double CpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+struct Variant {
+    CompareMode mode = kCompareNone;
+    bool coverage = false;
+};
+
+// One run of the report; false when it failed.
+bool RunOnce(const SiteRecord& site, const QueryParams& params, const Variant& v, Cost* best) {
     CCountTable people, threeD;
     CReportTable report;
-    double best = 1e18;
-    for (int i = 0; i < repeat; ++i) {
-        ReportInsights insights;
-        insights.mode = mode;
-        insights.hasCoverage = coverage;
-        QueryRun run;
-        const auto start = Clock::now();
-        const int result = run.RunHere([&](QueryRun& self) {
-            return RunReportWithInsights(params, {site}, {"bench"}, &self, nullptr, &insights,
-                                         {&people, &threeD, &report});
-        });
-        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-        if (result != kQueryDone) return -1;
-        best = std::min(best, ms);
+    ReportInsights insights;
+    insights.mode = v.mode;
+    insights.hasCoverage = v.coverage;
+    QueryRun run;
+    const double cpu = CpuMs();
+    const auto start = Clock::now();
+    const int result = run.RunHere([&](QueryRun& self) {
+        return RunReportWithInsights(params, {site}, {"bench"}, &self, nullptr, &insights,
+                                     {&people, &threeD, &report});
+    });
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    if (result != kQueryDone) return false;
+    best->wall = std::min(best->wall, ms);
+    best->cpu = std::min(best->cpu, CpuMs() - cpu);
+    return true;
+}
+
+// Best of the runs of every variant, taken in turns (a change of the machine's load falls on
+// all variants alike). At least `repeat` rounds, more for short reports: rounds go on until
+// they took about a second, at most 60.
+bool TimeVariants(const SiteRecord& site, const QueryParams& params,
+                  const std::vector<Variant>& variants, int repeat, std::vector<Cost>* out) {
+    out->assign(variants.size(), Cost());
+    const auto begin = Clock::now();
+    for (int round = 0; round < 60; ++round) {
+        for (size_t i = 0; i < variants.size(); ++i)
+            if (!RunOnce(site, params, variants[i], &(*out)[i])) return false;
+        const double spent =
+            std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
+        if (round + 1 >= repeat && spent > 1000.0) break;
     }
-    return best;
+    return true;
+}
+
+const char* Verdict(double ratio, double goal) {
+    return ratio <= goal ? "meets" : "MISSES";
 }
 
 }  // namespace
@@ -78,8 +120,9 @@ int Main(int argc, char** argv) {
         if (name == "--index") onlyIndex = argv[i + 1];
         if (name == "--site") onlySite = argv[i + 1];
     }
-    std::printf("%-6s %-6s %-7s %10s %10s %7s %10s %7s %10s %7s\n", "index", "site", "range",
-                "plain ms", "previous", "ratio", "last-year", "ratio", "coverage", "extra");
+    std::printf("%-5s %-6s %-6s %8s | %-36s | %-36s | %s\n", "index", "site", "range", "plain ms",
+                "previous ms, wall ratio, CPU ratio", "last-year ms, wall ratio, CPU ratio",
+                "coverage wall CPU");
     for (bool index : {false, true}) {
         if (!onlyIndex.empty() && onlyIndex != (index ? "yes" : "no")) continue;
         const std::string root = cache + (index ? "/indexed" : "/plain");
@@ -117,17 +160,31 @@ int Main(int argc, char** argv) {
             }
             for (const SiteRecord* site : {&local, &remote}) {
                 if (!onlySite.empty() && onlySite != (site == &local ? "file" : "server")) continue;
-                const double plain = Time(*site, params, kCompareNone, false, repeat);
-                const double previous = Time(*site, params, kComparePrevious, false, repeat);
-                const double compare = Time(*site, params, kCompareLastYear, false, repeat);
-                const double coverage = Time(*site, params, kCompareNone, true, repeat);
-                std::printf("%-6s %-6s %-7s %10.1f %10.1f %6.2fx %10.1f %6.2fx %10.1f %6.0f%%\n",
+                std::vector<Cost> c;
+                if (!TimeVariants(*site, params,
+                                  {{kCompareNone, false},
+                                   {kComparePrevious, false},
+                                   {kCompareLastYear, false},
+                                   {kCompareNone, true}},
+                                  repeat, &c)) {
+                    std::fprintf(stderr, "a report failed\n");
+                    return 1;
+                }
+                const auto ratios = [&](const Cost& x) {
+                    char text[64];
+                    const double wall = x.wall / c[0].wall, cpu = x.cpu / c[0].cpu;
+                    std::snprintf(text, sizeof text, "%5.2fx %-6s %5.2fx %-6s", wall,
+                                  Verdict(wall, kCompareGoal), cpu, Verdict(cpu, kCompareGoal));
+                    return std::string(text);
+                };
+                std::printf("%-5s %-6s %-6s %8.1f | %8.1f %s | %8.1f %s | %+5.0f%% %+5.0f%%\n",
                             index ? "yes" : "no", site == &local ? "file" : "server",
                             range == 0   ? "day15"
                             : range == 1 ? "week"
                                          : "month",
-                            plain, previous, previous / plain, compare, compare / plain, coverage,
-                            (coverage / plain - 1.0) * 100.0);
+                            c[0].wall, c[1].wall, ratios(c[1]).c_str(), c[2].wall,
+                            ratios(c[2]).c_str(), (c[3].wall / c[0].wall - 1.0) * 100.0,
+                            (c[3].cpu / c[0].cpu - 1.0) * 100.0);
                 std::fflush(stdout);
             }
         }
@@ -135,7 +192,10 @@ int Main(int argc, char** argv) {
         ReleaseSiteHandles(remote);
         server->Stop();
     }
-    std::printf("goals: compare <= 2.20x the plain report, coverage <= +20 %%\n");
+    std::printf(
+        "goals: compare <= %.2fx the plain report (best of the runs, wall and CPU; CPU counts "
+        "both periods' threads and the in-process server), coverage <= +20 %%\n",
+        kCompareGoal);
     return 0;
 }
 

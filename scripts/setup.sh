@@ -14,7 +14,7 @@ pkgs=(
   libcpp-httplib-dev nlohmann-json3-dev libsodium-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libxml2-dev libxslt1-dev
   libxlsxwriter-dev python3-openpyxl poppler-utils
-  xvfb xauth fonts-dejavu-core stress-ng ccache
+  xvfb xauth fonts-dejavu-core fonts-wqy-microhei stress-ng ccache
   desktop-file-utils appstream man-db
   nodejs
 )

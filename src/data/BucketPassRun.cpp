@@ -83,13 +83,11 @@ BucketPassResult DeliverPass(const BucketPlan& plan, const BucketRows& rows, siz
     return BucketPassResult::kDone;
 }
 
-// The earlier plan ends before the current one begins, less than a day before (only the
-// hours outside the working hours between them): one span covers both without a gap of days
-// that a scan would read for nothing.
-bool Adjoins(const BucketPlan& earlier, const BucketPlan& plan) {
-    const double gap = SystemTimeToOleDate(plan.buckets.front().from) -
-                       SystemTimeToOleDate(earlier.buckets.back().to);
-    return gap > 0.0 && gap < 1.0;
+// The earlier plan ends before the current one begins. Days between them cost a scan nothing:
+// its time condition leaves them out.
+bool Precedes(const BucketPlan& earlier, const BucketPlan& plan) {
+    return SystemTimeToOleDate(plan.buckets.front().from) >
+           SystemTimeToOleDate(earlier.buckets.back().to);
 }
 
 }  // namespace
@@ -110,7 +108,7 @@ BucketPassResult RunPlanBucketPass(const SiteRecord& site, const BucketPlan& pla
     if (!PassOfPlan(plan, hooks, &pass, &counting)) return BucketPassResult::kUnusable;
     BucketRows rows;
     std::string statement;
-    // Answered already by the pass of the adjoining later period.
+    // Answered already by the pass of the later period.
     BucketPass plain;
     if (hooks.answeredPasses && BucketPassOf(plan, &plain) &&
         hooks.answeredPasses->Take(handle, plain, counting, &rows, &statement) &&
@@ -126,7 +124,7 @@ BucketPassResult RunJoinedBucketPass(const SiteRecord& site, const BucketPlan& p
                                      const BucketPlan& earlier, const QueryHooks& hooks) {
     RecNetBucketPass* handle = BucketPassHandle(site, plan.family);
     if (!handle || !hooks.earlierInPass || plan.buckets.empty() || earlier.buckets.empty() ||
-        earlier.family != plan.family || !Adjoins(earlier, plan))
+        earlier.family != plan.family || !Precedes(earlier, plan))
         return BucketPassResult::kUnusable;
     BucketPass earlierPass;
     if (!BucketPassOf(earlier, &earlierPass)) return BucketPassResult::kUnusable;

@@ -26,8 +26,8 @@ RecNetBucketPass* BucketPassHandle(const SiteRecord& site, QueryFamily family);
 zl::recnet::BucketPassResult RunPlanBucketPass(const SiteRecord& site, const BucketPlan& plan,
                                                const QueryHooks& hooks);
 
-// The pass of `plan` joined with the buckets of `earlier` (the same plan for the adjoining
-// earlier period: its last bucket ends before the first of `plan` begins), one request: the rows
+// The pass of `plan` joined with the buckets of `earlier` (the same plan for an earlier period:
+// its last bucket ends before the first of `plan` begins), one request: the rows
 // of `plan` go on as RunPlanBucketPass delivers them, those of `earlier` are kept in
 // hooks.earlierInPass for its own run. kUnusable when the plans do not pair (no pairing asked,
 // periods that overlap, different pieces, too many buckets) or the handle cannot answer the

@@ -1,8 +1,8 @@
-// Two reports of one run whose periods adjoin (the compared period ends where the current one
-// begins, so one time span covers both without a gap) read in one bucket pass per site and
-// plan: the current report's pass also answers the buckets of the earlier period and keeps
-// their rows here; the earlier report then takes them instead of running a pass of its own.
-// Without an index on the time column that is one scan of the two periods instead of two.
+// Two reports of one run, the compared period ending before the current one begins, read in
+// one bucket pass per site and plan: the current report's pass also answers the buckets of the
+// earlier period and keeps their rows here; the earlier report then takes them instead of
+// running a pass of its own. Without an index on the time column that is one scan of the two
+// periods instead of two (the days between them are left out by the scan's time condition).
 #pragma once
 
 #include <mutex>

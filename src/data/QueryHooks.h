@@ -75,7 +75,7 @@ struct QueryHooks {
     bool bucketPass = false;
     // When set, the bucket pass also counts the records of each bucket and hands them here.
     IRecordCountSink* counts = nullptr;
-    // When set, a bucket pass also answers the buckets of the adjoining earlier period
+    // When set, a bucket pass also answers the buckets of an earlier period
     // (data/PassPairing.h) and keeps their rows there.
     PassPairing* earlierInPass = nullptr;
     // When set, a pass whose rows an earlier joined pass kept is taken from there, not run.

@@ -41,11 +41,6 @@ class SharedRunClients {
     std::vector<RecNetClient**> handles_;
 };
 
-// The compared period ends where the current one begins.
-bool AdjoinsCurrent(int range, CompareMode mode) {
-    return mode == kComparePrevious || (mode == kComparePreviousWeekday && range != kReportDay);
-}
-
 SYSTEMTIME DaysBefore(const SYSTEMTIME& date, int days) {
     const SYSTEMTIME day = MakeSysTime(date.wYear, date.wMonth, date.wDay);
     return OleDateToSystemTime(SystemTimeToOleDate(day) - days * kDay);
@@ -130,14 +125,13 @@ int RunComparedQuery(const QueryParams& params, CompareMode mode,
     now.ownClientsReady = true;
     QueryParams earlier = now;
     earlier.startDate = ComparedDate(params.range, params.startDate, mode);
-    // An earlier period that ends where the current one begins is read in the current run's
-    // passes (one scan of both periods where there is no time index); its run takes the rows.
+    // The earlier period is read in the current run's passes (one scan of both periods where
+    // there is no time index, the days between them left out; one request to a server); its
+    // run takes the rows.
     PassPairing pairing(earlier.startDate);
     QueryTables currentTables = current, comparedTables = compared;
-    if (AdjoinsCurrent(params.range, mode)) {
-        currentTables.earlierInPass = &pairing;
-        comparedTables.answeredPasses = &pairing;
-    }
+    currentTables.earlierInPass = &pairing;
+    comparedTables.answeredPasses = &pairing;
     int outcome = RunQuery(now, own, &keepOpen, prompt, currentTables);
     if (outcome == kQueryDone) {
         outcome = RunQuery(earlier, own, &keepOpen, prompt, comparedTables);

@@ -29,7 +29,7 @@ struct QueryTables {
     std::string* failedSite = nullptr;
     // Receives the record counts of the bucket passes (null: the passes count nothing).
     RunRecordCounts* counts = nullptr;
-    // The passes of an adjoining compared period (data/QueryHooks.h, data/PassPairing.h):
+    // The passes of an earlier compared period (data/QueryHooks.h, data/PassPairing.h):
     // read along with this run's passes / taken from there.
     PassPairing* earlierInPass = nullptr;
     PassPairing* answeredPasses = nullptr;

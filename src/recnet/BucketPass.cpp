@@ -3,9 +3,12 @@
 #include <strings.h>
 
 #include <cctype>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace zl::recnet {
 
@@ -162,13 +165,48 @@ void AppendTree(const BucketPass& q, const std::vector<int>& leaves, size_t lo, 
     *out += " END";
 }
 
+// The day number of a bound's date ("YYYY-MM-DD..."); false when it has none.
+bool DayOf(const std::string& bound, int* day) {
+    if (bound.size() < 10 || bound[4] != '-' || bound[7] != '-') return false;
+    for (size_t i : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u})
+        if (!std::isdigit(static_cast<unsigned char>(bound[i]))) return false;
+    const std::chrono::year_month_day date{
+        std::chrono::year{std::atoi(bound.substr(0, 4).c_str())},
+        std::chrono::month{static_cast<unsigned>(std::atoi(bound.substr(5, 2).c_str()))},
+        std::chrono::day{static_cast<unsigned>(std::atoi(bound.substr(8, 2).c_str()))}};
+    if (!date.ok()) return false;
+    *day = std::chrono::sys_days{date}.time_since_epoch().count();
+    return true;
+}
+
+// The time condition of the leaves [lo, hi]: one span, or one per run of buckets where whole
+// days lie between two runs (two periods in one pass), so a scan sends no row of the days
+// between them through the tree.
+std::string TimeSpans(const BucketPass& q, const std::vector<int>& leaves, size_t lo, size_t hi) {
+    std::vector<std::pair<size_t, size_t>> runs{{lo, lo}};
+    for (size_t k = lo + 1; k <= hi; ++k) {
+        int before = 0, after = 0;
+        if (DayOf(q.buckets[leaves[k - 1]].to, &before) &&
+            DayOf(q.buckets[leaves[k]].from, &after) && after > before + 1)
+            runs.push_back({k, k});
+        else
+            runs.back().second = k;
+    }
+    std::string s;
+    for (const auto& [first, last] : runs) {
+        if (!s.empty()) s += " OR ";
+        s += q.timeColumn + " BETWEEN '" + q.buckets[leaves[first]].from + "' AND '" +
+             q.buckets[leaves[last]].to + "'";
+    }
+    return runs.size() == 1 ? s : "(" + s + ")";
+}
+
 std::string TreeStatement(const BucketPass& q, const Shape& shape, const std::vector<int>& leaves,
                           size_t lo, size_t hi) {
     std::string s = "SELECT ";
     AppendTree(q, leaves, lo, hi, &s);
-    s += ", " + shape.values + " FROM " + q.table + " WHERE " + q.timeColumn + " BETWEEN '" +
-         q.buckets[leaves[lo]].from + "' AND '" + q.buckets[leaves[hi]].to + "' AND (" +
-         shape.condition + ") GROUP BY 1";
+    s += ", " + shape.values + " FROM " + q.table + " WHERE " + TimeSpans(q, leaves, lo, hi) +
+         " AND (" + shape.condition + ") GROUP BY 1";
     return s;
 }
 

@@ -21,6 +21,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <memory>
+#include <vector>
 
 #include "RecNetServer.h"
 #include "ReportTestKit.h"
@@ -75,6 +76,48 @@ class ReportWindowTest : public QObject {
   private:
     std::unique_ptr<TestProgramFolder> folder_;
     std::unique_ptr<CReportDlg> window_;
+
+    // The Compare combo beside the range fits the least width: the window is no wider, and the
+    // row keeps every control at its full size, in order up to the Query button, each text
+    // whole. With ZL_SHOT_DIR set the window's picture is saved there as `shot`.
+    void CheckQueryRowAtLeastSize(const QString& shot = QString()) {
+        QCOMPARE(window_->minimumWidth(), CReportDlg::kCreationSize.width());
+        window_->resize(CReportDlg::kCreationSize);
+        QCoreApplication::sendPostedEvents();
+        window_->layout()->activate();
+        const QString shots = qEnvironmentVariable("ZL_SHOT_DIR");
+        if (!shots.isEmpty() && !shot.isEmpty()) window_->grab().save(shots + "/" + shot);
+        QWidget* month = window_->Control(kIdMonth);
+        QWidget* compare = window_->Control(kIdCompare);
+        QWidget* query = window_->Control(kIdQuery);
+        QVERIFY(compare->isVisible());
+        QVERIFY(compare->geometry().left() > month->geometry().right());
+        QVERIFY(compare->geometry().right() < query->geometry().left());
+        QVERIFY(compare->geometry().center().y() > month->geometry().top() &&
+                compare->geometry().center().y() < month->geometry().bottom());
+        QVERIFY(query->geometry().right() <= query->parentWidget()->width());
+        // Every control of the row, left to right, at least as wide as it asks to be.
+        const std::vector<int> row = {kIdDay, kIdWeek, kIdMonth, kIdCompare, kIdQuery};
+        int right = -1;
+        for (int id : row) {
+            QWidget* control = window_->Control(id);
+            QVERIFY2(control->isVisible(), qPrintable(QString::number(id)));
+            QVERIFY2(control->geometry().left() > right, qPrintable(QString::number(id)));
+            QVERIFY2(control->width() >= control->sizeHint().width(),
+                     qPrintable(QStringLiteral("%1: %2 < %3")
+                                    .arg(id)
+                                    .arg(control->width())
+                                    .arg(control->sizeHint().width())));
+            right = control->geometry().right();
+        }
+        // The longest item of the combo shows whole.
+        auto* combo = qobject_cast<QComboBox*>(compare);
+        QVERIFY(combo && combo->count() > 1);
+        for (int i = 0; i < combo->count(); ++i) {
+            const int text = combo->fontMetrics().horizontalAdvance(combo->itemText(i));
+            QVERIFY2(combo->width() > text, qPrintable(combo->itemText(i)));
+        }
+    }
 
     // A window on the folder's site list, shown and exposed.
     void OpenWindow() {
@@ -747,23 +790,8 @@ class ReportWindowTest : public QObject {
         QCoreApplication::sendPostedEvents();
         QVERIFY(window_->width() >= 1180);
         QVERIFY(window_->height() >= 720);
-        // The Compare combo beside the range fits the least width: the window is no wider, and
-        // the row keeps every control at its full size, in order up to the Query button.
-        QCOMPARE(window_->minimumWidth(), CReportDlg::kCreationSize.width());
-        window_->resize(CReportDlg::kCreationSize);
-        QCoreApplication::sendPostedEvents();
-        window_->layout()->activate();
-        QWidget* month = window_->Control(kIdMonth);
-        QWidget* compare = window_->Control(kIdCompare);
-        QWidget* query = window_->Control(kIdQuery);
-        QVERIFY(compare->isVisible());
-        QVERIFY(compare->geometry().left() > month->geometry().right());
-        QVERIFY(compare->geometry().right() < query->geometry().left());
-        QVERIFY(compare->geometry().center().y() > month->geometry().top() &&
-                compare->geometry().center().y() < month->geometry().bottom());
-        QVERIFY2(compare->width() >= compare->sizeHint().width(),
-                 qPrintable(QString::number(compare->width())));
-        QVERIFY(query->width() >= query->sizeHint().width());
+        CheckQueryRowAtLeastSize();
+        if (QTest::currentTestFailed()) return;
         QWidget* date = window_->Control(kIdDatePicker);
         const int text = date->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00"));
         QVERIFY2(date->width() > text, qPrintable(QString::number(date->width())));
@@ -775,6 +803,25 @@ class ReportWindowTest : public QObject {
         QTest::keyClicks(field, QStringLiteral("2026/02/03"));
         const SYSTEMTIME day = window_->DatePicker()->Get_Select_Time();
         QCOMPARE(QDate(day.wYear, day.wMonth, day.wDay), QDate(2026, 2, 3));
+    }
+
+    // Run in a process of its own (ctest app_report_window_chinese): texts a window fetched
+    // stay those of the first language file for the life of the process.
+    void theQueryRowFitsTheLeastSizeInChinese() {
+        if (qEnvironmentVariable("ZL_WINDOW_LANGUAGE") != QStringLiteral("CHT"))
+            QSKIP("run with ZL_WINDOW_LANGUAGE=CHT in a process of its own");
+        QVERIFY(QFile::copy(QStringLiteral(ZL_LANG_CHT_FILE),
+                            folder_->Path("LANG/zelkoReporter_CHT.ini")));
+        QFile settings(folder_->Path("Setting .ini"));
+        QVERIFY(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        settings.write("[LANGUAGE]\nTYPE=zelkoReporter_CHT.ini\n");
+        settings.close();
+        ModalWatcher watcher;
+        OpenWindow();
+        auto* combo = qobject_cast<QComboBox*>(window_->Control(kIdCompare));
+        QVERIFY(combo);
+        QCOMPARE(combo->itemText(0), QStringLiteral("不比較"));
+        CheckQueryRowAtLeastSize(QStringLiteral("window-cht-1180.png"));
     }
 
     void emptyStatesSayWhatToDoAndKeysWork() {

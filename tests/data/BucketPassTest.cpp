@@ -136,6 +136,31 @@ TEST(BucketPass, TreeStatementCompareAsThePerBucketStatements) {
               "EnterTime BETWEEN '2024-03-05 10:00:00' AND '2024-03-05 10:59:59'");
 }
 
+// Two periods in one pass: the scan's time condition leaves out the days between them (whole
+// days apart; the next day or a later hour of the same day is one span), the tree is unchanged.
+TEST(BucketPass, TreeStatementLeavesOutTheDaysBetweenTwoPeriods) {
+    const auto where = [](const BucketPass& q) {
+        std::vector<std::string> statements;
+        EXPECT_TRUE(zl::recnet::BuildBucketPassStatements(q, false, {}, &statements));
+        const std::string& s = statements.at(0);
+        return s.substr(s.find(" WHERE ") + 7, s.find(" AND ((") - s.find(" WHERE ") - 7);
+    };
+    BucketPass q = Hours(9, 1);
+    q.buckets.insert(q.buckets.begin(), {"2023-03-07 09:00:00", "2023-03-07 09:59:59"});
+    EXPECT_EQ(where(q),
+              "(EnterTime BETWEEN '2023-03-07 09:00:00' AND '2023-03-07 09:59:59' OR EnterTime "
+              "BETWEEN '2024-03-05 09:00:00' AND '2024-03-05 09:59:59')");
+    q.buckets.front() = {"2024-03-03 00:00:00", "2024-03-03 23:59:59"};  // a day between
+    EXPECT_EQ(where(q),
+              "(EnterTime BETWEEN '2024-03-03 00:00:00' AND '2024-03-03 23:59:59' OR EnterTime "
+              "BETWEEN '2024-03-05 09:00:00' AND '2024-03-05 09:59:59')");
+    q.buckets.front() = {"2024-03-04 00:00:00", "2024-03-04 23:59:59"};  // the day before
+    EXPECT_EQ(where(q), "EnterTime BETWEEN '2024-03-04 00:00:00' AND '2024-03-05 09:59:59'");
+    q.buckets.front() = {"2024-02-28 20:00:00", "2024-02-29 07:59:59"};  // across a leap day
+    q.buckets.back() = {"2024-03-01 08:00:00", "2024-03-01 08:59:59"};
+    EXPECT_EQ(where(q), "EnterTime BETWEEN '2024-02-28 20:00:00' AND '2024-03-01 08:59:59'");
+}
+
 TEST(BucketPass, StatementsAreCutToTheLimits) {
     const BucketPass q = Hours(0, 24);
     for (bool indexed : {false, true}) {

@@ -1,5 +1,5 @@
-// A comparison with the period before reads both periods in one bucket pass per site: its rows
-// (and the coverage counted in the pass) are those of two separate reports, on a real file
+// A comparison reads both periods in one bucket pass per site, also with days between them: its
+// rows (and the coverage counted in the pass) are those of two separate reports, on a real file
 // with and without an index on the time column.
 #include <gtest/gtest.h>
 
@@ -85,73 +85,76 @@ class ComparePassDb : public ::testing::Test {
     QueryParams params_;
 };
 
-TEST_F(ComparePassDb, PeriodBeforeInOnePassGivesTheRowsOfTwoReports) {
+TEST_F(ComparePassDb, ComparedPeriodInOnePassGivesTheRowsOfTwoReports) {
     for (bool indexed : {false, true}) {
         if (indexed) {
             ASSERT_TRUE(MakeDb(file_, {"CREATE INDEX ByTime ON Records(EnterTime);"}));
         }
         for (int range : {kReportDay, kReportWeek, kReportMonth}) {
-            for (int day : {6, 21}) {
-                params_.range = range;
-                params_.startDate = MakeSysTime(2024, 3, day);
-                const std::string what = std::string(indexed ? "indexed" : "plain") + " range " +
-                                         std::to_string(range) + " day " + std::to_string(day);
-                const SYSTEMTIME before = ComparedDate(range, params_.startDate, kComparePrevious);
+            for (CompareMode mode : {kComparePrevious, kComparePreviousWeekday, kCompareLastYear}) {
+                for (int day : {6, 21}) {
+                    params_.range = range;
+                    params_.startDate = MakeSysTime(2024, 3, day);
+                    const std::string what = std::string(indexed ? "indexed" : "plain") +
+                                             " range " + std::to_string(range) + " day " +
+                                             std::to_string(day) + " " + CompareModeName(mode);
+                    const SYSTEMTIME before = ComparedDate(range, params_.startDate, mode);
 
-                // The joined pass itself: the current rows delivered, the earlier ones kept.
-                const std::string filter = CameraFilter(CheckedCameras(site_, false));
-                const BucketPlan now = Plan2D(filter, range, params_.startDate, params_.hours);
-                const BucketPlan earlier = Plan2D(filter, range, before, params_.hours);
-                PassPairing pairing(before);
-                QueryHooks hooks;
-                hooks.bucketPass = true;
-                hooks.earlierInPass = &pairing;
-                ASSERT_EQ(RunJoinedBucketPass(site_, now, earlier, hooks),
-                          zl::recnet::BucketPassResult::kDone)
-                    << what;
-                zl::recnet::BucketPass pass;
-                ASSERT_TRUE(BucketPassOf(earlier, &pass));
-                zl::recnet::BucketRows rows;
-                std::string statement;
-                EXPECT_TRUE(pairing.Take(BucketPassHandle(site_, kFamily2D), pass, false, &rows,
-                                         &statement))
-                    << what;
-                EXPECT_EQ(rows.size(), earlier.buckets.size()) << what;
+                    // The joined pass itself: the current rows delivered, the earlier ones kept.
+                    const std::string filter = CameraFilter(CheckedCameras(site_, false));
+                    const BucketPlan now = Plan2D(filter, range, params_.startDate, params_.hours);
+                    const BucketPlan earlier = Plan2D(filter, range, before, params_.hours);
+                    PassPairing pairing(before);
+                    QueryHooks hooks;
+                    hooks.bucketPass = true;
+                    hooks.earlierInPass = &pairing;
+                    ASSERT_EQ(RunJoinedBucketPass(site_, now, earlier, hooks),
+                              zl::recnet::BucketPassResult::kDone)
+                        << what;
+                    zl::recnet::BucketPass pass;
+                    ASSERT_TRUE(BucketPassOf(earlier, &pass));
+                    zl::recnet::BucketRows rows;
+                    std::string statement;
+                    EXPECT_TRUE(pairing.Take(BucketPassHandle(site_, kFamily2D), pass, false, &rows,
+                                             &statement))
+                        << what;
+                    EXPECT_EQ(rows.size(), earlier.buckets.size()) << what;
 
-                // The whole comparison, with the coverage counted in its pass.
-                ReportInsights insights, plain;
-                insights.mode = kComparePrevious;
-                insights.hasCoverage = plain.hasCoverage = true;
-                CCountTable people, threeD, people2, threeD2;
-                CReportTable report, report2;
-                ASSERT_EQ(RunReportWithInsights(params_, {site_}, {"shop"}, nullptr, nullptr,
-                                                &insights, {&people, &threeD, &report}),
-                          kQueryDone)
-                    << what;
-                ASSERT_EQ(RunReportWithInsights(params_, {site_}, {"shop"}, nullptr, nullptr,
-                                                &plain, {&people2, &threeD2, &report2}),
-                          kQueryDone)
-                    << what;
-                EXPECT_EQ(Texts(report.Records()), Texts(Alone(params_.startDate))) << what;
-                EXPECT_EQ(Texts(report.Records()), Texts(report2.Records())) << what;
-                EXPECT_EQ(Texts(insights.compared), Texts(Alone(before))) << what;
-                ASSERT_EQ(insights.coverage.total.size(), plain.coverage.total.size()) << what;
-                for (size_t b = 0; b < plain.coverage.total.size(); ++b) {
-                    EXPECT_EQ(insights.coverage.total[b].any, plain.coverage.total[b].any) << what;
-                    EXPECT_EQ(insights.coverage.total[b].present, plain.coverage.total[b].present)
-                        << what << " " << b;
+                    // The whole comparison, with the coverage counted in its pass.
+                    ReportInsights insights, plain;
+                    insights.mode = mode;
+                    insights.hasCoverage = plain.hasCoverage = true;
+                    CCountTable people, threeD, people2, threeD2;
+                    CReportTable report, report2;
+                    ASSERT_EQ(RunReportWithInsights(params_, {site_}, {"shop"}, nullptr, nullptr,
+                                                    &insights, {&people, &threeD, &report}),
+                              kQueryDone)
+                        << what;
+                    ASSERT_EQ(RunReportWithInsights(params_, {site_}, {"shop"}, nullptr, nullptr,
+                                                    &plain, {&people2, &threeD2, &report2}),
+                              kQueryDone)
+                        << what;
+                    EXPECT_EQ(Texts(report.Records()), Texts(Alone(params_.startDate))) << what;
+                    EXPECT_EQ(Texts(report.Records()), Texts(report2.Records())) << what;
+                    EXPECT_EQ(Texts(insights.compared), Texts(Alone(before))) << what;
+                    ASSERT_EQ(insights.coverage.total.size(), plain.coverage.total.size()) << what;
+                    for (size_t b = 0; b < plain.coverage.total.size(); ++b) {
+                        EXPECT_EQ(insights.coverage.total[b].any, plain.coverage.total[b].any)
+                            << what;
+                        EXPECT_EQ(insights.coverage.total[b].present,
+                                  plain.coverage.total[b].present)
+                            << what << " " << b;
+                    }
                 }
             }
         }
     }
 }
 
-TEST_F(ComparePassDb, PeriodsThatDoNotAdjoinAreNotJoined) {
+TEST_F(ComparePassDb, PeriodsThatOverlapOrDifferAreNotJoined) {
     params_.range = kReportDay;
     const std::string filter = CameraFilter(CheckedCameras(site_, false));
     const BucketPlan now = Plan2D(filter, kReportDay, MakeSysTime(2024, 3, 21), params_.hours);
-    const BucketPlan weekBefore =
-        Plan2D(filter, kReportDay, MakeSysTime(2024, 3, 14), params_.hours);
     const BucketPlan sameDay = Plan2D(filter, kReportDay, MakeSysTime(2024, 3, 21), params_.hours);
     PassPairing pairing(MakeSysTime(2024, 3, 14));
     QueryHooks hooks;
@@ -161,8 +164,6 @@ TEST_F(ComparePassDb, PeriodsThatDoNotAdjoinAreNotJoined) {
             site_, now, Plan2D(filter, kReportDay, MakeSysTime(2024, 3, 20), params_.hours), hooks),
         zl::recnet::BucketPassResult::kUnusable);  // no pairing asked
     hooks.earlierInPass = &pairing;
-    EXPECT_EQ(RunJoinedBucketPass(site_, now, weekBefore, hooks),
-              zl::recnet::BucketPassResult::kUnusable);  // days between them
     EXPECT_EQ(RunJoinedBucketPass(site_, now, sameDay, hooks),
               zl::recnet::BucketPassResult::kUnusable);  // overlapping
     EXPECT_EQ(
@@ -170,6 +171,26 @@ TEST_F(ComparePassDb, PeriodsThatDoNotAdjoinAreNotJoined) {
             site_, now, Plan2D("(Camera = 1)", kReportDay, MakeSysTime(2024, 3, 20), params_.hours),
             hooks),
         zl::recnet::BucketPassResult::kUnusable);  // other cameras
+}
+
+// A cancel in the joined pass or in the compared period's run ends the run as failed with no
+// report.
+TEST_F(ComparePassDb, ACancelAnywhereInAJoinedComparisonLeavesNoReport) {
+    params_.range = kReportMonth;
+    params_.startDate = MakeSysTime(2024, 3, 21);
+    for (int stopAt : {1, 5, 20, 40}) {
+        testsupport::CountingProgress progress;
+        progress.stopAt = stopAt;
+        ReportInsights insights;
+        insights.mode = kCompareLastYear;
+        CCountTable people, threeD;
+        CReportTable report;
+        EXPECT_EQ(RunReportWithInsights(params_, {site_}, {"shop"}, &progress, nullptr, &insights,
+                                        {&people, &threeD, &report}),
+                  kQueryFailed)
+            << stopAt;
+        EXPECT_TRUE(report.Records().empty()) << stopAt;
+    }
 }
 
 }  // namespace
