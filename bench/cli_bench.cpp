@@ -149,18 +149,6 @@ Run SpawnTogether(const std::vector<std::string>& args, int count) {
     return r;
 }
 
-Run BestTogether(const std::vector<std::string>& args, int count, int repeat) {
-    Run best;
-    for (int i = 0; i < repeat; ++i) {
-        const Run r = SpawnTogether(args, count);
-        if (r.code != 0) return r;
-        if (best.wall < 0 || r.wall < best.wall) best.wall = r.wall;
-        if (best.cpu < 0 || r.cpu < best.cpu) best.cpu = r.cpu;
-        best.code = 0;
-    }
-    return best;
-}
-
 // Peak resident size in KiB by /usr/bin/time (a child of this process would count this
 // process's pages until its exec).
 long PeakKb(const std::vector<std::string>& args, const std::string& dir) {
@@ -176,12 +164,12 @@ long PeakKb(const std::vector<std::string>& args, const std::string& dir) {
     return kb;
 }
 
-// The best of `repeat` runs; a short run (under 200 ms) is repeated at least 10 times, since
-// on a shared machine a few milliseconds of it are chance.
-Run Best(const std::vector<std::string>& args, int repeat) {
+// The best of `repeat` runs (of `together` copies at once); a short run (under 200 ms) is
+// repeated at least 10 times, since on a shared machine a few milliseconds of it are chance.
+Run Best(const std::vector<std::string>& args, int repeat, int together = 1) {
     Run best;
     for (int i = 0; i < repeat || (best.wall >= 0 && best.wall < 200 && i < 10); ++i) {
-        const Run r = Spawn(args, false);
+        const Run r = together > 1 ? SpawnTogether(args, together) : Spawn(args, false);
         if (r.code != 0) return r;
         if (best.wall < 0 || r.wall < best.wall) best.wall = r.wall;
         if (best.cpu < 0 || r.cpu < best.cpu) best.cpu = r.cpu;
@@ -450,7 +438,7 @@ int Main(int argc, char** argv) {
             const std::vector<std::string> monthShell = {shellProgram, "-batch", "-readonly", db,
                                                          ShellSql(month)};
             const Run shellOne = Best(monthShell, repeat);
-            const Run shellFour = BestTogether(monthShell, 4, repeat);
+            const Run shellFour = Best(monthShell, repeat, 4);
             std::printf("  machine ceiling: 4 sqlite3 at once %s against 1 %s: ratio %s\n",
                         Cell(shellFour).c_str(), Cell(shellOne).c_str(),
                         Ratio(shellFour, shellOne).c_str());
