@@ -1,5 +1,7 @@
 #include "query/Compare.h"
 
+#include <optional>
+
 #include "base/CounterTypes.h"
 #include "data/PassPairing.h"
 #include "data/QueryExec.h"
@@ -119,8 +121,9 @@ int RunComparedQuery(const QueryParams& params, CompareMode mode,
     // Both periods on one connection per server site: a second connect and login would cost
     // about as much as a report.
     std::vector<SiteRecord> own = sites;
-    const SharedRunClients clients(&own, IsPeopleCounterType(params.counterType),
-                                   params.siteThreads);
+    std::optional<SharedRunClients> clients;
+    if (!params.ownClientsReady)
+        clients.emplace(&own, IsPeopleCounterType(params.counterType), params.siteThreads);
     QueryParams now = params;
     now.ownClientsReady = true;
     QueryParams earlier = now;

@@ -28,8 +28,9 @@ struct QueryParams {
     // one statement per bucket), and up to siteThreads sites at once (1: one after another).
     bool bucketPass = true;
     int siteThreads = 4;
-    // The sites' server clients are already the run's own, connected (a comparison runs both
-    // periods on one connection per site): the workers use them and leave them open.
+    // The sites' server clients are already the run's own, connected and logged in (a
+    // comparison runs both periods on one connection per site; reporter-cli reads through the
+    // clients that found the cameras): the workers use them and leave them open.
     bool ownClientsReady = false;
 };
 

@@ -60,4 +60,10 @@ void RecNetClose(RecNetClient** handle);
 // 1 when the handle is or becomes non-null.
 int RecNetCreateLocal(RecNetLocal** handle);
 
+// For a process that reads several local databases at once and sets no SQLite heap limit:
+// SQLite then keeps no count of its memory, a count behind one process-wide lock that every
+// allocation of every connection takes. Call before the first database is opened; false when
+// SQLite was already in use (nothing changes then).
+bool RecNetUnmeteredSqliteMemory();
+
 }  // namespace zl

@@ -1,3 +1,5 @@
+#include <sqlite3.h>
+
 #include <new>
 
 #include "recnet/LocalDatabase.h"
@@ -39,6 +41,10 @@ int RecNetCreateLocal(RecNetLocal** handle) {
     if (!handle) return 0;
     if (!*handle) *handle = CreateRecNetLocal();
     return *handle ? 1 : 0;
+}
+
+bool RecNetUnmeteredSqliteMemory() {
+    return sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK;
 }
 
 }  // namespace zl

@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 #include <sys/wait.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -444,6 +445,90 @@ TEST_F(ReporterCli, LocalAndServerSitesTogetherAreSummed) {
         Run({"--type", "5", "--date", "2024-03-05", "--local", root_, "--server", ServerArg(),
              "--user", "viewer", "--password-file", *dir_ / "password", "--format", "json"}),
         5, "day", buckets, twice);
+}
+
+// A recnetd of its own on 127.0.0.1 that counts the password checks in its log: one per
+// log-in that reached the user store.
+class CountingServer {
+  public:
+    CountingServer(const std::string& root, const std::string& usersFile) {
+        zl::recnetd::ServerConfig config;
+        config.address = "127.0.0.1";
+        config.port = 0;
+        config.serverName = "login-count";
+        config.dataRoots = {root};
+        config.usersFile = usersFile;
+        config.logLevel = zl::recnetd::LogLevel::Debug;
+        server_ = std::make_unique<zl::recnetd::RecNetServer>(config, [this](const std::string& l) {
+            if (l.find("password checked") != std::string::npos) ++logins_;
+        });
+        started_ = server_->Start(&error_);
+    }
+    ~CountingServer() { server_->Stop(); }
+    bool Started() const { return started_; }
+    const std::string& Error() const { return error_; }
+    std::string Arg() const { return "127.0.0.1:" + std::to_string(server_->Port()); }
+    // The log-ins since the last call.
+    int TakeLogins() { return logins_.exchange(0); }
+
+  private:
+    std::unique_ptr<zl::recnetd::RecNetServer> server_;
+    std::atomic<int> logins_{0};
+    bool started_ = false;
+    std::string error_;
+};
+
+TEST_F(ReporterCli, AReportLogsInOncePerServerSite) {
+    CountingServer server(root_, *dir_ / "users");
+    ASSERT_TRUE(server.Started()) << server.Error();
+    const std::vector<std::string> site = {"--server", server.Arg(),      "--user",
+                                           "viewer",   "--password-file", *dir_ / "password"};
+    const std::vector<Bucket> buckets = Buckets("day");
+    const auto values = Expected(ExpectationOf(root_, 1), buckets);
+    const auto report = [&](std::vector<std::string> extra, int sites) {
+        std::vector<std::string> args = {"--type", "1", "--date", "2024-03-05", "--format", "json"};
+        for (int i = 0; i < sites; ++i) args.insert(args.end(), site.begin(), site.end());
+        args.insert(args.end(), extra.begin(), extra.end());
+        return Run(args);
+    };
+    // Discovery, the report, the compared period and the coverage all on the one session;
+    // two sites on the same server are two sessions.
+    for (const auto& [extra, sites] : std::vector<std::pair<std::vector<std::string>, int>>{
+             {{}, 1}, {{"--compare", "previous"}, 1}, {{"--cameras", "1"}, 1}, {{}, 2}}) {
+        const std::string name =
+            std::to_string(sites) + " site(s) " + (extra.empty() ? std::string() : extra.front());
+        const CliResult r = report(extra, sites);
+        ASSERT_EQ(r.code, 0) << name << ": " << r.err;
+        EXPECT_EQ(server.TakeLogins(), sites) << name;
+        if (extra.empty() && sites == 1) {
+            const json doc = json::parse(r.out);
+            ASSERT_EQ(doc["records"].size(), buckets.size());
+            for (size_t b = 0; b < buckets.size(); ++b)
+                EXPECT_EQ(doc["records"][b]["values"].get<std::vector<int64_t>>(), values[b]);
+        }
+    }
+    // A refused password is asked once and the site fails as before.
+    const CliResult refused = Run({"--type", "1", "--server", server.Arg(), "--user", "viewer"});
+    EXPECT_EQ(refused.code, 2) << refused.err;
+    EXPECT_EQ(server.TakeLogins(), 1);
+}
+
+TEST_F(ReporterCli, AQueryThatFailsOnTheServerSessionStillFails) {
+    // Cameras are found; every query on the table fails. The retries stay on the session.
+    const std::string broken = *dir_ / "broken-served";
+    ASSERT_TRUE(CountingDb(broken + "/PeopleCounterData/PeopleCounter.db")
+                    .Table("Records", {{"EnterTime", "TEXT"}, {"Camera", "INTEGER"}})
+                    .Camera(1)
+                    .Record("2024-03-05 10:00:00")
+                    .Write());
+    CountingServer server(broken, *dir_ / "users");
+    ASSERT_TRUE(server.Started()) << server.Error();
+    const CliResult r =
+        Run({"--type", "1", "--date", "2024-03-05", "--server", server.Arg(), "--user", "viewer",
+             "--password-file", *dir_ / "password", "--retries", "1", "--quiet"});
+    EXPECT_EQ(r.code, 3) << r.err;
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_EQ(server.TakeLogins(), 1);
 }
 
 #ifdef ZL_TEST_CHART_HELPER

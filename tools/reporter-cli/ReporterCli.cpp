@@ -334,6 +334,9 @@ QueryParams ParamsOf(const CliOptions& o, const ChartSettings& settings) {
     for (int r : o.regions) params.regionVisible[static_cast<size_t>(r - 1)] = 1;
     params.queueType = o.queueMeasure;
     params.hours = WorkingHoursOf(settings);
+    // The clients ConnectSites logged in belong to this run alone (released after it): the run
+    // reads through them rather than logging in to every server a second time.
+    params.ownClientsReady = true;
     return params;
 }
 

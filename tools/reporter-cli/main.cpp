@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "ReporterCli.h"
+#include "recnet/RecNet.h"
 
 namespace zl {
 
@@ -22,6 +23,8 @@ void OnInterrupt(int) {
 }  // namespace
 
 int Main(int argc, char** argv) {
+    // The sites of a report are read at once, each on its own connection.
+    RecNetUnmeteredSqliteMemory();
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);
     std::signal(SIGPIPE, SIG_IGN);
