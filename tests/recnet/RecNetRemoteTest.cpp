@@ -7,7 +7,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include "Await.h"
 #include "RecNetTestKit.h"
@@ -340,16 +342,20 @@ TEST_F(RecNetRemoteTest, ADatabaseThatDisappears) {
 }
 
 TEST_F(RecNetRemoteTest, SeveralClientsInSeveralThreads) {
-    std::atomic<int> failures{0};
+    std::mutex mutex;
+    std::vector<std::string> failures;
+    const auto fail = [&](int t, const std::string& what) {
+        std::lock_guard<std::mutex> lock(mutex);
+        failures.push_back("client " + std::to_string(t) + ": " + what);
+    };
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&, t] {
             ClientHolder client(server_->NewClient());
             const int kind = 1 + t * 2;
-            if (!client || !client->OpenDatabase(PathOf(kind).c_str())) {
-                ++failures;
-                return;
-            }
+            if (!client) return fail(t, "no connected, logged-in client");
+            if (!client->OpenDatabase(PathOf(kind).c_str()))
+                return fail(t, "open: " + LastErrorOf(client.client));
             RecNetLocal* local = CreateRecNetLocal();
             local->Open(PathOf(kind).c_str());
             const std::string sql = "SELECT Camera, " + SampleTimeColumn(kind) + " FROM " +
@@ -360,14 +366,15 @@ TEST_F(RecNetRemoteTest, SeveralClientsInSeveralThreads) {
             DestroyRecNetLocal(&local);
             for (int i = 0; i < 15; ++i) {
                 Rows rows;
-                if (!client->Exec(sql.c_str(), CollectRows, &rows) || !(rows == expected)) {
-                    ++failures;
-                }
+                if (!client->Exec(sql.c_str(), CollectRows, &rows))
+                    fail(t, "exec: " + LastErrorOf(client.client));
+                else if (!(rows == expected))
+                    fail(t, "other rows: " + Describe(rows));
             }
         });
     }
     for (std::thread& thread : threads) thread.join();
-    EXPECT_EQ(failures.load(), 0);
+    EXPECT_TRUE(failures.empty()) << ::testing::PrintToString(failures);
 }
 
 TEST_F(RecNetRemoteTest, CloseEndsTheSessionOnTheServer) {

@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "UserStore.h"
+#include "recnet/RemoteClient.h"
 
 namespace zl {
 
@@ -324,8 +325,11 @@ bool WriteSelfSignedCertificate(const std::string& folder, std::string* cert, st
 RecNetClient* TestServer::NewClient(bool login) const {
     RecNetClient* client = CreateRecNetClient();
     if (!client) return nullptr;
-    if (!client->Connect("127.0.0.1", port_, 30000) ||
-        (login && !client->Login(kUser, kPassword))) {
+    const bool connected = client->Connect("127.0.0.1", port_, 30000) == 1;
+    if (!connected || (login && !client->Login(kUser, kPassword))) {
+        // Every caller expects a client: say why there is none.
+        ADD_FAILURE() << (connected ? "login" : "connect") << " to the test server failed: "
+                      << static_cast<recnet::RemoteClient*>(client)->LastError();
         DestroyRecNetClient(&client);
     }
     return client;
