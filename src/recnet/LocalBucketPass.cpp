@@ -52,6 +52,9 @@ BucketPassResult LocalDatabase::ExecBucketPass(const BucketPass& query,
     const BucketPassResult result =
         RunBucketPass(query, BucketLimits{}, run, rows, &lastError_, statement);
     if (cancelled) sqlite3_progress_handler(db_, 0, nullptr, nullptr);
+    // The pass is a run's big read; its pages go back to the heap now rather than stay with
+    // the connection until it closes, so many open sites do not hold a full cache each.
+    sqlite3_db_release_memory(db_);
     return result;
 }
 

@@ -13,10 +13,6 @@ namespace zl::recnet {
 
 // How long a statement waits for a device that is writing the file.
 constexpr int kBusyTimeoutMs = 2000;
-// The page cache of a connection, in KiB: a month's records and their time index, or two
-// weeks' (a comparison), stay in it from one report to the next (SQLite's default of 2 MiB
-// reads them from the file again every time).
-constexpr int kPageCacheKiB = 16384;
 
 class LocalDatabase : public RecNetLocal, public RecNetBucketPass {
   public:

@@ -75,8 +75,6 @@ int LocalDatabase::Open(const char* filePath) {
         return 0;
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    const std::string cacheSize = "PRAGMA cache_size=-" + std::to_string(kPageCacheKiB) + ";";
-    sqlite3_exec(db, cacheSize.c_str(), nullptr, nullptr, nullptr);
     sqlite3_extended_result_codes(db, 1);
     // A double-quoted name that is no column must be an error, not a string literal.
     sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);

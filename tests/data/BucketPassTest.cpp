@@ -2,6 +2,7 @@
 // cut to the size limits), the answer of empty buckets and gaps, index detection, and the
 // local object's pass with its cancel.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "DataTestKit.h"
 #include "data/BucketPassRun.h"
@@ -330,6 +331,23 @@ TEST_F(LocalPass, AnswersTheReportAndStopsWhenCancelled) {
     EXPECT_TRUE(rows.empty());
     // The connection is usable again afterwards, without the cancel.
     EXPECT_EQ(pass->ExecBucketPass(q, nullptr, &rows, &statement), BucketPassResult::kDone);
+}
+
+// Many sites stay open through a run: after its pass a connection holds no cache of pages.
+TEST_F(LocalPass, TheConnectionGivesItsPagesBackAfterThePass) {
+    auto* pass = dynamic_cast<RecNetBucketPass*>(local_);
+    ASSERT_NE(pass, nullptr);
+    BucketPass q;
+    ASSERT_TRUE(BucketPassOf(PlanGeneric("SUM(AverageCount)", "1", "StartTime", kReportDay,
+                                         Day(2024, 3, 5), 60, {}),
+                             &q));
+    BucketRows rows;
+    std::string statement;
+    const sqlite3_int64 before = sqlite3_memory_used();
+    ASSERT_EQ(pass->ExecBucketPass(q, nullptr, &rows, &statement), BucketPassResult::kDone);
+    // The pass read the whole file (over a megabyte); what stays is the schema and the
+    // statement cache, not its pages.
+    EXPECT_LT(sqlite3_memory_used() - before, 256 * 1024);
 }
 
 }  // namespace
