@@ -338,9 +338,9 @@ TEST_F(LocalPass, TheConnectionGivesItsPagesBackAfterThePass) {
     auto* pass = dynamic_cast<RecNetBucketPass*>(local_);
     ASSERT_NE(pass, nullptr);
     BucketPass q;
-    ASSERT_TRUE(BucketPassOf(PlanGeneric("SUM(AverageCount)", "1", "StartTime", kReportDay,
-                                         Day(2024, 3, 5), 60, {}),
-                             &q));
+    ASSERT_TRUE(BucketPassOf(
+        PlanGeneric("SUM(AverageCount)", "1", "StartTime", kReportDay, Day(2024, 3, 5), 60, {}),
+        &q));
     BucketRows rows;
     std::string statement;
     const sqlite3_int64 before = sqlite3_memory_used();
