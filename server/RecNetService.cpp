@@ -125,12 +125,6 @@ const char* OutcomeName(RunOutcome outcome) {
 
 }  // namespace
 
-int64_t SteadyNowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 std::string PeerAddress(const std::string& peer) {
     std::string rest = peer;
     const auto scheme = rest.find(':');

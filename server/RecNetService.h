@@ -12,6 +12,7 @@
 #include "ServerConfig.h"
 #include "ServerLog.h"
 #include "Sessions.h"
+#include "SteadyClock.h"
 #include "UserStore.h"
 #include "recnet/proto/recnet.grpc.pb.h"
 
@@ -32,7 +33,6 @@ struct ServiceParts {
     const std::atomic<bool>* stopping;
 };
 
-int64_t SteadyNowMs();
 // "ipv4:127.0.0.1:5000" -> "127.0.0.1"; "ipv6:[::1]:5000" -> "::1".
 std::string PeerAddress(const std::string& peer);
 

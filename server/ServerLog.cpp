@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "SteadyClock.h"
+
 namespace zl::recnetd {
 
 ServerLog::ServerLog(LogLevel level, Sink sink) : level_(level), sink_(std::move(sink)) {}
@@ -35,9 +37,7 @@ void ServerLog::Write(LogLevel level, const std::string& text) {
 
 void ServerLog::Limited(LogLevel level, const std::string& key, const std::string& text) {
     if (!Enabled(level)) return;
-    const int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            std::chrono::steady_clock::now().time_since_epoch())
-                            .count();
+    const int64_t now = SteadyNowMs();
     int64_t leftOut = 0;
     {
         std::lock_guard<std::mutex> lock(kindsMutex_);

@@ -5,11 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <fstream>
 #include <sstream>
 #include <vector>
 
+#include "SteadyClock.h"
 #include "base/AtomicFile.h"
 
 namespace zl::recnetd {
@@ -65,12 +65,6 @@ bool WriteLines(const std::string& path, const std::vector<FileLine>& lines, std
     std::string data;
     for (const FileLine& line : lines) data += line.text + "\n";
     return WriteFileAtomically(path, data, error);
-}
-
-int64_t SteadyMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
 }
 
 }  // namespace
@@ -167,7 +161,7 @@ size_t UserStore::Count() const {
 bool UserStore::Verify(const std::string& user, const std::string& password, bool* knownUser) {
     std::string hash;
     const Digest digest = DigestOf(user, password);
-    const int64_t now = SteadyMs();
+    const int64_t now = SteadyNowMs();
     {
         std::lock_guard<std::mutex> lock(mutex_);
         const auto it = hashes_.find(user);
@@ -187,7 +181,7 @@ bool UserStore::Verify(const std::string& user, const std::string& password, boo
     const bool match = crypto_pwhash_str_verify(checked, password.data(), password.size()) == 0;
     if (known && match && rememberMs_ > 0) {
         std::lock_guard<std::mutex> lock(mutex_);
-        remembered_[user] = {hash, digest, SteadyMs() + rememberMs_};
+        remembered_[user] = {hash, digest, SteadyNowMs() + rememberMs_};
     }
     return known && match;
 }

@@ -140,7 +140,7 @@ BucketPassResult RunJoinedBucketPass(const SiteRecord& site, const BucketPlan& p
     BucketPass plain;
     if (!BucketPassOf(plan, &plain)) return BucketPassResult::kUnusable;
     plain.buckets = earlierPass.buckets;
-    if (!SamePass(plain, earlierPass)) return BucketPassResult::kUnusable;
+    if (plain != earlierPass) return BucketPassResult::kUnusable;
     BucketRows rows;
     std::string statement;
     const BucketPassResult result = ExecutePass(site, plan.family, handle, pass,

@@ -7,19 +7,6 @@ namespace zl {
 using zl::recnet::BucketPass;
 using zl::recnet::BucketRows;
 
-bool SamePass(const BucketPass& a, const BucketPass& b) {
-    if (a.table != b.table || a.timeColumn != b.timeColumn || a.parts.size() != b.parts.size() ||
-        a.buckets.size() != b.buckets.size())
-        return false;
-    for (size_t i = 0; i < a.parts.size(); ++i)
-        if (a.parts[i].select != b.parts[i].select || a.parts[i].condition != b.parts[i].condition)
-            return false;
-    for (size_t i = 0; i < a.buckets.size(); ++i)
-        if (a.buckets[i].from != b.buckets[i].from || a.buckets[i].to != b.buckets[i].to)
-            return false;
-    return true;
-}
-
 void PassPairing::Keep(const void* handle, BucketPass pass, bool counted, std::string statement,
                        BucketRows rows) {
     const std::lock_guard<std::mutex> lock(mutex_);
@@ -30,8 +17,7 @@ bool PassPairing::Take(const void* handle, const BucketPass& pass, bool counting
                        std::string* statement) {
     const std::lock_guard<std::mutex> lock(mutex_);
     for (auto it = kept_.begin(); it != kept_.end(); ++it) {
-        if (it->handle != handle || !SamePass(it->pass, pass) || (counting && !it->counted))
-            continue;
+        if (it->handle != handle || it->pass != pass || (counting && !it->counted)) continue;
         *rows = std::move(it->rows);
         *statement = std::move(it->statement);
         if (it->counted && !counting)

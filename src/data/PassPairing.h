@@ -46,7 +46,4 @@ class PassPairing {
     std::vector<Kept> kept_;
 };
 
-// True when both passes read the same rows the same way over the same buckets.
-bool SamePass(const zl::recnet::BucketPass& a, const zl::recnet::BucketPass& b);
-
 }  // namespace zl

@@ -3,12 +3,14 @@
 #include <strings.h>
 
 #include <cctype>
-#include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "base/CivilDays.h"
 
 namespace zl::recnet {
 
@@ -166,16 +168,15 @@ void AppendTree(const BucketPass& q, const std::vector<int>& leaves, size_t lo, 
 }
 
 // The day number of a bound's date ("YYYY-MM-DD..."); false when it has none.
-bool DayOf(const std::string& bound, int* day) {
+bool DayOf(const std::string& bound, int64_t* day) {
     if (bound.size() < 10 || bound[4] != '-' || bound[7] != '-') return false;
     for (size_t i : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u})
         if (!std::isdigit(static_cast<unsigned char>(bound[i]))) return false;
-    const std::chrono::year_month_day date{
-        std::chrono::year{std::atoi(bound.substr(0, 4).c_str())},
-        std::chrono::month{static_cast<unsigned>(std::atoi(bound.substr(5, 2).c_str()))},
-        std::chrono::day{static_cast<unsigned>(std::atoi(bound.substr(8, 2).c_str()))}};
-    if (!date.ok()) return false;
-    *day = std::chrono::sys_days{date}.time_since_epoch().count();
+    const int year = std::atoi(bound.substr(0, 4).c_str());
+    const int month = std::atoi(bound.substr(5, 2).c_str());
+    const int date = std::atoi(bound.substr(8, 2).c_str());
+    if (!IsValidDate(year, month, date)) return false;
+    *day = DaysFromCivil(year, month, date);
     return true;
 }
 
@@ -185,7 +186,7 @@ bool DayOf(const std::string& bound, int* day) {
 std::string TimeSpans(const BucketPass& q, const std::vector<int>& leaves, size_t lo, size_t hi) {
     std::vector<std::pair<size_t, size_t>> runs{{lo, lo}};
     for (size_t k = lo + 1; k <= hi; ++k) {
-        int before = 0, after = 0;
+        int64_t before = 0, after = 0;
         if (DayOf(q.buckets[leaves[k - 1]].to, &before) &&
             DayOf(q.buckets[leaves[k]].from, &after) && after > before + 1)
             runs.push_back({k, k});

@@ -25,11 +25,13 @@ namespace zl::recnet {
 struct BucketSpan {
     std::string from;  // time texts, both inclusive ('YYYY-MM-DD hh:mm:ss')
     std::string to;
+    bool operator==(const BucketSpan&) const = default;
 };
 
 struct BucketPart {
     std::string select;     // one part: a select list; several: "COUNT(col)" or "SUM(col)"
     std::string condition;  // the rest of the WHERE clause
+    bool operator==(const BucketPart&) const = default;
 };
 
 struct BucketPass {
@@ -37,6 +39,8 @@ struct BucketPass {
     std::string timeColumn;
     std::vector<BucketPart> parts;
     std::vector<BucketSpan> buckets;
+    // Both read the same rows the same way over the same buckets.
+    bool operator==(const BucketPass&) const = default;
 };
 
 struct BucketCell {

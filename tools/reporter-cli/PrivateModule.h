@@ -2,6 +2,8 @@
 // that a report that needs neither starts without their libraries.
 #pragma once
 
+#include <cstdio>
+#include <mutex>
 #include <string>
 
 namespace zl {
@@ -27,5 +29,41 @@ const Api* LoadModuleApi(const char* file, const char* entry, int version, std::
     *problem = "is of another version";
     return nullptr;
 }
+
+// A module's entry points, loaded at the first Get and kept for the process (Get may be called
+// from several threads). `what` names the module in Problem ("the workbook module"); with
+// `sayOnStderr` a module that cannot be loaded is also said once on standard error.
+template <class Api>
+class LazyModule {
+  public:
+    LazyModule(const char* what, const char* file, const char* entry, int version,
+               bool sayOnStderr = false)
+        : what_(what), file_(file), entry_(entry), version_(version), say_(sayOnStderr) {}
+
+    const Api* Get() {
+        std::call_once(once_, [this] {
+            api_ = LoadModuleApi<Api>(file_, entry_, version_, &problem_);
+            if (api_) return;
+            problem_ = std::string(what_) + " " + problem_;
+            if (say_) std::fprintf(stderr, "reporter-cli: %s\n", problem_.c_str());
+        });
+        return api_;
+    }
+    // Why Get answers null; empty when the module is loaded.
+    const std::string& Problem() {
+        Get();
+        return problem_;
+    }
+
+  private:
+    const char* const what_;
+    const char* const file_;
+    const char* const entry_;
+    const int version_;
+    const bool say_;
+    std::once_flag once_;
+    const Api* api_ = nullptr;
+    std::string problem_;
+};
 
 }  // namespace zl

@@ -1,6 +1,5 @@
 // reporter-cli's remote client: the module beside the program, loaded at the first server
 // site (or --ca), so that a report of local files starts without the RPC libraries.
-#include <mutex>
 #include <string>
 
 #include "PrivateModule.h"
@@ -12,32 +11,22 @@ namespace zl {
 
 namespace {
 
-std::mutex loadMutex;
-const ZlRemoteModuleApi* loaded = nullptr;
-std::string loadProblem;
-
-const ZlRemoteModuleApi* Api() {
-    std::lock_guard<std::mutex> lock(loadMutex);
-    if (loaded || !loadProblem.empty()) return loaded;
-    loaded = LoadModuleApi<ZlRemoteModuleApi>(kZlRemoteModuleFile, kZlRemoteModuleEntry,
-                                              kZlRemoteModuleVersion, &loadProblem);
-    if (!loaded) loadProblem = "the remote-database module " + loadProblem;
-    return loaded;
-}
+LazyModule<ZlRemoteModuleApi> module("the remote-database module", kZlRemoteModuleFile,
+                                     kZlRemoteModuleEntry, kZlRemoteModuleVersion);
 
 }  // namespace
 
 RecNetClient* CreateRecNetClient() {
-    const ZlRemoteModuleApi* api = Api();
+    const ZlRemoteModuleApi* api = module.Get();
     return api ? api->create() : nullptr;
 }
 
 void RecNetSetTrustedCertificates(const char* pemRootCertificates) {
-    if (const ZlRemoteModuleApi* api = Api()) api->setTrusted(pemRootCertificates);
+    if (const ZlRemoteModuleApi* api = module.Get()) api->setTrusted(pemRootCertificates);
 }
 
 bool RecNetTrustCertificateFile(const std::string& path, std::string* error) {
-    const ZlRemoteModuleApi* api = Api();
+    const ZlRemoteModuleApi* api = module.Get();
     if (!api) {
         *error = RecNetLastConnectProblem();
         return false;
@@ -46,12 +35,8 @@ bool RecNetTrustCertificateFile(const std::string& path, std::string* error) {
 }
 
 std::string RecNetLastConnectProblem() {
-    const ZlRemoteModuleApi* api = Api();
-    if (!api) {
-        std::lock_guard<std::mutex> lock(loadMutex);
-        return loadProblem;
-    }
-    return api->lastProblem();
+    const ZlRemoteModuleApi* api = module.Get();
+    return api ? api->lastProblem() : module.Problem();
 }
 
 }  // namespace zl
